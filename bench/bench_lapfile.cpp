@@ -1,0 +1,76 @@
+// Save and load time of a 300-lap file (the lap file written from a full grid and read
+// back from disk). Prints milliseconds per operation; pass a repeat count (default 50).
+#include "files/lapfile.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QList>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
+
+    QList<QString> cells(LapGrid::columns * LapGrid::rows);
+    auto set = [&](int c, int r, const QString& t) { cells[r * LapGrid::columns + c] = t; };
+    const QStringList best{"ベスト", "005", "003", "017", "120", "044", "007", "005", "全ラップ 300"};
+    const QStringList headings{"ラップ", "タイム", "セクタ1", "セクタ2", "セクタ3",
+                               "セクタ4", "最高速", "平均速度", "備考"};
+    for (int c = 0; c < LapGrid::columns; ++c) {
+        set(c, 0, best.at(c));
+        set(c, 1, headings.at(c));
+    }
+    for (int lap = 1; lap <= LapGrid::maxLaps; ++lap) {
+        const int row = lap + 1;
+        const int t = 8000 + lap * 7;
+        set(0, row, QString::asprintf("%03d", lap));
+        set(1, row, QString::asprintf(" %02d'%02d\"%02d", t / 6000, t % 6000 / 100, t % 100));
+        for (int s = 0; s < 4; ++s)
+            set(2 + s, row, QString::asprintf(" 00'%02d\"%02d", 20 + s, lap % 100));
+        set(6, row, QString::asprintf("%03d", 100 + lap % 50));
+        set(7, row, QString::asprintf("%6.2f", 3.7 / t * 360000));
+        set(8, row, lap % 10 == 0 ? QStringLiteral("ピット, \"in\"") : QString());
+    }
+    const LapCellReader reader = [&](int c, int r) { return cells.at(r * LapGrid::columns + c); };
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.csv"));
+    QElapsedTimer timer;
+
+    timer.start();
+    qsizetype composed = 0;
+    for (int i = 0; i < repeats; ++i)
+        composed += lapFileBytes(QStringLiteral("300"), reader)->size();
+    const double composeMs = double(timer.nsecsElapsed()) / 1e6 / repeats;
+
+    timer.restart();
+    for (int i = 0; i < repeats; ++i) {
+        if (!saveLapFile(path, QStringLiteral("300"), reader).saved()) {
+            std::fprintf(stderr, "save failed\n");
+            return 1;
+        }
+    }
+    const double saveMs = double(timer.nsecsElapsed()) / 1e6 / repeats;
+
+    timer.restart();
+    int cellsLoaded = 0;
+    for (int i = 0; i < repeats; ++i) {
+        const LapListParse parse = loadLapFile(path);
+        if (!parse.accepted()) {
+            std::fprintf(stderr, "load failed: %s\n", qPrintable(parse.message));
+            return 1;
+        }
+        cellsLoaded = int(parse.result->cells.size());
+    }
+    const double loadMs = double(timer.nsecsElapsed()) / 1e6 / repeats;
+
+    std::printf("lap file, 300 laps (%lld bytes), %d repeats\n",
+                static_cast<long long>(QFileInfo(path).size()), repeats);
+    std::printf("text: %.3f ms per file (%lld bytes composed in all)\n", composeMs,
+                static_cast<long long>(composed));
+    std::printf("save: %.3f ms per file (text, temporary file, sync, rename)\n", saveMs);
+    std::printf("load: %.3f ms per file (%d cells)\n", loadMs, cellsLoaded);
+    return 0;
+}

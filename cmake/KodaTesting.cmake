@@ -1,0 +1,34 @@
+# koda_add_test(<name> LABEL <unit|serial|e2e|bench> SOURCES <files...> LIBS <targets...> [TIMEOUT <s>])
+# Builds one Qt Test executable and registers it with CTest under its label.
+function(koda_add_test name)
+    cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        LABELS "${T_LABEL}"
+        TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KODA_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output;KODA_SOURCE_DIR=${CMAKE_SOURCE_DIR};KODA_SIM=$<TARGET_FILE:koda-sim>")
+endfunction()
+
+# koda_add_fuzzer(<name> SOURCES <files...> LIBS <targets...> CORPUS <dir>)
+# The sources define LLVMFuzzerTestOneInput. Every build runs the committed seed
+# corpus through it as a unit test; with KODA_FUZZ=ON (clang) it is also built as
+# a libFuzzer binary named <name>-fuzzer.
+function(koda_add_fuzzer name)
+    cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name}-seeds ${F_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/seedrunner.cpp)
+    target_link_libraries(${name}-seeds PRIVATE ${F_LIBS})
+    add_test(NAME ${name}-seeds COMMAND ${name}-seeds ${F_CORPUS})
+    set_tests_properties(${name}-seeds PROPERTIES LABELS "unit" TIMEOUT 300)
+    if(KODA_FUZZ)
+        add_executable(${name}-fuzzer ${F_SOURCES})
+        target_compile_options(${name}-fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
+        target_link_options(${name}-fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
+        target_link_libraries(${name}-fuzzer PRIVATE ${F_LIBS})
+    endif()
+endfunction()

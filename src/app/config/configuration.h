@@ -1,0 +1,57 @@
+#pragma once
+#include "serial/commsettings.h"
+
+#include <QMap>
+#include <QSize>
+#include <QString>
+
+class ProfileFile;
+
+// Everything the configuration file keeps between runs, with the values a
+// missing file gives.
+struct ConfigurationValues {
+    // Window position. Height and width are saved at close but never applied:
+    // the window opens at its designed size.
+    int top = 0;
+    int left = 0;
+    int height = 0;
+    int width = 0;
+
+    int comPort = 1; // 0 = automatic (port search)
+    CommSettings comm;
+
+    QString courseLength = QStringLiteral("0");
+    bool showCaution = false; // kept only to be written back
+    bool view3D = false;
+    int depthPercent = 5;
+    int backColor = 16541279; // 0xBBGGRR
+    bool modelRK13 = true;    // never read: every run starts with the RK-13
+    QString rk13Id = QStringLiteral("0x");
+    QString qk11Id = QStringLiteral("0x");
+    bool qkodaMonitor = true;
+
+    // Section "Ports", keys "COM1".."COM99": device paths that override the
+    // built-in map of port numbers to devices. Read only; the user maintains it.
+    QMap<int, QString> portPaths;
+};
+
+// screen and window are the sizes the window is centred with when the file
+// holds no position, or a negative one.
+ConfigurationValues readConfiguration(const ProfileFile& file, QSize screen, QSize window);
+
+// Writes the keys kept at close, in their fixed order. Deletes nothing, so
+// keys the program does not know (and "Ports") stay as they are.
+void writeConfiguration(ProfileFile& file, const ConfigurationValues& values);
+
+// The file read at start: an unreadable or missing file gives the defaults.
+ConfigurationValues loadConfigurationFile(const QString& path, QSize screen, QSize window);
+
+// Reads the file again and writes the values into it, so edits made to other
+// keys while the program ran survive. Returns false when the file could not be
+// written; the old file is then left as it was.
+bool saveConfigurationFile(const QString& path, const ConfigurationValues& values);
+
+// "<program>.ini" beside the program when that file exists or the program's
+// folder is writable; otherwise KodaMonitor/KodaMonitor.ini in the user's
+// configuration folder ($XDG_CONFIG_HOME), created when the file is saved.
+QString configurationPath(const QString& programPath);

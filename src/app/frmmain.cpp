@@ -1,0 +1,216 @@
+// The main window's shell: construction, the idle pass, the hint display and the
+// close sequence.
+#include "app/frmmain.h"
+#include "app/updown.h"
+#include "protocol/settingcommands.h"
+#include "serial/rscommthread.h"
+#include "windows/frmanimation.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+
+TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
+    : QMainWindow(parent), prompts(prompts_), options(std::move(options_)) {
+    setObjectName(QStringLiteral("MainForm"));
+    tickCounter.start();
+    setWindowTitle(QStringLiteral("KODA Monitor"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/kodamonitor.png")));
+    portMap.setUseDefaults(options.useDefaultPortMap);
+
+    // 1. Controls, at the designed client size.
+    createControls();
+    resize(1016, 649 + menuBar()->sizeHint().height());
+    setMinimumHeight(180);
+
+    // 2. The settings page is shown; the developer page is hidden until toggled.
+    PageControlSetting->setCurrentWidget(tabSetting);
+    PageControlSetting->setTabVisible(PageControlSetting->indexOf(tabDevelop), false);
+
+    // 3. Command templates.
+    cmbTemplate->addItems(SettingCommands::commandTemplates());
+    cmbTemplate->setCurrentIndex(-1);
+    cmbTemplate->setEditText(QStringLiteral("テンプレート"));
+
+    // 4. The serial worker runs from now on and idles until a port is ready.
+    commThread = std::make_unique<RsCommThread>(
+        commReady, reception, prompts, [this] { return currentCaption(); }, portMap, this);
+    commThread->start(QThread::HighPriority);
+
+    // 5. Text lists.
+    portList.clear();
+    fuelLogLines.clear();
+
+    // 6.-7. Configuration and the port list.
+    loadConfiguration();
+    enumeratePorts();
+
+    // 8. Port search texts.
+    searchProbe = QStringLiteral("KODA LiNK Search");
+    searchReply = QStringLiteral("KODA LiNK Found");
+
+    // 9. Flags and counters.
+    commReady = false;
+    txBusy = closing = reception.rxComplete = portOpen = portSearching = false;
+    firstIdleDone = dataModified = courseHasPoint = fuelLogging = false;
+    selectedCol = -1;
+    lapTable.lastLiveRow = -1;
+
+    // 10.-14.
+    resetLapGrid();
+    mnuComPortSearch->setVisible(true);
+    applyModelLayout();
+    mnuComPortSearchClick();
+    mnuQkodaMessageClick(false);
+
+    connectHandlers();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    idleTimer.stop();
+    // The worker reads members of this window: it must have ended before they go.
+    stopWorker();
+    endBusy();
+}
+
+void TMainForm::connectHandlers() {
+    timWakeupWait.setSingleShot(false);
+    timWakeupWait.setTimerType(Qt::PreciseTimer);
+    timWakeupWait.setInterval(3000);
+    timAntenna.setInterval(200);
+    timRKSend.setInterval(3000);
+    timPortSearchWait.setTimerType(Qt::PreciseTimer);
+    timDisplayedTime.setInterval(1000);
+    connect(&timWakeupWait, &QTimer::timeout, this, &TMainForm::timWakeupWaitTimer);
+    connect(&timPortSearchWait, &QTimer::timeout, this, &TMainForm::timPortSearchWaitTimer);
+    timDisplayedTime.start();
+
+    connect(mnuExit, &QAction::triggered, this, &TMainForm::mnuExitClick);
+    connect(spbExit, &QPushButton::clicked, this, &TMainForm::mnuExitClick);
+    connect(mnuCommSettings, &QAction::triggered, this, &TMainForm::mnuCommSettingsClick);
+    connect(mnuComPortSearch, &QAction::triggered, this, &TMainForm::mnuComPortSearchClick);
+    connect(mnuQkodaMessage, &QAction::triggered, this, [this] { mnuQkodaMessageClick(true); });
+    connect(mnuAbout, &QAction::triggered, this, &TMainForm::mnuAboutClick);
+
+    connect(spbCommandTx, &QPushButton::clicked, this, &TMainForm::spbCommandTxClick);
+    connect(spbMonitorClear, &QPushButton::clicked, this, &TMainForm::spbMonitorClearClick);
+    connect(cmbTemplate, &QComboBox::textActivated, this, &TMainForm::cmbTemplateChange);
+    txtEdit->installEventFilter(this);
+}
+
+void TMainForm::FormCreate() {
+    idleTimer.setInterval(10);
+    connect(&idleTimer, &QTimer::timeout, this, &TMainForm::OnIdle, Qt::UniqueConnection);
+    idleTimer.start();
+}
+
+void TMainForm::OnIdle() {
+    // Writes process pending events while they wait for the port; an idle pass must
+    // not start inside another one.
+    if (idleRunning)
+        return;
+    idleRunning = true;
+
+    if (!firstIdleDone) {
+        resetChartZoom();
+        firstIdleDone = true;
+    }
+    if (portSearching)
+        portSearchStep();
+    if (busyWindow && !busyWindowOpen) {
+        // The user closed the busy window: cancel what is running.
+        timWakeupWait.stop();
+        endBusy();
+        enableDeviceButtons(true);
+        lapTable.lapReadStep = 0;
+        if (portSearching) {
+            portSearching = false;
+            timPortSearchWait.stop();
+            prompts.message(QStringLiteral("ポート検索を中止しました。"), currentCaption(),
+                            Prompts::Icon::Warning);
+            if (portOpen)
+                mnuCommOpenClick();
+        } else {
+            lapTable.lapInfoStep = 99;
+        }
+    }
+    dispatchReception();
+    runLapReadStep();
+    runLapInfoStep();
+    showElapsedTime();
+
+    idleRunning = false;
+}
+
+void TMainForm::ShowHint(const QString& hint) { statusPanel[0]->setText(hint); }
+
+void TMainForm::mnuExitClick() { close(); }
+
+bool TMainForm::FormClose() {
+    if (!confirmDiscardEdits())
+        return false;
+    closing = true;
+    // Let a transmission under way end before the port goes.
+    while (txBusy) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        OnIdle();
+    }
+    if (portOpen)
+        mnuCommOpenClick();
+    stopWorker();
+    portList.clear();
+    stopFuelLog();
+    fuelLogLines.clear();
+    endBusy();
+    saveConfiguration();
+    idleTimer.stop();
+    return true;
+}
+
+void TMainForm::stopWorker() {
+    if (!commThread)
+        return;
+    commThread->requestStop();
+    commThread->wait();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (closeDone || FormClose()) {
+        closeDone = true;
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            FormKeyPress(QChar(13));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::FormKeyPress(QChar key) {
+    if (key == QChar(13) && spbCommandTx->isEnabled() && txtEdit->hasFocus())
+        spbCommandTxClick();
+}

@@ -1,0 +1,311 @@
+#pragma once
+// The main window. It owns all state of the program; its operations are grouped by
+// subsystem and implemented in the subsystem folders (src/serial, src/protocol, ...).
+// The logic lives in UI-free units; the operations here read controls, call a unit,
+// apply the result to the controls and keep the prescribed order of steps.
+#include "app/prompts.h"
+#include "laps/laptable.h"
+#include "protocol/radioframe.h"
+#include "windows/chartviewsettings.h"
+#include "protocol/devicemodel.h"
+#include "serial/commsettings.h"
+#include "serial/portmap.h"
+#include "serial/receptionarea.h"
+
+#include <QAction>
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QTabWidget;
+class QTableView;
+class QChartView;
+class RsCommThread;
+class TAnimationForm;
+class TUpDown;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    struct Options {
+        QString configPath;            // the configuration file to read at start and write at close
+        bool useDefaultPortMap = true; // false: only the "Ports" section maps COM numbers (tests)
+    };
+
+    TMainForm(Prompts& prompts, Options options, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // ---- Application shell ------------------------------------------------------------
+    void FormCreate();
+    void OnIdle();
+    bool FormClose(); // false: the close was vetoed
+    void ShowHint(const QString& hint);
+    void FormKeyPress(QChar key);
+    void mnuExitClick();
+    QString currentCaption() const { return windowTitle(); }
+
+    void loadConfiguration();
+    void saveConfiguration();
+
+    // ---- Serial link ------------------------------------------------------------------
+    void enumeratePorts();
+    void mnuCommOpenClick();
+    void showConnected(int port);
+    void mnuCommSettingsClick();
+    void mnuComPortSearchClick();
+    void startPortSearchFromOpen();
+    void portSearchStep();
+    void timPortSearchWaitTimer();
+
+    // ---- Device protocol --------------------------------------------------------------
+    void appendMonitorLine(const QString& text);
+    void dumpFrameHex(const char* bytes, int count);
+    bool sendCommand(const QString& text);
+    void sendLogged(const QString& text);
+    void showBusy();
+    void endBusy();
+    void startReplyTimer(int ms);
+    void timWakeupWaitTimer();
+    void spbCommandTxClick();
+    void cmbTemplateChange();
+    void spbMonitorClearClick();
+    void dispatchReception();
+    void applyReply(const QByteArray& text);
+    void searchReplyCheck();
+
+    // Radio frames and the radio ID entries.
+    bool checkRadioId();
+    bool sendFrameBytes(const quint8* bytes, int count);
+    void applyFrameScan(const RadioFrame::FrameScanResult& scan);
+    void blinkAntenna(bool show, char kind);
+    void timAntennaTimer();
+    void timRKSendTimer();
+
+    // Device settings page.
+    void btnRead1Click(int tag);
+    void btnWrite1Click(int tag);
+    void readSetting(int item);
+    void writeSetting(int item);
+    void settingReplyDone();
+    void enableDeviceButtons(bool on);
+    void applyModelLayout();
+    void edtKExit();
+
+    // ---- Lap data (filled in by the lap subsystem) -------------------------------------
+    void resetLapGrid();
+    void spbReadClick();
+    void spbClearClick();
+    void btnLapDataClick();
+    void Button1Click();
+    void advanceLapRead();
+    void decodeLapFrameGlue(const RadioFrame::FrameItem& item);
+    void applyLapInfo(const QStringList& lines);
+    void applyLapData(const QStringList& lines);
+    void scrollToRow(int row);
+    void clearChartSeries();
+    void showFuelData(quint32 distance, float remaining, float used, float economy);
+    void setSaveEnabled(bool on);
+    void refreshLapChart();
+    void applyChartAppearance(const ChartViewSettings& settings);
+    void runLapReadStep();
+    void runLapInfoStep();
+    void resetChartZoom();
+
+    // ---- Files and side windows -------------------------------------------------------
+    bool confirmDiscardEdits();
+    void stopFuelLog();
+    void showElapsedTime();
+    void mnuQkodaMessageClick(bool fromMenu);
+    void mnuAboutClick();
+    void mnuChartSettingsClick();
+
+    // ---- Shared state -----------------------------------------------------------------
+    Prompts& prompts;
+    Options options;
+    PortMap portMap;
+    std::unique_ptr<RsCommThread> commThread;
+    CommSettings commSettings;
+    qint32 comPort = 1;
+    bool portOpen = false;
+    std::atomic<bool> commReady{false}; // read by the worker thread every cycle
+    ReceptionArea reception;            // rxBytes, rxLength, rxText, rxComplete
+    std::array<bool, 100> portAvailable{}; // index 1..99
+    QStringList portList;
+    bool portSearching = false;
+    qint32 searchPort = 0;
+    qint32 searchPass = 0;
+    QString searchProbe;
+    QString searchReply;
+    DeviceModel deviceModel = DeviceModel::RK13;
+    QPointer<TAnimationForm> busyWindow;
+    bool busyWindowOpen = false;
+    bool txBusy = false;
+    bool closing = false;
+    bool closeDone = false;
+    bool idleRunning = false;
+    LapTable lapTable; // cells, lap info, marks and the read sequences' bookkeeping
+    bool dataModified = false;
+    bool showCaution = false;
+    QString webAddress;
+    bool firstIdleDone = false;
+    bool courseHasPoint = false;
+    bool fuelLogging = false;
+    qint32 selectedCol = -1;
+    qint32 selectedRow = 0;
+    QStringList fuelLogLines;
+
+    // Request state of the device protocol.
+    QString lastCommand;
+    qint32 retryCount = 0;
+    qint32 replyWaitMs = 3000;
+    qint32 readAllItem = 0;
+    qint32 writeAllItem = 0;
+    QString replyText;
+    qint32 pendingLength = 0;
+    qint64 dispatchDueMs = -1; // when the reception that has come in is taken over
+    QElapsedTimer tickCounter;
+
+    // The last frame the PC built, resent as it is by a reply time-out during a lap read.
+    quint8 frameBuffer[RadioFrame::BufferSize] = {};
+    qint32 frameLength = 0;
+    // sendFrameBytes writes from its own copy: a timer may build a new frame while
+    // a write waits for the port.
+    quint8 sendBuffer[RadioFrame::BufferSize] = {};
+
+    // Chart appearance, kept for the configuration file and the chart properties dialog.
+    ChartViewSettings chartSettings;
+
+    // ---- Controls ---------------------------------------------------------------------
+    QWidget* pnlMain = nullptr;
+    QWidget* Panel2 = nullptr;
+    QTabWidget* PageControlSetting = nullptr;
+    QWidget* tabBasicSetting = nullptr;
+    QWidget* tabSetting = nullptr;
+    QWidget* tabDevelop = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QChartView* Chart1 = nullptr;
+    QPushButton* btnZoomReset = nullptr;
+
+    // "データ" page
+    QTableView* StringGrid1 = nullptr;
+    QLabel* lblLaps = nullptr;
+    QLabel* lblFastest = nullptr;
+    QLabel* lblTopSpeed = nullptr;
+    std::array<QLabel*, 4> lblSector{};
+
+    // "セッティング" page
+    QPushButton* btnRead[12] = {};  // index = Tag 1..11 (10 = All Read)
+    QPushButton* btnWrite[12] = {}; // index = Tag 1..7, 10, 11
+    QFrame* settingRow[12] = {};    // the row of each item (1..11)
+    QRadioButton* rabRealMode = nullptr;
+    QRadioButton* rabLapMode = nullptr;
+    QLineEdit* edtLapDispTime = nullptr;
+    TUpDown* updLapDispTime = nullptr;
+    QLineEdit* edtCP = nullptr;
+    TUpDown* updCP = nullptr;
+    QLineEdit* edtPass = nullptr;
+    TUpDown* updPass = nullptr;
+    QRadioButton* rabColon = nullptr;
+    QRadioButton* rabDash = nullptr;
+    QLabel* lblPLS = nullptr;
+    std::array<QRadioButton*, 7> rabPulse{};
+    QLineEdit* edtK = nullptr;
+    QLabel* lblK = nullptr;
+    QLineEdit* edtSensorMarkTime = nullptr;
+    TUpDown* updSensorMarkTime = nullptr;
+    QLabel* pnlOdo = nullptr;
+    QLabel* pnlVersion = nullptr;
+    QCheckBox* chkGAP = nullptr;
+
+    // "開発用" page
+    QGroupBox* grpMonitor = nullptr;
+    QPlainTextEdit* memTxRxMonitor = nullptr;
+    QLineEdit* txtEdit = nullptr;
+    QComboBox* cmbTemplate = nullptr;
+    QPushButton* spbMonitorClear = nullptr;
+    QPushButton* spbCommandTx = nullptr;
+    QPushButton* btnSendMail = nullptr;
+
+    // Bottom panel
+    QWidget* pnlMonitor = nullptr;
+    QPushButton* spbRead = nullptr;
+    QPushButton* spbClear = nullptr;
+    QPushButton* spbSave = nullptr;
+    QPushButton* spbExit = nullptr;
+    QLineEdit* edtCourseLength = nullptr;
+    QLabel* lblID = nullptr;
+    QLineEdit* edtID = nullptr;
+    QLabel* Label19 = nullptr;
+    QLineEdit* edtIDQK11 = nullptr;
+    QLabel* imgAntenna = nullptr;
+    QLabel* pnlFuel = nullptr;
+    QLabel* pnlUsed = nullptr;
+    QLabel* pnlEco = nullptr;
+    QLabel* pnlTrip = nullptr;
+    QLabel* pnlClock = nullptr;
+    QGroupBox* rgrpQKLog = nullptr;
+    QRadioButton* rgrpQKLogRecord = nullptr;
+    QRadioButton* rgrpQKLogStop = nullptr;
+    QFrame* grpLine = nullptr;
+    QPushButton* Button1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    TUpDown* UpDown1 = nullptr;
+    QPushButton* btnLapData = nullptr;
+    QLineEdit* edtLapData = nullptr;
+
+    // Status bar panels 0..3
+    std::array<QLabel*, 4> statusPanel{};
+
+    // Menu
+    QAction* mnuCsvLoad = nullptr;
+    QAction* mnuCsvSave = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuCommSettings = nullptr;
+    QAction* mnuComPortSearch = nullptr;
+    QAction* mnuQkodaMessage = nullptr;
+    QAction* mnuChartSettings = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    // Timers
+    QTimer timWakeupWait;
+    QTimer timAntenna;
+    QTimer timRKSend;
+    QTimer timPortSearchWait;
+    QTimer timDisplayedTime;
+    QTimer idleTimer;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    QWidget* createDataPage();
+    QWidget* createSettingPage();
+    QWidget* createDevelopPage();
+    QWidget* createMonitorPanel();
+    void createMenu();
+    void createStatusBar();
+    void connectHandlers();
+    void stopWorker();
+};

@@ -1,0 +1,56 @@
+// Reading the configuration file at start and writing it at close.
+#include "app/config/configuration.h"
+#include "app/frmmain.h"
+#include "app/webaddress.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+
+void TMainForm::loadConfiguration() {
+    webAddress = makerWebAddress();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
+    const ConfigurationValues values =
+        loadConfigurationFile(options.configPath, screenSize, frameGeometry().size());
+    move(values.left, values.top);
+
+    comPort = values.comPort;
+    commSettings = values.comm;
+    edtCourseLength->setText(values.courseLength);
+    showCaution = values.showCaution;
+    applyChartAppearance({values.view3D, values.depthPercent, quint32(values.backColor)});
+    deviceModel = DeviceModel::RK13;
+    edtID->setText(values.rk13Id);
+    edtIDQK11->setText(values.qk11Id);
+    mnuQkodaMessage->setChecked(values.qkodaMonitor);
+
+    portMap.clearOverrides();
+    for (auto it = values.portPaths.cbegin(); it != values.portPaths.cend(); ++it)
+        portMap.setOverride(it.key(), it.value());
+}
+
+void TMainForm::saveConfiguration() {
+    ConfigurationValues values;
+    // The position is set before the window is first shown, when it places the
+    // window's client area; saving the client area's position keeps the window
+    // where it was from run to run.
+    const QRect frame = frameGeometry();
+    values.top = geometry().top();
+    values.left = geometry().left();
+    values.height = frame.height();
+    values.width = frame.width();
+    values.comPort = comPort;
+    values.comm = commSettings;
+    values.courseLength = edtCourseLength->text();
+    values.showCaution = showCaution;
+    values.view3D = chartSettings.view3D;
+    values.depthPercent = chartSettings.depthPercent;
+    values.backColor = int(chartSettings.backColor);
+    values.modelRK13 = deviceModel == DeviceModel::RK13;
+    values.rk13Id = edtID->text();
+    values.qk11Id = edtIDQK11->text();
+    values.qkodaMonitor = mnuQkodaMessage->isChecked();
+    saveConfigurationFile(options.configPath, values); // a failed write at close is not reported
+}

@@ -1,0 +1,533 @@
+// Creation of the main window's controls: pages, chart panel, bottom panel, menu and
+// status bar, with the captions, hints and initial states the program shows.
+#include "app/frmmain.h"
+#include "app/updown.h"
+
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+// Every control's hint is shown in status panel 0 while the mouse is over it, and as tooltip.
+template <typename W> W* hinted(W* widget, const QString& hint) {
+    widget->setStatusTip(hint);
+    widget->setToolTip(hint);
+    return widget;
+}
+
+QLabel* label(const QString& text, QWidget* parent, QRect geometry) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(geometry);
+    return l;
+}
+
+// A sunken value panel as the fuel monitor, odometer and version displays use.
+QLabel* valuePanel(QWidget* parent, QRect geometry, int pixelSize, bool bold, bool mono) {
+    auto* p = new QLabel(parent);
+    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont f = p->font();
+    if (mono) {
+        f.setFamilies({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("monospace")});
+        f.setStyleHint(QFont::Monospace);
+    }
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    p->setFont(f);
+    p->setGeometry(geometry);
+    return p;
+}
+
+QLineEdit* entry(QWidget* parent, const QString& text, int maxLength, QRect geometry) {
+    auto* e = new QLineEdit(text, parent);
+    e->setMaxLength(maxLength);
+    e->setGeometry(geometry);
+    return e;
+}
+
+} // namespace
+
+void TMainForm::createControls() {
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+
+    pnlMain = new QWidget(central);
+    pnlMain->setObjectName(QStringLiteral("pnlMain"));
+    auto* mainRow = new QHBoxLayout(pnlMain);
+    mainRow->setContentsMargins(0, 0, 0, 0);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, pnlMain);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(6);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background-color: blue; }"));
+
+    Panel2 = new QWidget(Splitter1);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    auto* leftColumn = new QVBoxLayout(Panel2);
+    leftColumn->setContentsMargins(0, 0, 0, 0);
+    PageControlSetting = new QTabWidget(Panel2);
+    PageControlSetting->setObjectName(QStringLiteral("PageControlSetting"));
+    tabBasicSetting = createDataPage();
+    tabSetting = createSettingPage();
+    tabDevelop = createDevelopPage();
+    PageControlSetting->addTab(tabBasicSetting, QStringLiteral("データ"));
+    PageControlSetting->addTab(tabSetting, QStringLiteral("セッティング"));
+    PageControlSetting->addTab(tabDevelop, QStringLiteral("開発用"));
+    leftColumn->addWidget(PageControlSetting);
+
+    Panel1 = new QWidget(Splitter1);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* chartColumn = new QVBoxLayout(Panel1);
+    chartColumn->setContentsMargins(0, 0, 0, 0);
+    Chart1 = hinted(new QChartView(Panel1),
+                    QStringLiteral("マウス左ボタン：左上から右下のドラッグで拡大，右下から左上のドラッグで"
+                                   "縮小 右ボタンドラッグ：スクロール"));
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    chartColumn->addWidget(Chart1);
+    btnZoomReset = hinted(new QPushButton(QStringLiteral("表示リセット"), Chart1),
+                          QStringLiteral("チャート表示リセット。"));
+    btnZoomReset->setObjectName(QStringLiteral("btnZoomReset"));
+    btnZoomReset->setGeometry(4, 4, 90, 24);
+
+    Splitter1->addWidget(Panel2);
+    Splitter1->addWidget(Panel1);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({358, 1016 - 358 - 6});
+    mainRow->addWidget(Splitter1);
+
+    pnlMonitor = createMonitorPanel();
+    column->addWidget(pnlMain, 1);
+    column->addWidget(pnlMonitor, 0);
+    setCentralWidget(central);
+
+    createMenu();
+    createStatusBar();
+}
+
+QWidget* TMainForm::createDataPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabBasicSetting"));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    StringGrid1 =
+        hinted(new QTableView(page), QStringLiteral("ダブルクリックでグリッドをクリアします。"));
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->horizontalHeader()->setDefaultSectionSize(60);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(18);
+    StringGrid1->verticalHeader()->setMinimumSectionSize(18);
+    layout->addWidget(StringGrid1);
+
+    // Summary labels: never shown, their captions carry the lap count and lap numbers.
+    auto hiddenLabel = [page](const QString& name) {
+        auto* l = new QLabel(QStringLiteral("300"), page);
+        l->setObjectName(name);
+        l->hide();
+        return l;
+    };
+    lblLaps = hiddenLabel(QStringLiteral("lblLaps"));
+    lblFastest = hiddenLabel(QStringLiteral("lblFastest"));
+    lblTopSpeed = hiddenLabel(QStringLiteral("lblTopSpeed"));
+    for (int s = 0; s < 4; ++s)
+        lblSector[s] = hiddenLabel(QStringLiteral("lblSector%1").arg(s + 1));
+    return page;
+}
+
+QWidget* TMainForm::createSettingPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabSetting"));
+    auto* outer = new QVBoxLayout(page);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(page);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    outer->addWidget(scroll);
+    auto* body = new QWidget;
+    auto* rows = new QVBoxLayout(body);
+    rows->setContentsMargins(2, 2, 2, 2);
+    rows->setSpacing(1);
+    scroll->setWidget(body);
+
+    constexpr int captionWidth = 150, buttonWidth = 84;
+    auto panel = [](QWidget* parent) {
+        auto* f = new QFrame(parent);
+        f->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        return f;
+    };
+    // Header: caption column, button column, value column.
+    {
+        auto* header = new QWidget(body);
+        auto* h = new QHBoxLayout(header);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(1);
+        const QString titles[] = {QStringLiteral("設定"), QStringLiteral("Read/Write"),
+                                  QStringLiteral("値")};
+        const int widths[] = {captionWidth, buttonWidth, 0};
+        for (int i = 0; i < 3; ++i) {
+            auto* p = panel(header);
+            auto* l = new QLabel(titles[i], p);
+            l->setAlignment(Qt::AlignCenter);
+            auto* pl = new QHBoxLayout(p);
+            pl->setContentsMargins(2, 2, 2, 2);
+            pl->addWidget(l);
+            if (widths[i])
+                p->setFixedWidth(widths[i]);
+            h->addWidget(p, widths[i] ? 0 : 1);
+        }
+        header->setFixedHeight(22);
+        rows->addWidget(header);
+    }
+
+    // One row per item: [caption panel][Read/Write panel][value panel].
+    struct Row {
+        QFrame* caption;
+        QFrame* buttons;
+        QFrame* value;
+    };
+    auto makeRow = [&](int tag, const QString& caption, bool writable, int height) {
+        auto* row = new QFrame(body);
+        row->setObjectName(QStringLiteral("settingRow%1").arg(tag));
+        auto* h = new QHBoxLayout(row);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(1);
+        Row r{panel(row), panel(row), panel(row)};
+        r.caption->setFixedWidth(captionWidth);
+        r.buttons->setFixedWidth(buttonWidth);
+        h->addWidget(r.caption);
+        h->addWidget(r.buttons);
+        h->addWidget(r.value, 1);
+        if (!caption.isEmpty()) {
+            auto* l = new QLabel(caption, r.caption);
+            l->setWordWrap(true);
+            l->setGeometry(4, 2, captionWidth - 8, height - 4);
+        }
+        auto* read = new QPushButton(tag == 10 ? QStringLiteral("All Read") : QStringLiteral("Read"),
+                                     r.buttons);
+        read->setObjectName(QStringLiteral("btnRead%1").arg(tag));
+        read->setProperty("Tag", tag);
+        read->setEnabled(false);
+        btnRead[tag] = read;
+        if (writable) {
+            auto* write = new QPushButton(
+                tag == 10 ? QStringLiteral("All Write") : QStringLiteral("Write"), r.buttons);
+            write->setObjectName(QStringLiteral("btnWrite%1").arg(tag));
+            write->setProperty("Tag", tag);
+            write->setEnabled(false);
+            btnWrite[tag] = write;
+        }
+        const int top = std::max(1, (height - 20) / 2);
+        if (tag == 10) {
+            read->setGeometry(2, 2, buttonWidth - 4, 20);
+            btnWrite[tag]->setParent(r.value);
+            btnWrite[tag]->setGeometry(4, 2, 90, 20);
+        } else {
+            read->setGeometry(2, top, 40, 20);
+            if (writable)
+                btnWrite[tag]->setGeometry(42, top, 40, 20);
+        }
+        row->setFixedHeight(height);
+        settingRow[tag] = row;
+        rows->addWidget(row);
+        return r;
+    };
+
+    // 1: display type
+    Row r1 = makeRow(1, QStringLiteral("計測中の表示タイプ （ｔｙP）"), true, 26);
+    rabRealMode = new QRadioButton(QStringLiteral("REALモード"), r1.value);
+    rabRealMode->setGeometry(4, 3, 90, 20);
+    rabRealMode->setChecked(true);
+    rabLapMode = new QRadioButton(QStringLiteral("LAPモード"), r1.value);
+    rabLapMode->setGeometry(96, 3, 90, 20);
+
+    // 2..4 and 7: numbers with up-down spinners
+    auto numberItem = [&](Row& r, QLineEdit*& edit, TUpDown*& upDown, const QString& text, int min,
+                          int max, const QString& unit) {
+        edit = entry(r.value, text, 2, QRect(4, 2, 36, 20));
+        upDown = new TUpDown(edit, min, max, text.toInt(), r.value);
+        upDown->setGeometry(41, 0, 16, 22);
+        if (!unit.isEmpty())
+            label(unit, r.value, QRect(62, 4, 30, 16));
+    };
+    Row r2 = makeRow(2, QStringLiteral("REALモード    表示時間 （ｔｍ）"), true, 26);
+    numberItem(r2, edtLapDispTime, updLapDispTime, QStringLiteral("1"), 1, 59,
+               QStringLiteral("秒"));
+    Row r3 = makeRow(3, QStringLiteral("磁気ラインの数 （CP）"), true, 26);
+    numberItem(r3, edtCP, updCP, QStringLiteral("1"), 1, 4, {});
+    Row r4 = makeRow(4, QStringLiteral("通過する磁気ラインの数 （PAS）"), true, 26);
+    numberItem(r4, edtPass, updPass, QStringLiteral("1"), 1, 4, {});
+
+    // 5: separator
+    Row r5 = makeRow(5, QStringLiteral("時間表示用セパレータ  （SEP）"), true, 26);
+    rabColon = new QRadioButton(QStringLiteral("：："), r5.value);
+    rabColon->setGeometry(4, 3, 60, 20);
+    rabColon->setChecked(true);
+    rabDash = new QRadioButton(QStringLiteral("’”"), r5.value);
+    rabDash->setGeometry(70, 3, 60, 20);
+
+    // 6: pulse factor (RK-12) or pulse width K (RK-13); the layout switch moves it.
+    Row r6 = makeRow(6, QString(), true, 50);
+    lblPLS = new QLabel(r6.caption);
+    lblPLS->setWordWrap(true);
+    lblPLS->setGeometry(4, 4, captionWidth - 8, 42);
+    const int tags[7] = {1, 2, 4, 8, 16, 20, 25};
+    const char* captions[7] = {"1倍", "2倍", "4倍", "8倍", "16倍", "20倍", "25倍"};
+    for (int i = 0; i < 7; ++i) {
+        rabPulse[i] = new QRadioButton(QString::fromUtf8(captions[i]), r6.value);
+        rabPulse[i]->setObjectName(QStringLiteral("rabPulse%1").arg(i + 1));
+        rabPulse[i]->setProperty("Tag", tags[i]);
+        rabPulse[i]->setGeometry(4 + (i % 3) * 52, 4 + (i / 3) * 24, 50, 20);
+    }
+    rabPulse[2]->setChecked(true);
+    lblK = label(QStringLiteral("K = "), r6.value, QRect(4, 16, 30, 16));
+    edtK = entry(r6.value, QString(), 7, QRect(36, 13, 70, 22));
+
+    // 7: sensor valid time
+    Row r7 = makeRow(7, QStringLiteral("センサ有効時間"), true, 26);
+    numberItem(r7, edtSensorMarkTime, updSensorMarkTime, QStringLiteral("0"), 0, 9, {});
+
+    // 8, 9: odometer and firmware version (read only)
+    Row r8 = makeRow(8, QStringLiteral("累計走行距離"), false, 26);
+    pnlOdo = valuePanel(r8.value, QRect(4, 2, 80, 21), 12, false, false);
+    label(QStringLiteral("km"), r8.value, QRect(88, 5, 24, 16));
+    Row r9 = makeRow(9, QStringLiteral("F/W バージョン"), false, 26);
+    label(QStringLiteral("Version"), r9.value, QRect(4, 5, 50, 16));
+    pnlVersion = valuePanel(r9.value, QRect(56, 2, 80, 21), 12, false, false);
+
+    // 10: All Read / All Write
+    makeRow(10, QString(), true, 26);
+
+    // 11: time-difference display (RK-13 only)
+    Row r11 = makeRow(11, QStringLiteral("タイム差表示"), true, 26);
+    chkGAP = new QCheckBox(QStringLiteral("表示"), r11.value);
+    chkGAP->setGeometry(4, 3, 80, 20);
+
+    rows->addStretch(1);
+    return page;
+}
+
+QWidget* TMainForm::createDevelopPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabDevelop"));
+    auto* outer = new QVBoxLayout(page);
+    outer->setContentsMargins(2, 2, 2, 2);
+    grpMonitor = new QGroupBox(QStringLiteral("送受信モニタ"), page);
+    grpMonitor->setObjectName(QStringLiteral("grpMonitor"));
+    outer->addWidget(grpMonitor);
+    auto* layout = new QVBoxLayout(grpMonitor);
+
+    memTxRxMonitor = new QPlainTextEdit(grpMonitor);
+    memTxRxMonitor->setObjectName(QStringLiteral("memTxRxMonitor"));
+    memTxRxMonitor->setReadOnly(true);
+    memTxRxMonitor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memTxRxMonitor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memTxRxMonitor->setUndoRedoEnabled(false);
+    layout->addWidget(memTxRxMonitor, 1);
+
+    txtEdit = hinted(new QLineEdit(grpMonitor), QStringLiteral("コマンドを入力してください。"));
+    txtEdit->setObjectName(QStringLiteral("txtEdit"));
+    txtEdit->setMaxLength(1024);
+    layout->addWidget(txtEdit);
+
+    auto* buttons = new QHBoxLayout;
+    cmbTemplate = hinted(new QComboBox(grpMonitor),
+                         QStringLiteral("コマンドラインにテンプレートをコピーします。"));
+    cmbTemplate->setObjectName(QStringLiteral("cmbTemplate"));
+    cmbTemplate->setEditable(true);
+    cmbTemplate->setInsertPolicy(QComboBox::NoInsert);
+    buttons->addWidget(cmbTemplate, 1);
+    spbCommandTx = hinted(new QPushButton(QStringLiteral("コマンド送信"), grpMonitor),
+                          QStringLiteral("コマンドラインの内容を送信します。"));
+    spbCommandTx->setObjectName(QStringLiteral("spbCommandTx"));
+    spbCommandTx->setEnabled(false);
+    buttons->addWidget(spbCommandTx);
+    layout->addLayout(buttons);
+
+    auto* lower = new QHBoxLayout;
+    spbMonitorClear = hinted(new QPushButton(QStringLiteral("モニタ クリア"), grpMonitor),
+                             QStringLiteral("送受信モニタの内容を消去します"));
+    spbMonitorClear->setObjectName(QStringLiteral("spbMonitorClear"));
+    lower->addWidget(spbMonitorClear);
+    btnSendMail = new QPushButton(QStringLiteral("メール送信"), grpMonitor);
+    btnSendMail->setObjectName(QStringLiteral("btnSendMail"));
+    lower->addWidget(btnSendMail);
+    lower->addStretch(1);
+    layout->addLayout(lower);
+    return page;
+}
+
+QWidget* TMainForm::createMonitorPanel() {
+    auto* panel = new QWidget;
+    panel->setObjectName(QStringLiteral("pnlMonitor"));
+    panel->setFixedHeight(122);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch(1); // the controls keep to the right edge
+    auto* area = new QWidget(panel);
+    area->setFixedSize(1016, 122);
+    row->addWidget(area);
+
+    // Upper row: radio ID, course length, lap-timer buttons, exit.
+    lblID = label(QStringLiteral("RK-13 ID"), area, QRect(8, 18, 60, 16));
+    edtID = hinted(entry(area, QStringLiteral("0x"), 6, QRect(70, 14, 60, 22)),
+                   QStringLiteral("RK-13の無線IDを16進で入力します。"));
+    edtID->setObjectName(QStringLiteral("edtID"));
+    edtID->setAttribute(Qt::WA_InputMethodEnabled, false);
+    imgAntenna = new QLabel(area);
+    imgAntenna->setObjectName(QStringLiteral("imgAntenna"));
+    imgAntenna->setPixmap(QPixmap(QStringLiteral(":/images/antenna.png")));
+    imgAntenna->setScaledContents(true);
+    imgAntenna->setGeometry(136, 16, 24, 24);
+    imgAntenna->hide();
+
+    label(QStringLiteral("コース全長"), area, QRect(172, 18, 70, 16));
+    edtCourseLength = hinted(entry(area, QStringLiteral("12"), 6, QRect(244, 14, 60, 22)),
+                             QStringLiteral("コース全長を入力します。"));
+    edtCourseLength->setObjectName(QStringLiteral("edtCourseLength"));
+    edtCourseLength->setAlignment(Qt::AlignRight);
+    edtCourseLength->setAttribute(Qt::WA_InputMethodEnabled, false);
+    label(QStringLiteral("km"), area, QRect(308, 18, 24, 16));
+
+    auto button = [area](const QString& name, const QString& caption, const QString& hint,
+                         QRect geometry) {
+        auto* b = hinted(new QPushButton(caption, area), hint);
+        b->setObjectName(name);
+        b->setGeometry(geometry);
+        return b;
+    };
+    spbRead = button(QStringLiteral("spbRead"), QStringLiteral("RIN KODAから読み込み"),
+                     QStringLiteral("RIN KODAからデータを読み込みます。"), QRect(344, 8, 170, 40));
+    spbClear = button(QStringLiteral("spbClear"), QStringLiteral("RIN　KODAのデータクリア"),
+                      QStringLiteral("RIN KODAのデータを消去します。"), QRect(520, 8, 170, 40));
+    spbSave = button(QStringLiteral("spbSave"), QStringLiteral("CSVファイル保存"),
+                     QStringLiteral("CSV形式でファイルに保存します。"), QRect(696, 8, 150, 40));
+    spbExit = button(QStringLiteral("spbExit"), QStringLiteral("終了"),
+                     QStringLiteral("アプリケーションを終了します。"), QRect(852, 8, 150, 40));
+    spbRead->setEnabled(false);
+    spbClear->setEnabled(false);
+    spbSave->setEnabled(false);
+
+    // Test controls of the lap read, never shown.
+    Button1 = new QPushButton(QStringLiteral("Sector"), area);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->hide();
+    Edit1 = entry(area, QStringLiteral("0"), 1, QRect(0, 0, 30, 22));
+    Edit1->hide();
+    UpDown1 = new TUpDown(Edit1, 0, 4, 0, area);
+    UpDown1->hide();
+    btnLapData = new QPushButton(QStringLiteral("LapData"), area);
+    btnLapData->setObjectName(QStringLiteral("btnLapData"));
+    btnLapData->hide();
+    edtLapData = entry(area, QString(), 3, QRect(0, 0, 40, 22));
+    edtLapData->hide();
+
+    // Lower row: the QK-11 fuel monitor.
+    grpLine = new QFrame(area);
+    grpLine->setObjectName(QStringLiteral("grpLine"));
+    grpLine->setFrameShape(QFrame::HLine);
+    grpLine->setFrameShadow(QFrame::Sunken);
+    grpLine->setGeometry(0, 55, 1016, 3);
+
+    Label19 = label(QStringLiteral("QK-11 ID"), area, QRect(8, 76, 60, 16));
+    edtIDQK11 = hinted(entry(area, QStringLiteral("0x"), 6, QRect(70, 72, 60, 22)),
+                       QStringLiteral("QK-11の無線IDを16進で入力します。"));
+    edtIDQK11->setObjectName(QStringLiteral("edtIDQK11"));
+    edtIDQK11->setAttribute(Qt::WA_InputMethodEnabled, false);
+
+    label(QStringLiteral("更新後経過時間"), area, QRect(166, 60, 100, 16));
+    pnlClock = valuePanel(area, QRect(166, 78, 96, 28), 16, true, true);
+    pnlClock->setObjectName(QStringLiteral("pnlClock"));
+    struct Fuel {
+        QLabel** panel;
+        const char* name;
+        const char* caption;
+        const char* unit;
+    };
+    const Fuel fuels[] = {{&pnlFuel, "pnlFuel", "残燃料", "㍑"},
+                          {&pnlUsed, "pnlUsed", "使用燃料", "㍑"},
+                          {&pnlEco, "pnlEco", "燃費", "km/l"},
+                          {&pnlTrip, "pnlTrip", "走行距離", "km"}};
+    int x = 276;
+    for (const Fuel& f : fuels) {
+        label(QString::fromUtf8(f.caption), area, QRect(x, 60, 100, 16));
+        *f.panel = valuePanel(area, QRect(x, 78, 104, 28), 16, true, true);
+        (*f.panel)->setObjectName(QString::fromLatin1(f.name));
+        label(QString::fromUtf8(f.unit), area, QRect(x + 108, 86, 32, 16));
+        x += 146;
+    }
+
+    rgrpQKLog = new QGroupBox(QStringLiteral("QK-11 ログ"), area);
+    rgrpQKLog->setObjectName(QStringLiteral("rgrpQKLog"));
+    rgrpQKLog->setGeometry(862, 58, 140, 56);
+    rgrpQKLogRecord = new QRadioButton(QStringLiteral("記録"), rgrpQKLog);
+    rgrpQKLogRecord->setGeometry(10, 24, 60, 22);
+    rgrpQKLogStop = new QRadioButton(QStringLiteral("停止"), rgrpQKLog);
+    rgrpQKLogStop->setGeometry(72, 24, 60, 22);
+    rgrpQKLogStop->setChecked(true);
+    return panel;
+}
+
+void TMainForm::createMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    mnuCsvLoad = file->addAction(QStringLiteral("CSVファイルを開く(&O)..."));
+    mnuCsvLoad->setStatusTip(QStringLiteral("PCに保存されているデータを読み込みます。"));
+    mnuCsvSave = file->addAction(QStringLiteral("CSVファイルへ保存（&A)..."));
+    mnuCsvSave->setStatusTip(QStringLiteral("現在読み込まれているデータを保存します。"));
+    mnuCsvSave->setEnabled(false);
+    file->addSeparator();
+    mnuExit = file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+
+    QMenu* setting = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    setting->setObjectName(QStringLiteral("mnuSetting"));
+    mnuCommSettings = setting->addAction(QStringLiteral("通信のﾌﾟﾛﾊﾟﾃｨ(&R)..."));
+    mnuComPortSearch = setting->addAction(QStringLiteral("通信ポート自動検索実行"));
+    mnuComPortSearch->setVisible(false);
+    mnuQkodaMessage = setting->addAction(QStringLiteral("Q-KODAモニタの表示"));
+    mnuQkodaMessage->setCheckable(true);
+    mnuQkodaMessage->setChecked(true);
+    setting->addSeparator();
+    mnuChartSettings = setting->addAction(QStringLiteral("チャートのプロパティ(&C)..."));
+
+    mnuAbout = menuBar()->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
+}
+
+void TMainForm::createStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setFixedHeight(17 + 4);
+    bar->setSizeGripEnabled(false);
+    const int widths[4] = {500, 180, 20, 100};
+    const Qt::Alignment alignments[4] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignCenter,
+                                         Qt::AlignCenter, Qt::AlignCenter};
+    for (int i = 0; i < 4; ++i) {
+        statusPanel[i] = new QLabel(bar);
+        statusPanel[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        statusPanel[i]->setFixedWidth(widths[i]);
+        statusPanel[i]->setAlignment(alignments[i]);
+        statusPanel[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(statusPanel[i]);
+    }
+    statusPanel[3]->setText(QStringLiteral("KODA Systems"));
+}

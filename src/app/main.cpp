@@ -1,0 +1,22 @@
+// KODA Monitor: a communication monitor for the RIN-KODA lap timers and the Q-KODA
+// fuel meter on a serial port.
+#include "app/config/configuration.h"
+#include "app/frmmain.h"
+#include "app/widgetprompts.h"
+
+#include <QApplication>
+#include <QFont>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KodaMonitor"));
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+
+    WidgetPrompts prompts;
+    TMainForm form(prompts, {configurationPath(QCoreApplication::applicationFilePath()), true});
+    prompts.setParent(&form);
+    form.show();
+    return app.exec();
+}

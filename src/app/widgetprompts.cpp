@@ -1,0 +1,83 @@
+#include "app/widgetprompts.h"
+
+#include <QColorDialog>
+#include <QDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+
+Prompts::Answer WidgetPrompts::message(const QString& text, const QString& caption, Icon icon,
+                                       Buttons buttons) {
+    QMessageBox box(m_parent);
+    box.setWindowTitle(caption);
+    // Texts keep the CR LF line ends they are written with; the box breaks lines at LF.
+    box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    switch (icon) {
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::None:
+        break;
+    }
+    switch (buttons) {
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case Buttons::YesCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+}
+
+QString WidgetPrompts::openFileName(const QString& caption, const QString& initialPath,
+                                    const QString& filter) {
+    return QFileDialog::getOpenFileName(m_parent, caption, initialPath, filter);
+}
+
+QString WidgetPrompts::saveFileName(const QString& caption, const QString& initialPath,
+                                    const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(m_parent, caption, initialPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<quint32> WidgetPrompts::chooseColor(quint32 initial) {
+    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+    const QColor chosen = QColorDialog::getColor(start, m_parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return quint32(chosen.red()) | (quint32(chosen.green()) << 8) | (quint32(chosen.blue()) << 16);
+}
+
+int WidgetPrompts::runDialog(QDialog& dialog) { return dialog.exec(); }
+
+void WidgetPrompts::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }

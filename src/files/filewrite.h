@@ -1,0 +1,11 @@
+#pragma once
+// Writing a whole file without losing a short write.
+#include <QByteArrayView>
+#include <QFileDevice>
+#include <QString>
+
+// Writes all of bytes to a file opened with QIODevice::Unbuffered, resuming after
+// short writes. A buffered QFileDevice can pass a short write at flush or commit
+// off as success (a full disk or a file-size limit then leaves a cut-off file).
+// On failure reason holds the system's text.
+bool writeAllBytes(QFileDevice& file, QByteArrayView bytes, QString& reason);

@@ -1,0 +1,197 @@
+// The lap download sequences (RK-13 by radio frames, RK-12 by text lists), advanced once
+// per idle pass and by the decoded replies, and the lap timer's clear command.
+#include "app/frmmain.h"
+#include "app/updown.h"
+#include "laps/lapdecoders.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+void TMainForm::spbReadClick() {
+    if (!confirmDiscardEdits() || !checkRadioId())
+        return;
+    setWindowTitle(QStringLiteral("KODA Monitor"));
+    enableDeviceButtons(false);
+    lapTable.clearMarks();
+    lapTable.sectorIndex = 0;
+    if (deviceModel == DeviceModel::RK13) {
+        lapTable.clearLapInfo();
+        lapTable.lapInfoStep = 1;
+    } else {
+        lapTable.lapReadStep = 1;
+    }
+    for (QLabel* l :
+         {lblLaps, lblFastest, lblTopSpeed, lblSector[0], lblSector[1], lblSector[2], lblSector[3]})
+        l->clear();
+    resetLapGrid();
+    clearChartSeries();
+    showBusy();
+    retryCount = 0;
+    portSearching = false;
+}
+
+void TMainForm::runLapReadStep() {
+    int& step = lapTable.lapReadStep;
+    if (step == 0)
+        return;
+    auto requestList = [this](const QString& command) {
+        lastCommand = command;
+        sendLogged(lastCommand);
+        replyWaitMs = 12000;
+        startReplyTimer(12000);
+    };
+    auto requestSector = [&](int sector) {
+        if (lapTable.cpLineCount < std::max(2, sector)) {
+            step = 99;
+            return;
+        }
+        requestList(QStringLiteral("@SECTOR:%1\r\n").arg(sector));
+        lapTable.sectorIndex = sector;
+        ++step;
+    };
+    switch (step) {
+    case 1:
+        readSetting(3);
+        step = 2;
+        break;
+    case 3:
+        requestList(QStringLiteral("@LAP\r\n"));
+        step = 4;
+        break;
+    case 5:
+        requestSector(1);
+        break;
+    case 7:
+        requestSector(2);
+        break;
+    case 9:
+        requestSector(3);
+        break;
+    case 11:
+        requestSector(4);
+        break;
+    default: // waiting for a reply
+        break;
+    }
+    if (step >= 99) {
+        step = 0;
+        endBusy();
+        enableDeviceButtons(true);
+        setSaveEnabled(true);
+    }
+}
+
+void TMainForm::runLapInfoStep() {
+    int& step = lapTable.lapInfoStep;
+    if (step == 0)
+        return;
+    if (step == 1) {
+        lastCommand = QStringLiteral("@LINFO\r\n");
+        sendLogged(lastCommand);
+        replyWaitMs = 3000;
+        startReplyTimer(3000);
+        lapTable.nextLapToRead = 1;
+        step = 2;
+    } else if (step == 3) {
+        edtLapData->setText(QString::number(lapTable.nextLapToRead));
+        btnLapDataClick();
+        replyWaitMs = 3000;
+        startReplyTimer(3000);
+        step = 2;
+    }
+    if (step >= 99) {
+        refreshLapChart();
+        step = 0;
+        endBusy();
+        enableDeviceButtons(true);
+        setSaveEnabled(true);
+    }
+}
+
+void TMainForm::advanceLapRead() {
+    int& step = lapTable.lapReadStep;
+    if (step == 0)
+        return;
+    ++step;
+    if (step > 12)
+        step = 99;
+}
+
+void TMainForm::spbClearClick() {
+    if (!checkRadioId())
+        return;
+    const auto answer =
+        prompts.message(QStringLiteral("RIN-KODA のデータをクリアします。\r\nよろしいですか？"),
+                        currentCaption(), Prompts::Icon::Warning, Prompts::Buttons::YesCancel);
+    if (answer != Prompts::Answer::Yes)
+        return;
+    enableDeviceButtons(false);
+    lapTable.clearMarks();
+    showBusy();
+    retryCount = 0;
+    lastCommand = QStringLiteral("@CLR\r\n");
+    sendLogged(lastCommand);
+    replyWaitMs = 8000;
+    startReplyTimer(8000);
+}
+
+void TMainForm::btnLapDataClick() {
+    if (deviceModel != DeviceModel::RK13)
+        return;
+    const int id = RadioFrame::readRadioId(edtID->text());
+    if (!RadioFrame::isUsableRadioId(id)) {
+        checkRadioId(); // warns
+        return;
+    }
+    bool ok = false;
+    const int lap = edtLapData->text().toInt(&ok);
+    const RadioFrame::BuiltFrame built =
+        RadioFrame::buildLapRequestFrame(frameBuffer, id, ok ? lap & 0xFFFF : 0);
+    if (built.length == 0)
+        return;
+    frameLength = built.length;
+    sendFrameBytes(frameBuffer, frameLength);
+    dumpFrameHex(reinterpret_cast<const char*>(frameBuffer), frameLength);
+}
+
+void TMainForm::Button1Click() {
+    lapTable.sectorIndex = UpDown1->position();
+    sendLogged(QString::asprintf("@SECTOR:%d\r\n", lapTable.sectorIndex));
+}
+
+void TMainForm::decodeLapFrameGlue(const RadioFrame::FrameItem& item) {
+    const LapFrameResult result = decodeLapFrame(lapTable, item.bytes, item.recordCount,
+                                                 courseLengthFromText(edtCourseLength->text()));
+    if (result.scrollRow >= 0)
+        scrollToRow(result.scrollRow);
+    if (result.readAdvanced)
+        retryCount = 0;
+    if (result.newLiveLap) {
+        refreshLapChart();
+        setSaveEnabled(true);
+    }
+}
+
+void TMainForm::applyLapInfo(const QStringList& lines) {
+    QString lapsCaption;
+    const int result = decodeLapInfo(lapTable, lines, &lapsCaption);
+    if (result != 0)
+        lblLaps->setText(lapsCaption);
+    if (result == 0)
+        lapTable.lapInfoStep = 99;
+    else if (lapTable.lapInfoStep != 0)
+        ++lapTable.lapInfoStep;
+}
+
+void TMainForm::applyLapData(const QStringList& lines) {
+    const int result = decodeLapData(lapTable, lines);
+    if (result == 0) {
+        lapTable.lapInfoStep = 99;
+        return;
+    }
+    ++lapTable.nextLapToRead;
+    if (lapTable.nextLapToRead > lapTable.lapCount)
+        lapTable.lapInfoStep = 99;
+    else if (lapTable.lapInfoStep != 0)
+        ++lapTable.lapInfoStep;
+}

@@ -1,0 +1,75 @@
+// Radio frames of the main window: the radio ID check, sending a frame, applying what a
+// reception's frames ask for, the antenna indicator and the hold-off after live laps.
+#include "app/frmmain.h"
+#include "laps/lapdecoders.h"
+#include "serial/rscommthread.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include <cstring>
+
+bool TMainForm::checkRadioId() {
+    if (deviceModel == DeviceModel::RK12)
+        return true;
+    if (RadioFrame::isUsableRadioId(RadioFrame::readRadioId(edtID->text())))
+        return true;
+    prompts.message(QStringLiteral("IDを入力してください。"), currentCaption(),
+                    Prompts::Icon::Warning);
+    return false;
+}
+
+bool TMainForm::sendFrameBytes(const quint8* bytes, int count) {
+    if (closing)
+        return false;
+    count = std::clamp(count, 0, int(sizeof sendBuffer));
+    std::memcpy(sendBuffer, bytes, size_t(count));
+    if (commThread->writeBytes(reinterpret_cast<const char*>(sendBuffer), count) == count)
+        return true;
+    prompts.message(QStringLiteral("送信失敗"), currentCaption(), Prompts::Icon::Warning);
+    return false;
+}
+
+void TMainForm::applyFrameScan(const RadioFrame::FrameScanResult& scan) {
+    const RadioFrame::FrameItem* item = scan.endingItem();
+    if (!item)
+        return;
+    using Kind = RadioFrame::FrameItem::Kind;
+    if (item->kind == Kind::Fuel) {
+        blinkAntenna(true, RadioFrame::KindFuelMeter);
+        showFuelData(item->fuel.distance, item->fuel.remaining, item->fuel.used,
+                     item->fuel.economy);
+        return;
+    }
+    blinkAntenna(true, RadioFrame::KindLapTimer);
+    timWakeupWait.stop();
+    if (item->kind == Kind::LiveLap) {
+        timRKSend.stop();
+        enableDeviceButtons(false);
+    }
+    decodeLapFrameGlue(*item);
+    if (item->kind == Kind::LiveLap) {
+        timRKSend.start(3000);
+        if (lapTable.lapInfoStep != 0)
+            lapTable.lapInfoStep = 99;
+    }
+}
+
+void TMainForm::blinkAntenna(bool show, char kind) {
+    timAntenna.stop();
+    imgAntenna->move(imgAntenna->x(), kind == RadioFrame::KindLapTimer ? 16 : 72);
+    imgAntenna->setVisible(show);
+    imgAntenna->repaint();
+    if (show)
+        timAntenna.start(200);
+}
+
+void TMainForm::timAntennaTimer() {
+    timAntenna.stop();
+    imgAntenna->hide();
+}
+
+void TMainForm::timRKSendTimer() {
+    timRKSend.stop();
+    enableDeviceButtons(true);
+}

@@ -1,0 +1,182 @@
+#include "protocol/replyparser.h"
+
+#include "protocol/devicetext.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool isTrimmed(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u <= 0x20 || u == 0x7F;
+}
+
+// The text after the key, made into lines the way the lap decoders expect them: a
+// line end is appended, then CR LF, CR or LF each end one line.
+QStringList splitLines(QByteArrayView text) {
+    QByteArray all = text.toByteArray();
+    all.append("\r\n");
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        const char c = all[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(decodeDeviceText(QByteArrayView(all).sliced(start, i - start)));
+        if (c == '\r' && i + 1 < all.size() && all[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+QByteArray replyKeyText(ReplyKey key) {
+    switch (key) {
+    case ReplyKey::None:
+        return {};
+    case ReplyKey::DisplayType:
+        return "DisplayType:";
+    case ReplyKey::LapDispTime:
+        return "LapDispTime:";
+    case ReplyKey::PassCP:
+        return "PassCP:";
+    case ReplyKey::CP:
+        return "CP:";
+    case ReplyKey::Separator:
+        return "Separator:";
+    case ReplyKey::Diameter:
+        return "Diameter:";
+    case ReplyKey::K:
+        return "K:";
+    case ReplyKey::SensorMarkTime:
+        return "SensorMarkTime:";
+    case ReplyKey::Odo:
+        return "Odo:";
+    case ReplyKey::Version:
+        return "Version";
+    case ReplyKey::GAP:
+        return "GAP:";
+    case ReplyKey::LInfo:
+        return "LInfo:";
+    case ReplyKey::LData:
+        return "LData:";
+    }
+    return {};
+}
+
+QByteArray trimReply(QByteArrayView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isTrimmed(text[begin]))
+        ++begin;
+    while (end > begin && isTrimmed(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin).toByteArray();
+}
+
+int parseDecimalInt(QByteArrayView text, bool* ok) {
+    *ok = false;
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= text.size())
+        return 0;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return 0;
+        value = value * 10 + (c - '0');
+        if (value > std::numeric_limits<int>::max())
+            return 0;
+    }
+    *ok = true;
+    return int(negative ? -value : value);
+}
+
+ParsedReply parseReply(QByteArrayView raw) {
+    ParsedReply reply;
+    const QByteArray text = trimReply(raw);
+    if (text == "OK") {
+        reply.outcome = ParsedReply::Outcome::Ok;
+        return reply;
+    }
+
+    qsizetype keyAt = -1;
+    for (ReplyKey key : replyKeyOrder) {
+        keyAt = text.indexOf(replyKeyText(key));
+        if (keyAt >= 0) {
+            reply.key = key;
+            break;
+        }
+    }
+    if (reply.key == ReplyKey::None)
+        return reply;
+
+    const qsizetype after = keyAt + replyKeyText(reply.key).size();
+    // Up to n characters after the key (skipping `skip` first), fewer near the end.
+    const auto take = [&](qsizetype skip, qsizetype n) { return text.mid(after + skip, n); };
+
+    reply.outcome = ParsedReply::Outcome::Value;
+    switch (reply.key) {
+    case ReplyKey::DisplayType:
+    case ReplyKey::Separator:
+    case ReplyKey::GAP:
+        reply.valueBytes = take(0, 1);
+        if (reply.valueBytes.isEmpty())
+            reply.outcome = ParsedReply::Outcome::MissingSelection;
+        else
+            reply.selection = reply.valueBytes[0];
+        break;
+    case ReplyKey::LapDispTime:
+    case ReplyKey::Diameter:
+    case ReplyKey::PassCP:
+    case ReplyKey::CP:
+    case ReplyKey::SensorMarkTime: {
+        const bool twoDigits =
+            reply.key == ReplyKey::LapDispTime || reply.key == ReplyKey::Diameter;
+        reply.valueBytes = take(0, twoDigits ? 2 : 1);
+        bool ok = false;
+        reply.number = parseDecimalInt(reply.valueBytes, &ok);
+        if (!ok)
+            reply.outcome = ParsedReply::Outcome::ConversionError;
+        break;
+    }
+    case ReplyKey::K: {
+        reply.valueBytes = text.mid(after);
+        bool ok = false;
+        const double received = reply.valueBytes.trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(received)) {
+            reply.outcome = ParsedReply::Outcome::ConversionError;
+            break;
+        }
+        reply.kValue = received * 0.00001;
+        reply.kText = QString::asprintf("%7.5lf", reply.kValue);
+        break;
+    }
+    case ReplyKey::Odo:
+        reply.valueBytes = take(0, 5);
+        break;
+    case ReplyKey::Version:
+        // "Version" is followed by one separator (a blank or a colon), then the version.
+        reply.valueBytes = take(1, 5);
+        break;
+    case ReplyKey::LInfo:
+    case ReplyKey::LData:
+        reply.valueBytes = text.mid(after);
+        reply.lines = splitLines(reply.valueBytes);
+        break;
+    case ReplyKey::None:
+        break;
+    }
+    reply.valueText = decodeDeviceText(reply.valueBytes);
+    return reply;
+}

@@ -1,0 +1,153 @@
+// The path of every command on its way out, the traffic monitor, the busy state and
+// the reply timer with its retries.
+#include "app/frmmain.h"
+#include "protocol/devicetext.h"
+#include "protocol/trafficmonitor.h"
+#include "serial/rscommthread.h"
+#include "windows/frmanimation.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
+
+void TMainForm::appendMonitorLine(const QString& text) {
+    // characterCount() includes the document's final paragraph separator.
+    const qsizetype length = memTxRxMonitor->document()->characterCount() - 1;
+    const TrafficMonitor::LinePlan plan = TrafficMonitor::planMonitorLine(length, text);
+    if (!plan.add)
+        return;
+    if (plan.dropLeading > 0) {
+        QTextCursor cursor(memTxRxMonitor->document());
+        cursor.setPosition(0);
+        cursor.setPosition(int(plan.dropLeading), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    memTxRxMonitor->appendPlainText(plan.line);
+}
+
+void TMainForm::dumpFrameHex(const char* bytes, int count) {
+    memTxRxMonitor->appendPlainText(TrafficMonitor::dumpFrameHex(QByteArrayView(bytes, count)));
+}
+
+bool TMainForm::sendCommand(const QString& text) {
+    txBusy = true;
+    bool result = false;
+    const QByteArray line = encodeDeviceText(text);
+    if (deviceModel == DeviceModel::RK13 && !portSearching) {
+        const RadioFrame::BuiltFrame built = RadioFrame::buildCommandFrame(
+            frameBuffer, RadioFrame::readRadioId(edtID->text()), line);
+        switch (built.error) {
+        case RadioFrame::BuildError::BadRadioId:
+            prompts.message(QStringLiteral("IDを入力してください。"), currentCaption(),
+                            Prompts::Icon::Warning);
+            break;
+        case RadioFrame::BuildError::TooLong:
+            // A radio frame carries at most 72 bytes; a cut command could do harm.
+            prompts.message(QStringLiteral("コマンドが長すぎます。RK-13へは改行を含めて%1バイトまで"
+                                           "送信できます。")
+                                .arg(RadioFrame::MaxPayload),
+                            currentCaption(), Prompts::Icon::Warning);
+            break;
+        default:
+            frameLength = built.length;
+            result = sendFrameBytes(frameBuffer, frameLength);
+            dumpFrameHex(reinterpret_cast<const char*>(frameBuffer), frameLength);
+            break;
+        }
+    } else if (!closing) {
+        if (line.isEmpty()) {
+            result = true;
+        } else if (commThread->writeBytes(line.constData(), int(line.size())) == line.size()) {
+            result = true;
+        } else {
+            prompts.message(QStringLiteral("送信失敗"), currentCaption(), Prompts::Icon::Warning);
+        }
+    }
+    txBusy = false;
+    return result;
+}
+
+void TMainForm::sendLogged(const QString& text) {
+    appendMonitorLine(QStringLiteral("Tx:") + text);
+    if (!sendCommand(text)) {
+        endBusy();
+        appendMonitorLine(QStringLiteral("送信失敗\r\n"));
+    }
+}
+
+void TMainForm::showBusy() {
+    if (busyWindow)
+        return;
+    busyWindow = new TAnimationForm(this, busyWindowOpen);
+    busyWindow->show();
+}
+
+void TMainForm::endBusy() {
+    if (!busyWindow)
+        return;
+    TAnimationForm* window = busyWindow;
+    busyWindow = nullptr;
+    window->close(); // its close handler clears busyWindowOpen
+    delete window;
+}
+
+void TMainForm::startReplyTimer(int ms) {
+    timWakeupWait.stop();
+    timWakeupWait.setInterval(ms);
+    timWakeupWait.start();
+}
+
+void TMainForm::timWakeupWaitTimer() {
+    timWakeupWait.stop();
+    if (portSearching) {
+        // The expiry belongs to the port search: try the next port.
+        mnuCommOpenClick();
+        ++searchPort;
+        return;
+    }
+    ++retryCount;
+    if (retryCount <= 3) {
+        appendMonitorLine(QStringLiteral("Wakeup Retry:") + QString::number(retryCount));
+        if (deviceModel == DeviceModel::RK13 && lapTable.lapInfoStep != 0) {
+            sendFrameBytes(frameBuffer, frameLength);
+            dumpFrameHex(reinterpret_cast<const char*>(frameBuffer), frameLength);
+        } else {
+            sendLogged(lastCommand);
+        }
+        startReplyTimer(replyWaitMs);
+        return;
+    }
+    endBusy();
+    prompts.message(
+        QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。"),
+        currentCaption(), Prompts::Icon::Warning);
+    if (deviceModel == DeviceModel::RK13)
+        lapTable.lapInfoStep = 99;
+    else
+        lapTable.lapReadStep = 99;
+}
+
+void TMainForm::spbCommandTxClick() {
+    if (!checkRadioId())
+        return;
+    if (txtEdit->text().isEmpty())
+        return;
+    const QString command = txtEdit->text() + QStringLiteral("\r\n");
+    appendMonitorLine(QStringLiteral("Tx:") + command);
+    if (!sendCommand(command)) {
+        endBusy();
+        appendMonitorLine(QStringLiteral("送信失敗\r\n"));
+    }
+}
+
+void TMainForm::cmbTemplateChange() {
+    txtEdit->setText(cmbTemplate->currentText());
+    txtEdit->setFocus();
+    txtEdit->end(false);
+}
+
+void TMainForm::spbMonitorClearClick() {
+    memTxRxMonitor->clear();
+}

@@ -1,0 +1,59 @@
+// Connection control of the main window: the port list, the open/close toggle, the
+// status text and the port properties dialog.
+#include "app/frmmain.h"
+#include "serial/frmsettings.h"
+#include "serial/portlist.h"
+#include "serial/rscommthread.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+void TMainForm::enumeratePorts() {
+    portAvailable.fill(false);
+    commThread->probePorts(portAvailable.data(), 64);
+    portList = portListTexts(portAvailable.data());
+}
+
+void TMainForm::mnuCommOpenClick() {
+    if (portOpen) {
+        commThread->closePort();
+        commReady = false;
+        enableDeviceButtons(false);
+        portOpen = false;
+        statusPanel[1]->clear();
+        spbCommandTx->setEnabled(false);
+        return;
+    }
+    if (comPort != 0) {
+        commReady = commThread->openPort(comPort, commSettings);
+        if (commReady)
+            showConnected(comPort);
+        return;
+    }
+    startPortSearchFromOpen();
+}
+
+void TMainForm::showConnected(int port) {
+    portOpen = true;
+    statusPanel[1]->setText(connectionStatusText(port, commSettings));
+    spbCommandTx->setEnabled(true);
+    enableDeviceButtons(true);
+}
+
+void TMainForm::mnuCommSettingsClick() {
+    if (portOpen)
+        mnuCommOpenClick();
+    enumeratePorts();
+    {
+        quint8 model = quint8(deviceModel);
+        int port = comPort;
+        TSettingsForm dialog(this, port, model, commSettings, portList);
+        prompts.runDialog(dialog);
+        comPort = port;
+        deviceModel = model == quint8(DeviceModel::RK13) ? DeviceModel::RK13 : DeviceModel::RK12;
+    }
+    applyModelLayout();
+    // The connection is re-made with the settings now in force, after OK and Cancel alike.
+    if (!portOpen)
+        mnuCommOpenClick();
+}

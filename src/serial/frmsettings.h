@@ -1,0 +1,67 @@
+#pragma once
+// The port properties dialog "通信ポートのプロパティ". The user chooses the COM
+// port; baud rate, parity and stop bits are shown but fixed, and the lap-timer
+// model and the flow control travel through controls the user does not see.
+// On OK the chosen values are written back into the caller's variables; on
+// Cancel nothing changes.
+#include "serial/commsettings.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class TSettingsForm : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int clientWidth = 321;
+    static constexpr int clientHeight = 168;
+
+    // deviceModel: 1 = RK-13, 0 = RK-12.
+    TSettingsForm(QWidget* owner, int& comPort, quint8& deviceModel, CommSettings& settings,
+                  const QStringList& portList);
+
+    // Visible controls.
+    QGroupBox* GroupBox = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* cmbComCh = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* cmbBaudrate = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* edtDataBits = nullptr;
+    QLabel* Label5 = nullptr;
+    QComboBox* cmbParity = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* cmbStopBits = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* lblFlow1 = nullptr;
+    QLabel* lblFlow2 = nullptr;
+    QPushButton* bbtnOk = nullptr;
+    QPushButton* bbtnNg = nullptr;
+
+    // Controls outside the visible area: they only carry values in and out.
+    QRadioButton* rdbFlowNon = nullptr;
+    QRadioButton* rdbFlowXonXoff = nullptr;
+    QRadioButton* rdbFlowRtsCts = nullptr;
+    QComboBox* cmbDataBits = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QRadioButton* rbtRK12 = nullptr;
+    QRadioButton* rbtRK13 = nullptr;
+
+public slots:
+    void bbtnOkClick();
+    void rbtRK12Click();
+    void rbtRK13Click();
+
+private:
+    int& m_comPort;
+    quint8& m_deviceModel;
+    CommSettings& m_settings;
+    QButtonGroup* m_flowGroup = nullptr;
+};

@@ -1,0 +1,15 @@
+#pragma once
+// Texts of the port list and of the connection status panel.
+#include "serial/commsettings.h"
+
+#include <QString>
+#include <QStringList>
+
+// available[n] for n = 1..64 (entry 0 unused): 65 entries, "自動" first, then
+// " COMn" for a port that could be opened and "*COMn" for one that could not.
+QStringList portListTexts(const bool* available);
+// The port number of a list entry: 0 for the first ("自動"), otherwise the
+// decimal number after "COM" (0 when there is none).
+int portNumberOfEntry(int index, const QString& text);
+// "COM3: 38400bps D8 PEVEN S1" and the like.
+QString connectionStatusText(int port, const CommSettings& settings);

@@ -1,0 +1,105 @@
+#include "windows/frmabout.h"
+
+#include "app/prompts.h"
+#include "app/webaddress.h"
+#include "windows/clickablelabel.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QUrl>
+
+TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddress)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_prompts(prompts) {
+    setObjectName(QStringLiteral("TAboutForm"));
+    setWindowTitle(QStringLiteral("バージョン情報"));
+    setModal(true);
+    setFixedSize(clientWidth, clientHeight);
+
+    Image2 = new QLabel(this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setGeometry(16, 16, 32, 32);
+    Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/icon32.png")));
+
+    lblType = new QLabel(QStringLiteral("KODA Monitor "), this);
+    lblType->setObjectName(QStringLiteral("lblType"));
+    QFont typeFont(QStringLiteral("Noto Serif CJK JP"));
+    typeFont.setStyleHint(QFont::Serif);
+    typeFont.setPixelSize(24);
+    typeFont.setBold(true);
+    typeFont.setItalic(true);
+    lblType->setFont(typeFont);
+    lblType->setGeometry(64, 10, 280, 36);
+
+    lblVersion = new QLabel(this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setGeometry(66, 50, 130, 18);
+    lblBuild = new QLabel(this);
+    lblBuild->setObjectName(QStringLiteral("lblBuild"));
+    lblBuild->setGeometry(196, 50, 150, 18);
+
+    GroupBox1 = new QFrame(this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setFrameShape(QFrame::HLine);
+    GroupBox1->setFrameShadow(QFrame::Sunken);
+    GroupBox1->setGeometry(8, 76, clientWidth - 16, 4);
+
+    Label4 = new QLabel(makerRightsNotice(), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setGeometry(16, 88, 330, 18);
+
+    lblUrl = new ClickableLabel(this);
+    lblUrl->setObjectName(QStringLiteral("lblUrl"));
+    QFont urlFont = lblUrl->font();
+    urlFont.setBold(true);
+    urlFont.setUnderline(true);
+    lblUrl->setFont(urlFont);
+    QPalette urlPalette = lblUrl->palette();
+    urlPalette.setColor(QPalette::WindowText, Qt::blue);
+    lblUrl->setPalette(urlPalette);
+    lblUrl->setCursor(Qt::PointingHandCursor);
+    lblUrl->setGeometry(16, 112, 330, 18);
+    connect(lblUrl, &ClickableLabel::clicked, this, &TAboutForm::lblUrlClick);
+
+    imgLogo = new ClickableLabel(this);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setPixmap(QPixmap(QStringLiteral(":/pictures/logo.png")));
+    imgLogo->setCursor(Qt::PointingHandCursor);
+    imgLogo->setGeometry(16, 138, 120, 36);
+    connect(imgLogo, &ClickableLabel::clicked, this, &TAboutForm::imgLogoClick);
+
+    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setDefault(true);
+    BitBtn1->setGeometry(clientWidth - 91, clientHeight - 35, 75, 25);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+
+    lblVersion->setText(versionText());
+    lblBuild->setText(buildText());
+    if (!webAddress.isEmpty()) {
+        lblUrl->setText(webAddress);
+        lblUrl->show();
+    } else {
+        lblUrl->hide();
+    }
+}
+
+void TAboutForm::lblUrlClick() {
+    openAddressAndClose();
+}
+
+void TAboutForm::imgLogoClick() {
+    openAddressAndClose();
+}
+
+void TAboutForm::openAddressAndClose() {
+    // Without an address there is nothing to hand to the system; the click
+    // still closes the dialog.
+    const QString address = lblUrl->text();
+    if (!address.isEmpty())
+        m_prompts.openUrl(QUrl(address));
+    accept();
+}

@@ -1,0 +1,100 @@
+#include "windows/frmanimation.h"
+
+#include "windows/shapewidget.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPixmap>
+
+namespace {
+
+constexpr int circleSize = 9;
+constexpr int circleLeft = 136; // left edge of circle 1
+constexpr int circlePitch = 16;
+constexpr int circleTop = 48;
+
+QColor colourOf(WaveColour colour) {
+    return QColor::fromRgb(QRgb(0xFF000000u | waveColourRgb(colour)));
+}
+
+QLabel* picture(QWidget* parent, const char* name, const QString& resource, const QRect& area) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(area);
+    label->setAlignment(Qt::AlignCenter);
+    label->setPixmap(QPixmap(resource));
+    return label;
+}
+
+} // namespace
+
+TAnimationForm::TAnimationForm(QWidget* owner, bool& openFlag)
+    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), openFlag(openFlag) {
+    setObjectName(QStringLiteral("TAnimationForm"));
+    setWindowTitle(QStringLiteral("通信中"));
+    setFixedSize(clientWidth, clientHeight);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    imgRinKoda = picture(this, "imgRinKoda", QStringLiteral(":/pictures/laptimer.png"),
+                         QRect(8, 7, 120, 81));
+    Image1 =
+        picture(this, "Image1", QStringLiteral(":/pictures/receiver.png"), QRect(340, 7, 120, 81));
+
+    for (int n = 1; n <= WaveAnimation::circleCount; ++n) {
+        auto* circle = new ShapeWidget(ShapeWidget::Shape::Circle, this);
+        circle->setObjectName(QStringLiteral("shpAirWaves%1").arg(n));
+        circle->setGeometry(circleLeft + (n - 1) * circlePitch, circleTop, circleSize, circleSize);
+        shpAirWaves[size_t(n - 1)] = circle;
+    }
+
+    if (owner) {
+        const QRect frame = owner->frameGeometry();
+        move(frame.center() - QPoint(clientWidth / 2, clientHeight / 2));
+    }
+
+    openFlag = true;
+    m_wave.reset();
+    m_circles.fill(WaveColour::White);
+    paintCircles();
+    timAnimation.setInterval(timerIntervalMs);
+    connect(&timAnimation, &QTimer::timeout, this, &TAnimationForm::timAnimationTimer);
+    timAnimation.start();
+}
+
+TAnimationForm::~TAnimationForm() {
+    // The flag is not touched here: the creator may already be tearing down its
+    // members when it destroys its children. It was cleared when the window closed.
+    FormDestroy();
+}
+
+ShapeWidget* TAnimationForm::airWave(int n) const {
+    if (n < 1 || n > WaveAnimation::circleCount)
+        return nullptr;
+    return shpAirWaves[size_t(n - 1)];
+}
+
+void TAnimationForm::timAnimationTimer() {
+    m_wave.step(m_circles);
+    paintCircles();
+}
+
+void TAnimationForm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TAnimationForm::FormClose() {
+    openFlag = false;
+}
+
+void TAnimationForm::FormDestroy() {
+    timAnimation.stop();
+}
+
+void TAnimationForm::paintCircles() {
+    for (int i = 0; i < WaveAnimation::circleCount; ++i)
+        shpAirWaves[size_t(i)]->setBrushColor(colourOf(m_circles[size_t(i)]));
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The busy window "通信中": a modeless, always-on-top tool window shown while a
+// device request is in progress, with a running light between the pictures of
+// the lap timer and the radio link. Closing it is how the user cancels the
+// running device operation: its close handler clears the creator's flag, and
+// the creator's idle pass notices the cleared flag and destroys the window.
+#include "windows/animationsteps.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class ShapeWidget;
+
+class TAnimationForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int clientWidth = 468;
+    static constexpr int clientHeight = 95;
+    static constexpr int timerIntervalMs = 25;
+
+    // Sets openFlag to true and starts the animation. The flag must outlive the
+    // window or the window must be closed before the flag goes away.
+    TAnimationForm(QWidget* owner, bool& openFlag);
+    ~TAnimationForm() override;
+
+    // Circle n (1..12), also found as the child named "shpAirWaves" + n.
+    ShapeWidget* airWave(int n) const;
+    const WaveAnimation& animation() const { return m_wave; }
+
+    QLabel* imgRinKoda = nullptr;
+    QLabel* Image1 = nullptr;
+    QTimer timAnimation;
+
+public slots:
+    void timAnimationTimer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormClose();
+    void FormDestroy();
+    void paintCircles();
+
+    bool& openFlag;
+    WaveAnimation m_wave;
+    WaveAnimation::Circles m_circles{};
+    std::array<ShapeWidget*, WaveAnimation::circleCount> shpAirWaves{};
+};

@@ -1,0 +1,121 @@
+#include "windows/frmchartsettings.h"
+
+#include "app/prompts.h"
+#include "windows/shapewidget.h"
+#include "windows/updown.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QColor colourOfBgr(quint32 bgr) {
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+quint32 bgrOf(const QColor& colour) {
+    return quint32(colour.red()) | quint32(colour.green()) << 8 | quint32(colour.blue()) << 16;
+}
+
+} // namespace
+
+TChartForm::TChartForm(QWidget* owner, Prompts& prompts, ChartViewSettings& settings)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_prompts(prompts), m_settings(settings) {
+    setObjectName(QStringLiteral("TChartForm"));
+    setWindowTitle(QStringLiteral("チャートのプロパティ"));
+    setModal(true);
+    setFixedSize(281, 150);
+
+    chkView3D = new QCheckBox(QStringLiteral("3次元表示"), this);
+    chkView3D->setObjectName(QStringLiteral("chkView3D"));
+    chkView3D->setGeometry(16, 14, 120, 20);
+
+    lblChart3DPercent = new QLabel(QStringLiteral("奥行："), this);
+    lblChart3DPercent->setObjectName(QStringLiteral("lblChart3DPercent"));
+    lblChart3DPercent->setGeometry(32, 44, 40, 22);
+
+    edtChart3DPercent = new QLineEdit(this);
+    edtChart3DPercent->setObjectName(QStringLiteral("edtChart3DPercent"));
+    edtChart3DPercent->setReadOnly(true);
+    edtChart3DPercent->setMaxLength(3);
+    edtChart3DPercent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    edtChart3DPercent->setGeometry(76, 44, 40, 22);
+
+    updChart3DPercent = new UpDown(this);
+    updChart3DPercent->setObjectName(QStringLiteral("updChart3DPercent"));
+    updChart3DPercent->setGeometry(116, 44, 16, 22);
+    connect(updChart3DPercent, &UpDown::positionChanged, this,
+            [this](int position) { edtChart3DPercent->setText(QString::number(position)); });
+    updChart3DPercent->setRange(ChartViewSettings::minDepthPercent,
+                                ChartViewSettings::maxDepthPercent);
+
+    btnBackColor = new QPushButton(QStringLiteral("背景色"), this);
+    btnBackColor->setObjectName(QStringLiteral("btnBackColor"));
+    btnBackColor->setGeometry(16, 78, 75, 25);
+    connect(btnBackColor, &QPushButton::clicked, this, &TChartForm::btnBackColorClick);
+
+    shpBackColor = new ShapeWidget(ShapeWidget::Shape::Rectangle, this);
+    shpBackColor->setObjectName(QStringLiteral("shpBackColor"));
+    shpBackColor->setGeometry(100, 80, 32, 21);
+
+    btnDefaultValue = new QPushButton(QStringLiteral("ﾃﾞﾌｫﾙﾄ値に戻す"), this);
+    btnDefaultValue->setObjectName(QStringLiteral("btnDefaultValue"));
+    btnDefaultValue->setGeometry(16, 114, 116, 25);
+    connect(btnDefaultValue, &QPushButton::clicked, this, &TChartForm::btnDefaultValueClick);
+
+    bbtnOk = new QPushButton(QStringLiteral("OK"), this);
+    bbtnOk->setObjectName(QStringLiteral("bbtnOk"));
+    bbtnOk->setDefault(true);
+    bbtnOk->setGeometry(190, 14, 75, 25);
+    connect(bbtnOk, &QPushButton::clicked, this, &TChartForm::bbtnOkClick);
+
+    bbtnNg = new QPushButton(QStringLiteral("キャンセル"), this);
+    bbtnNg->setObjectName(QStringLiteral("bbtnNg"));
+    bbtnNg->setGeometry(190, 46, 75, 25);
+    connect(bbtnNg, &QPushButton::clicked, this, &QDialog::reject);
+
+    connect(chkView3D, &QCheckBox::toggled, this, &TChartForm::chkView3DClick);
+
+    chkView3D->setChecked(settings.view3D);
+    chkView3DClick(); // the box may already have had that state
+    updChart3DPercent->setPosition(settings.depthPercent);
+    edtChart3DPercent->setText(QString::number(updChart3DPercent->position()));
+    setShownBackColor(settings.backColor);
+}
+
+quint32 TChartForm::shownBackColor() const {
+    return bgrOf(shpBackColor->brushColor());
+}
+
+void TChartForm::setShownBackColor(quint32 bgr) {
+    shpBackColor->setBrushColor(colourOfBgr(bgr));
+}
+
+void TChartForm::chkView3DClick() {
+    const bool on = chkView3D->isChecked();
+    lblChart3DPercent->setEnabled(on);
+    edtChart3DPercent->setEnabled(on);
+    updChart3DPercent->setEnabled(on);
+}
+
+void TChartForm::btnBackColorClick() {
+    if (const auto chosen = m_prompts.chooseColor(shownBackColor()))
+        setShownBackColor(*chosen & 0x00FFFFFFu);
+}
+
+void TChartForm::btnDefaultValueClick() {
+    chkView3D->setChecked(ChartViewSettings::defaultView3D);
+    updChart3DPercent->setPosition(ChartViewSettings::defaultDepthPercent);
+    setShownBackColor(ChartViewSettings::defaultBackColor);
+}
+
+void TChartForm::bbtnOkClick() {
+    m_settings.view3D = chkView3D->isChecked();
+    m_settings.depthPercent = updChart3DPercent->position();
+    m_settings.backColor = shownBackColor();
+    accept();
+}

@@ -1,0 +1,280 @@
+// The real main window, offscreen, with a temporary configuration file, scripted
+// prompts and pseudo-terminals standing in for the serial adapters.
+#include "app/frmmain.h"
+#include "serial/frmsettings.h"
+#include "serial/rscommthread.h"
+#include "support/ptypair.h"
+#include "support/scriptedprompts.h"
+#include "unit/windows/windowcheck.h"
+#include "windows/frmanimation.h"
+#include "windows/frmabout.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray cp932(const QString& text) { return QStringEncoder("windows-31j").encode(text); }
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Answers the port search probe on the master side of a pty while the window runs.
+bool answerProbe(PtyPair& pty, int timeoutMs) {
+    QByteArray seen;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        seen += pty.read(0);
+        if (seen.contains("KODA LiNK Search"))
+            return pty.write("KODA LiNK Found\r\n");
+        QTest::qWait(10);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { windowcheck::useTestFont(); }
+
+    void startsRunsIdleAndWritesConfigurationAtClose();
+    void closeVetoedKeepsRunning();
+    void configurationValuesAreApplied();
+    void startupSearchLinksToAnsweringPort();
+    void settingsDialogRemakesConnection_data();
+    void settingsDialogRemakesConnection();
+    void windowsAreDrawnWithTheirGlyphs();
+
+private:
+    std::unique_ptr<TMainForm> makeForm(ScriptedPrompts& prompts, const QString& iniPath) {
+        return std::make_unique<TMainForm>(prompts, TMainForm::Options{iniPath, false});
+    }
+};
+
+void TestMainForm::startsRunsIdleAndWritesConfigurationAtClose() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, ini);
+    form->show();
+    QCOMPARE(form->windowTitle(), QStringLiteral("KODA Monitor"));
+    QVERIFY(form->busyWindow); // the start-up search shows the busy window at once
+
+    // No port is usable: the search fails in its first idle pass.
+    QTRY_COMPARE(prompts.texts(), QStringList{QStringLiteral("KODAシステムが見つかりません。")});
+    QCOMPARE(prompts.shown.first().icon, Prompts::Icon::Warning);
+    QCOMPARE(prompts.shown.first().caption, QStringLiteral("KODA Monitor"));
+    QVERIFY(form->firstIdleDone);
+    QVERIFY(!form->busyWindow);
+    QVERIFY(!form->portOpen);
+    QCOMPARE(form->statusPanel[1]->text(), QString());
+
+    const QRect frame = form->frameGeometry();
+    const QRect client = form->geometry();
+    QVERIFY(form->close());
+    const QString expected =
+        QStringLiteral("[Form]\r\nTop=%1\r\nLeft=%2\r\nHeight=%3\r\nWidth=%4\r\n")
+            .arg(client.top())
+            .arg(client.left())
+            .arg(frame.height())
+            .arg(frame.width()) +
+        QStringLiteral("[Com]\r\nPort=1\r\nBaudRate=38400\r\nByteSize=8\r\nParity=2\r\n"
+                       "StopBits=0\r\nFlowCtrl=0\r\n"
+                       "[Data]\r\nCourse length=0\r\n"
+                       "[Message]\r\nCaution=0\r\n"
+                       "[Chart]\r\nView3D=0\r\n3DPercent=5\r\nBackColor=16541279\r\n"
+                       "[Model]\r\nRin Koda=RK-13\r\nRK-13 ID=0x\r\nQK-11 ID=0x\r\n"
+                       "[Monitor]\r\nQ-KODA=1\r\n");
+    QCOMPARE(readFile(ini), cp932(expected));
+    QVERIFY(!form->commThread->isRunning());
+}
+
+void TestMainForm::closeVetoedKeepsRunning() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, ini);
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    form->dataModified = true;
+    prompts.answers = {Prompts::Answer::No};
+    QVERIFY(!form->close());
+    QCOMPARE(prompts.texts().last(), QStringLiteral("データを保存しなくてもよろしいですか？"));
+    QVERIFY(!QFile::exists(ini));
+    QVERIFY(!form->closing);
+    QVERIFY(form->commThread->isRunning());
+
+    prompts.answers = {Prompts::Answer::Yes};
+    QVERIFY(form->close());
+    QVERIFY(QFile::exists(ini));
+}
+
+void TestMainForm::configurationValuesAreApplied() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    writeFile(ini, cp932(QStringLiteral("[Form]\r\nTop=-20\r\nLeft=33\r\n[Com]\r\nPort=0\r\n"
+                                        "BaudRate=0x9600\r\n[Data]\r\nCourse length=3.7\r\n"
+                                        "[Model]\r\nRin Koda=RK-12\r\nRK-13 ID=0x1234\r\n"
+                                        "QK-11 ID=0x0042\r\n[Monitor]\r\nQ-KODA=0\r\n"
+                                        "[Custom]\r\nKeep=me\r\n")));
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, ini);
+    QCOMPARE(form->commSettings.baudRate, 38400);
+    QCOMPARE(form->comPort, 0);
+    QCOMPARE(form->deviceModel, DeviceModel::RK13);
+    QCOMPARE(form->edtCourseLength->text(), QStringLiteral("3.7"));
+    QCOMPARE(form->edtID->text(), QStringLiteral("0x1234"));
+    QCOMPARE(form->edtIDQK11->text(), QStringLiteral("0x0042"));
+    QVERIFY(!form->mnuQkodaMessage->isChecked());
+    QCOMPARE(form->pnlMonitor->height(), 62);
+    QCOMPARE(form->geometry().left(), 33);
+    QTRY_VERIFY(!form->portSearching);
+    QVERIFY(form->close());
+    const QByteArray saved = readFile(ini);
+    QVERIFY(saved.contains("Rin Koda=RK-13\r\n"));
+    QVERIFY(saved.contains("[Custom]\r\nKeep=me\r\n"));
+    QVERIFY(!saved.contains("EvtChar"));
+    QVERIFY(saved.contains("Left=33\r\n")); // the window stays where it was
+}
+
+void TestMainForm::startupSearchLinksToAnsweringPort() {
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    writeFile(ini, cp932(QStringLiteral("[Ports]\r\nCOM3=%1\r\n").arg(pty.slavePath())));
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, ini);
+    form->show();
+    QVERIFY(form->portAvailable[3]);
+    QCOMPARE(form->portList.value(3), QStringLiteral(" COM3"));
+    QCOMPARE(form->portList.value(1), QStringLiteral("*COM1"));
+    QVERIFY(answerProbe(pty, 5000));
+    QTRY_COMPARE(prompts.texts(), QStringList{QStringLiteral("KODAシステムとリンクしました。")});
+    QCOMPARE(prompts.shown.first().icon, Prompts::Icon::Information);
+    QVERIFY(form->portOpen);
+    QCOMPARE(form->comPort, 3);
+    QCOMPARE(form->statusPanel[1]->text(), QStringLiteral("COM3: 38400bps D8 PEVEN S1"));
+    QVERIFY(form->spbCommandTx->isEnabled());
+    QVERIFY(form->spbRead->isEnabled());
+    QVERIFY(!form->busyWindow);
+    QVERIFY(form->memTxRxMonitor->toPlainText().contains(QStringLiteral("KODA LiNK Search 3ch")));
+    QVERIFY(form->close());
+    QVERIFY(readFile(ini).contains("Port=3\r\n"));
+}
+
+void TestMainForm::settingsDialogRemakesConnection_data() {
+    QTest::addColumn<bool>("pressOk");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestMainForm::settingsDialogRemakesConnection() {
+    QFETCH(bool, pressOk);
+    PtyPair first, second;
+    QVERIFY(first.isValid() && second.isValid());
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    writeFile(ini, cp932(QStringLiteral("[Com]\r\nPort=3\r\n[Ports]\r\nCOM3=%1\r\nCOM5=%2\r\n")
+                             .arg(first.slavePath(), second.slavePath())));
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, ini);
+    form->show();
+    QVERIFY(answerProbe(first, 5000));
+    QTRY_VERIFY(!form->portSearching);
+    QVERIFY(form->portOpen);
+    QCOMPARE(form->comPort, 3);
+
+    // The dialog chooses COM5; OK takes it, Cancel keeps COM3. Either way the
+    // connection is closed for the dialog and opened again afterwards.
+    prompts.dialogs.append([pressOk](QDialog& dialog) {
+        auto& settings = static_cast<TSettingsForm&>(dialog);
+        windowcheck::saveScreenshot(&settings, QStringLiteral("port-dialog"));
+        settings.cmbComCh->setCurrentIndex(settings.cmbComCh->findText(QStringLiteral(" COM5")));
+        if (!pressOk) {
+            settings.bbtnNg->click();
+            return int(settings.result());
+        }
+        settings.bbtnOk->click();
+        return int(settings.result());
+    });
+    form->mnuCommSettingsClick();
+    QCOMPARE(prompts.dialogTitles, QStringList{QStringLiteral("通信ポートのプロパティ")});
+    QVERIFY(form->portOpen);
+    QCOMPARE(form->comPort, pressOk ? 5 : 3);
+    QCOMPARE(form->statusPanel[1]->text(),
+             pressOk ? QStringLiteral("COM5: 38400bps D8 PEVEN S1")
+                     : QStringLiteral("COM3: 38400bps D8 PEVEN S1"));
+    // The port in use really is the one shown: bytes sent reach its pty.
+    PtyPair& used = pressOk ? second : first;
+    used.read(0);
+    form->txtEdit->setText(QStringLiteral("@VER"));
+    form->edtID->setText(QStringLiteral("0x1234"));
+    form->spbCommandTxClick();
+    const QByteArray got = used.read(2000, 14);
+    QVERIFY2(got.startsWith(QByteArray("\x02\x4C\x12\x34\x0E\x01@VER\r\n", 12)),
+             qPrintable(got.toHex(' ') + " | " + form->memTxRxMonitor->toPlainText() + " | " + prompts.texts().join('/')));
+    QVERIFY(form->close());
+}
+
+void TestMainForm::windowsAreDrawnWithTheirGlyphs() {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QVERIFY(form->busyWindow);
+    windowcheck::saveScreenshot(form->busyWindow, QStringLiteral("busy-window"));
+    QStringList missing = windowcheck::missingGlyphs(form->busyWindow);
+    QTRY_VERIFY(!form->portSearching);
+
+    // The developer page is shown for the picture, as Shift+Ctrl+Alt would.
+    form->PageControlSetting->setTabVisible(form->PageControlSetting->indexOf(form->tabDevelop),
+                                            true);
+    const char* pages[] = {"data", "settings", "developer"};
+    for (int i = 0; i < 3; ++i) {
+        form->PageControlSetting->setCurrentIndex(i);
+        QVERIFY(windowcheck::saveScreenshot(form.get(), QStringLiteral("main-%1").arg(pages[i])));
+    }
+    missing += windowcheck::missingGlyphs(form.get());
+    const QFontMetrics menuMetrics(form->menuBar()->font());
+    for (QAction* action : form->findChildren<QAction*>())
+        for (const char32_t c : action->text().toUcs4())
+            if (!menuMetrics.inFontUcs4(c))
+                missing << QStringLiteral("menu %1: U+%2").arg(action->text()).arg(quint32(c), 4, 16);
+
+    prompts.dialogs.append([&missing](QDialog& dialog) {
+        windowcheck::saveScreenshot(&dialog, QStringLiteral("version-dialog"));
+        missing += windowcheck::missingGlyphs(&dialog);
+        return int(QDialog::Accepted);
+    });
+    form->mnuAboutClick();
+    QCOMPARE(prompts.dialogTitles, QStringList{QStringLiteral("バージョン情報")});
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
+    QVERIFY(form->close());
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

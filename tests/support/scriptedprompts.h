@@ -1,0 +1,62 @@
+#pragma once
+// Prompts for tests: records every message and answers from a script, so that
+// no test ever waits on a modal dialog.
+#include "app/prompts.h"
+
+#include <QDialog>
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+class ScriptedPrompts : public Prompts {
+public:
+    struct Shown {
+        QString text;
+        QString caption;
+        Icon icon;
+        Buttons buttons;
+    };
+
+    QList<Shown> shown;              // every message, in order
+    QList<Answer> answers;           // answers to questions, consumed in order
+    QStringList fileNames;           // answers to file dialogs, consumed in order ("" = cancel)
+    QList<std::optional<quint32>> colors; // answers to colour dialogs
+    QList<QUrl> openedUrls;
+    // Handlers for the program's dialogs, consumed in order: each may set the
+    // dialog's controls and returns the dialog's result. Without one the dialog is
+    // cancelled.
+    QList<std::function<int(QDialog&)>> dialogs;
+    QStringList dialogTitles; // every dialog run, by caption
+
+    Answer message(const QString& text, const QString& caption, Icon icon,
+                   Buttons buttons) override {
+        shown.append({text, caption, icon, buttons});
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override {
+        return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    }
+    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override {
+        return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    }
+    std::optional<quint32> chooseColor(quint32) override {
+        return colors.isEmpty() ? std::nullopt : colors.takeFirst();
+    }
+    int runDialog(QDialog& dialog) override {
+        dialogTitles.append(dialog.windowTitle());
+        if (dialogs.isEmpty())
+            return QDialog::Rejected;
+        return dialogs.takeFirst()(dialog);
+    }
+    void openUrl(const QUrl& url) override { openedUrls.append(url); }
+
+    QStringList texts() const {
+        QStringList out;
+        for (const auto& s : shown)
+            out << s.text;
+        return out;
+    }
+};

@@ -1,0 +1,404 @@
+#include "app/config/configuration.h"
+#include "app/config/profilefile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QSize screen(1920, 1080);
+const QSize window(1016, 649);
+
+// What the first close writes when no file existed and nothing was changed:
+// the window centred on a 1920 x 1080 screen at its designed size.
+const QByteArray firstCloseFile = "[Form]\r\n"
+                                  "Top=215\r\n"
+                                  "Left=452\r\n"
+                                  "Height=649\r\n"
+                                  "Width=1016\r\n"
+                                  "[Com]\r\n"
+                                  "Port=1\r\n"
+                                  "BaudRate=38400\r\n"
+                                  "ByteSize=8\r\n"
+                                  "Parity=2\r\n"
+                                  "StopBits=0\r\n"
+                                  "FlowCtrl=0\r\n"
+                                  "[Data]\r\n"
+                                  "Course length=0\r\n"
+                                  "[Message]\r\n"
+                                  "Caution=0\r\n"
+                                  "[Chart]\r\n"
+                                  "View3D=0\r\n"
+                                  "3DPercent=5\r\n"
+                                  "BackColor=16541279\r\n"
+                                  "[Model]\r\n"
+                                  "Rin Koda=RK-13\r\n"
+                                  "RK-13 ID=0x\r\n"
+                                  "QK-11 ID=0x\r\n"
+                                  "[Monitor]\r\n"
+                                  "Q-KODA=1\r\n";
+
+ConfigurationValues read(const QByteArray& bytes, QSize screenSize = screen,
+                         QSize windowSize = window) {
+    ProfileFile file;
+    file.setBytes(bytes);
+    return readConfiguration(file, screenSize, windowSize);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestConfiguration : public QObject {
+    Q_OBJECT
+
+private slots:
+    void defaultsWithoutFile();
+    void firstCloseWritesExactFile();
+    void windowEdges_data();
+    void windowEdges();
+    void serialParameters_data();
+    void serialParameters();
+    void sizeIsKeptButNotApplied();
+    void modelIsAlwaysRK13();
+    void roundTrip();
+    void unknownContentSurvives();
+    void ports();
+    void saveFileCreatesFolderAndKeepsOtherKeys();
+    void path_data();
+    void path();
+};
+
+void TestConfiguration::defaultsWithoutFile() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const ConfigurationValues v = loadConfigurationFile(dir.filePath("none.ini"), screen, window);
+    QCOMPARE(v.top, 215);
+    QCOMPARE(v.left, 452);
+    QCOMPARE(v.comPort, 1);
+    QCOMPARE(v.comm.baudRate, 38400);
+    QCOMPARE(v.comm.byteSize, quint8(8));
+    QCOMPARE(v.comm.parity, quint8(2));
+    QCOMPARE(v.comm.stopBits, quint8(0));
+    QCOMPARE(v.comm.flowControl, quint8(0));
+    QCOMPARE(v.comm.eventChar, char(10));
+    QCOMPARE(v.courseLength, QString("0"));
+    QCOMPARE(v.showCaution, false);
+    QCOMPARE(v.view3D, false);
+    QCOMPARE(v.depthPercent, 5);
+    QCOMPARE(v.backColor, 0xFC665F);
+    QCOMPARE(v.modelRK13, true);
+    QCOMPARE(v.rk13Id, QString("0x"));
+    QCOMPARE(v.qk11Id, QString("0x"));
+    QCOMPARE(v.qkodaMonitor, true);
+    QVERIFY(v.portPaths.isEmpty());
+}
+
+void TestConfiguration::firstCloseWritesExactFile() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("KodaMonitor.ini");
+    const ConfigurationValues v = loadConfigurationFile(path, screen, window);
+    QVERIFY(saveConfigurationFile(path, v));
+    QCOMPARE(readAll(path), firstCloseFile);
+
+    // A second close with nothing changed writes the same bytes.
+    QVERIFY(saveConfigurationFile(path, loadConfigurationFile(path, screen, window)));
+    QCOMPARE(readAll(path), firstCloseFile);
+}
+
+void TestConfiguration::windowEdges_data() {
+    QTest::addColumn<QSize>("screenSize");
+    QTest::addColumn<QSize>("windowSize");
+    QTest::addColumn<QByteArray>("form");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("left");
+    QTest::newRow("missing") << screen << window << QByteArray() << 215 << 452;
+    QTest::newRow("read") << screen << window << QByteArray("Top=10\r\nLeft=20\r\n") << 10 << 20;
+    QTest::newRow("zero") << screen << window << QByteArray("Top=0\r\nLeft=0\r\n") << 0 << 0;
+    QTest::newRow("hex") << screen << window << QByteArray("Top=0x10\r\nLeft=0X1f\r\n") << 16 << 31;
+    QTest::newRow("negative centres")
+        << screen << window << QByteArray("Top=-20\r\nLeft=-1\r\n") << 215 << 452;
+    QTest::newRow("one axis negative")
+        << screen << window << QByteArray("Top=-20\r\nLeft=7\r\n") << 215 << 7;
+    QTest::newRow("no number centres")
+        << screen << window << QByteArray("Top=abc\r\nLeft=0x\r\n") << 215 << 452;
+    QTest::newRow("odd difference truncates")
+        << QSize(1025, 1080) << QSize(1016, 650) << QByteArray() << 215 << 4;
+    QTest::newRow("window larger than screen truncates toward zero")
+        << QSize(800, 600) << QSize(1016, 649) << QByteArray() << -24 << -108;
+}
+
+void TestConfiguration::windowEdges() {
+    QFETCH(QSize, screenSize);
+    QFETCH(QSize, windowSize);
+    QFETCH(QByteArray, form);
+    QFETCH(int, top);
+    QFETCH(int, left);
+    const ConfigurationValues v = read("[Form]\r\n" + form, screenSize, windowSize);
+    QCOMPARE(v.top, top);
+    QCOMPARE(v.left, left);
+}
+
+void TestConfiguration::serialParameters_data() {
+    QTest::addColumn<QByteArray>("com");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<int>("baudRate");
+    QTest::addColumn<int>("byteSize");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<int>("flowControl");
+    QTest::addColumn<int>("eventChar");
+    QTest::newRow("hex baud rate")
+        << QByteArray("BaudRate=0x9600") << 1 << 38400 << 8 << 2 << 0 << 0 << 10;
+    QTest::newRow("all given")
+        << QByteArray("Port=7\r\nBaudRate=9600\r\nByteSize=7\r\nParity=1\r\nStopBits=2\r\n"
+                      "FlowCtrl=2\r\nEvtChar=13")
+        << 7 << 9600 << 7 << 1 << 2 << 2 << 13;
+    QTest::newRow("low 8 bits count")
+        << QByteArray("ByteSize=264\r\nParity=0x102\r\nStopBits=-255\r\nFlowCtrl=256\r\n"
+                      "EvtChar=266")
+        << 1 << 38400 << 8 << 2 << 1 << 0 << 10;
+    QTest::newRow("no numbers") << QByteArray("Port=x\r\nBaudRate=fast\r\nByteSize=\r\nEvtChar=0x")
+                                << 1 << 38400 << 8 << 2 << 0 << 0 << 10;
+    QTest::newRow("automatic port") << QByteArray("Port=0") << 0 << 38400 << 8 << 2 << 0 << 0 << 10;
+    QTest::newRow("highest port") << QByteArray("Port=99") << 99 << 38400 << 8 << 2 << 0 << 0 << 10;
+    QTest::newRow("port beyond the table")
+        << QByteArray("Port=100") << 1 << 38400 << 8 << 2 << 0 << 0 << 10;
+    QTest::newRow("negative port") << QByteArray("Port=-3") << 1 << 38400 << 8 << 2 << 0 << 0 << 10;
+}
+
+void TestConfiguration::serialParameters() {
+    QFETCH(QByteArray, com);
+    QFETCH(int, port);
+    QFETCH(int, baudRate);
+    QFETCH(int, byteSize);
+    QFETCH(int, parity);
+    QFETCH(int, stopBits);
+    QFETCH(int, flowControl);
+    QFETCH(int, eventChar);
+    const ConfigurationValues v = read("[Com]\r\n" + com + "\r\n");
+    QCOMPARE(v.comPort, port);
+    QCOMPARE(v.comm.baudRate, baudRate);
+    QCOMPARE(int(v.comm.byteSize), byteSize);
+    QCOMPARE(int(v.comm.parity), parity);
+    QCOMPARE(int(v.comm.stopBits), stopBits);
+    QCOMPARE(int(v.comm.flowControl), flowControl);
+    QCOMPARE(int(static_cast<quint8>(v.comm.eventChar)), eventChar);
+}
+
+void TestConfiguration::sizeIsKeptButNotApplied() {
+    const ConfigurationValues v = read("[Form]\r\nHeight=300\r\nWidth=400\r\n");
+    QCOMPARE(v.height, 300);
+    QCOMPARE(v.width, 400);
+    // The position is still centred with the designed window size.
+    QCOMPARE(v.top, 215);
+    QCOMPARE(v.left, 452);
+}
+
+void TestConfiguration::modelIsAlwaysRK13() {
+    const QByteArray before = "[Model]\r\nRin Koda=RK-12\r\nRK-13 ID=0x1234\r\n";
+    ProfileFile file;
+    file.setBytes(before);
+    const ConfigurationValues v = readConfiguration(file, screen, window);
+    QVERIFY(v.modelRK13);
+    QCOMPARE(v.rk13Id, QString("0x1234"));
+    writeConfiguration(file, v);
+    QVERIFY(file.toBytes().startsWith(
+        "[Model]\r\nRin Koda=RK-13\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x\r\n[Form]\r\n"));
+
+    ConfigurationValues rk12 = v;
+    rk12.modelRK13 = false;
+    writeConfiguration(file, rk12);
+    QVERIFY(file.toBytes().startsWith("[Model]\r\nRin Koda=RK-12\r\n"));
+}
+
+void TestConfiguration::roundTrip() {
+    ConfigurationValues v;
+    v.top = 3;
+    v.left = 0;
+    v.height = 700;
+    v.width = 1100;
+    v.comPort = 0;
+    v.comm.baudRate = 115200;
+    v.comm.byteSize = 7;
+    v.comm.parity = 3;
+    v.comm.stopBits = 2;
+    v.comm.flowControl = 1;
+    v.courseLength = QString::fromUtf8("５．２");
+    v.showCaution = true;
+    v.view3D = true;
+    v.depthPercent = 40;
+    v.backColor = 0x00FF00;
+    v.rk13Id = "0xBEEF";
+    v.qk11Id = "0x12";
+    v.qkodaMonitor = false;
+
+    ProfileFile file;
+    writeConfiguration(file, v);
+    ProfileFile reloaded;
+    QVERIFY(reloaded.setBytes(file.toBytes()));
+    const ConfigurationValues r = readConfiguration(reloaded, screen, window);
+    QCOMPARE(r.top, v.top);
+    QCOMPARE(r.left, v.left);
+    QCOMPARE(r.height, v.height);
+    QCOMPARE(r.width, v.width);
+    QCOMPARE(r.comPort, v.comPort);
+    QCOMPARE(r.comm.baudRate, v.comm.baudRate);
+    QCOMPARE(r.comm.byteSize, v.comm.byteSize);
+    QCOMPARE(r.comm.parity, v.comm.parity);
+    QCOMPARE(r.comm.stopBits, v.comm.stopBits);
+    QCOMPARE(r.comm.flowControl, v.comm.flowControl);
+    QCOMPARE(r.courseLength, v.courseLength);
+    QCOMPARE(r.showCaution, v.showCaution);
+    QCOMPARE(r.view3D, v.view3D);
+    QCOMPARE(r.depthPercent, v.depthPercent);
+    QCOMPARE(r.backColor, v.backColor);
+    QCOMPARE(r.rk13Id, v.rk13Id);
+    QCOMPARE(r.qk11Id, v.qk11Id);
+    QCOMPARE(r.qkodaMonitor, v.qkodaMonitor);
+    // The Japanese course length is stored as CP932.
+    QVERIFY(file.toBytes().contains("Course length=\x82\x54\x81\x44\x82\x51\r\n"));
+}
+
+void TestConfiguration::unknownContentSurvives() {
+    // An edited file: own comments, an unknown key, an event character, the
+    // port map and another program's section stay where they are; known keys
+    // are replaced in place and missing ones added at the end of their section.
+    const QByteArray before = "; KODA Monitor\r\n"
+                              "[form]\r\n"
+                              "top=-20\r\n"
+                              "Maximized=1\r\n"
+                              "\r\n"
+                              "[Com]\r\n"
+                              "EvtChar=13\r\n"
+                              "Port=5\r\n"
+                              "\r\n"
+                              "[Ports]\r\n"
+                              "COM5=/dev/serial/by-id/usb-KODA\r\n"
+                              "\r\n"
+                              "[Other]\r\n"
+                              "x=y\r\n";
+    ProfileFile file;
+    QVERIFY(file.setBytes(before));
+    const ConfigurationValues v = readConfiguration(file, screen, window);
+    QCOMPARE(v.comm.eventChar, char(13));
+    writeConfiguration(file, v);
+    const QByteArray after = "; KODA Monitor\r\n"
+                             "[form]\r\n"
+                             "Top=215\r\n"
+                             "Maximized=1\r\n"
+                             "Left=452\r\n"
+                             "Height=649\r\n"
+                             "Width=1016\r\n"
+                             "\r\n"
+                             "[Com]\r\n"
+                             "EvtChar=13\r\n"
+                             "Port=5\r\n"
+                             "BaudRate=38400\r\n"
+                             "ByteSize=8\r\n"
+                             "Parity=2\r\n"
+                             "StopBits=0\r\n"
+                             "FlowCtrl=0\r\n"
+                             "\r\n"
+                             "[Ports]\r\n"
+                             "COM5=/dev/serial/by-id/usb-KODA\r\n"
+                             "\r\n"
+                             "[Other]\r\n"
+                             "x=y\r\n"
+                             "[Data]\r\n"
+                             "Course length=0\r\n"
+                             "[Message]\r\n"
+                             "Caution=0\r\n"
+                             "[Chart]\r\n"
+                             "View3D=0\r\n"
+                             "3DPercent=5\r\n"
+                             "BackColor=16541279\r\n"
+                             "[Model]\r\n"
+                             "Rin Koda=RK-13\r\n"
+                             "RK-13 ID=0x\r\n"
+                             "QK-11 ID=0x\r\n"
+                             "[Monitor]\r\n"
+                             "Q-KODA=1\r\n";
+    QCOMPARE(file.toBytes(), after);
+}
+
+void TestConfiguration::ports() {
+    const ConfigurationValues v = read("[ports]\r\n"
+                                       "COM3=/dev/pts/5\r\n"
+                                       "com17 = /dev/rfcomm0\r\n"
+                                       "COM3=/dev/ignored\r\n"
+                                       "COM99=/tmp/koda sim link\r\n"
+                                       "COM0=/dev/zero-port\r\n"
+                                       "COM100=/dev/too-high\r\n"
+                                       "COM4=\r\n"
+                                       "COMX=/dev/x\r\n");
+    const QMap<int, QString> expected{
+        {3, "/dev/pts/5"}, {17, "/dev/rfcomm0"}, {99, "/tmp/koda sim link"}};
+    QCOMPARE(v.portPaths, expected);
+}
+
+void TestConfiguration::saveFileCreatesFolderAndKeepsOtherKeys() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("config/KodaMonitor/KodaMonitor.ini");
+    ConfigurationValues v = loadConfigurationFile(path, screen, window);
+    QVERIFY(saveConfigurationFile(path, v));
+    QCOMPARE(readAll(path), firstCloseFile);
+
+    // A key added by hand while the program ran is still there after its close.
+    QVERIFY(writeAll(path, "[Ports]\r\nCOM2=/dev/pts/9\r\n" + firstCloseFile));
+    v.comPort = 2;
+    QVERIFY(saveConfigurationFile(path, v));
+    const QByteArray saved = readAll(path);
+    QVERIFY(saved.startsWith("[Ports]\r\nCOM2=/dev/pts/9\r\n[Form]\r\n"));
+    QVERIFY(saved.contains("\r\nPort=2\r\n"));
+    QCOMPARE(loadConfigurationFile(path, screen, window).portPaths.value(2), QString("/dev/pts/9"));
+}
+
+void TestConfiguration::path_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("writable folder") << "%1/bin/KodaMonitor"
+                                     << "%1/bin/KodaMonitor.ini";
+    QTest::newRow("extension replaced") << "%1/bin/KodaMonitor.exe"
+                                        << "%1/bin/KodaMonitor.ini";
+    QTest::newRow("only the last extension") << "%1/bin/koda.monitor.bin"
+                                             << "%1/bin/koda.monitor.ini";
+    // /proc/self refuses new files even to root.
+    QTest::newRow("unwritable folder") << "/proc/self/KodaMonitor"
+                                       << "%1/xdg/KodaMonitor/KodaMonitor.ini";
+    QTest::newRow("no program path") << ""
+                                     << "%1/xdg/KodaMonitor/KodaMonitor.ini";
+}
+
+void TestConfiguration::path() {
+    QFETCH(QString, program);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir().mkpath(dir.filePath("bin")));
+    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+    const bool hadXdg = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("xdg")));
+    const QString result = configurationPath(QString(program).replace("%1", dir.path()));
+    if (hadXdg)
+        qputenv("XDG_CONFIG_HOME", oldXdg);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+    QCOMPARE(result, expected.replace("%1", dir.path()));
+    // Finding the path creates nothing.
+    QVERIFY(!QFileInfo::exists(dir.filePath("xdg")));
+}
+
+QTEST_GUILESS_MAIN(TestConfiguration)
+#include "tst_configuration.moc"

@@ -1,0 +1,132 @@
+// The version dialog: texts, the link shown exactly when there is an address,
+// and a click on the link or the logo opening the address and closing.
+#include "app/webaddress.h"
+#include "support/scriptedprompts.h"
+#include "windowcheck.h"
+#include "windows/clickablelabel.h"
+#include "windows/frmabout.h"
+
+#include <QPushButton>
+#include <QTest>
+
+class TestFrmAbout : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { windowcheck::useTestFont(); }
+
+    void texts() {
+        ScriptedPrompts prompts;
+        TAboutForm form(nullptr, prompts, makerWebAddress());
+        QCOMPARE(form.windowTitle(), QStringLiteral("バージョン情報"));
+        QCOMPARE(form.size(), QSize(361, 182));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QCOMPARE(form.lblType->text(), QStringLiteral("KODA Monitor "));
+        QVERIFY(form.lblType->font().bold());
+        QVERIFY(form.lblType->font().italic());
+        QCOMPARE(form.lblVersion->text(), QStringLiteral("Version 1.1"));
+        QCOMPARE(form.lblBuild->text(), QStringLiteral("Build 110502.1155"));
+        QCOMPARE(form.Label4->text(), makerRightsNotice());
+        QCOMPARE(form.BitBtn1->text(), QStringLiteral("OK"));
+        QVERIFY(form.BitBtn1->isDefault());
+        QVERIFY(form.isModal());
+        QCOMPARE(form.imgLogo->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(form.lblUrl->cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(!form.Image2->pixmap().isNull());
+        QCOMPARE(form.Image2->pixmap().size(), QSize(32, 32));
+        QVERIFY(!form.imgLogo->pixmap().isNull());
+    }
+
+    void linkShownExactlyWithAnAddress_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("maker's address") << makerWebAddress() << true;
+        QTest::newRow("other address") << QStringLiteral("http://a.example/x") << true;
+        QTest::newRow("blank is an address") << QStringLiteral(" ") << true;
+        QTest::newRow("empty") << QString() << false;
+    }
+
+    void linkShownExactlyWithAnAddress() {
+        QFETCH(QString, address);
+        QFETCH(bool, shown);
+        ScriptedPrompts prompts;
+        TAboutForm form(nullptr, prompts, address);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.lblUrl->isVisible(), shown);
+        if (shown) {
+            QCOMPARE(form.lblUrl->text(), address);
+            QCOMPARE(form.lblUrl->palette().color(QPalette::WindowText), QColor(Qt::blue));
+            QVERIFY(form.lblUrl->font().underline());
+            QVERIFY(form.lblUrl->font().bold());
+        }
+    }
+
+    void clickOpensAndCloses_data() {
+        QTest::addColumn<bool>("onLogo");
+        QTest::newRow("link") << false;
+        QTest::newRow("logo") << true;
+    }
+
+    void clickOpensAndCloses() {
+        QFETCH(bool, onLogo);
+        ScriptedPrompts prompts;
+        TAboutForm form(nullptr, prompts, makerWebAddress());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(onLogo ? static_cast<QWidget*>(form.imgLogo) : form.lblUrl,
+                          Qt::LeftButton);
+        QCOMPARE(prompts.openedUrls,
+                 QList<QUrl>{QUrl(QStringLiteral("https://www.koda-monitor.example/"))});
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+    }
+
+    // Without an address the logo still closes the dialog; nothing is handed on.
+    void logoWithoutAddressCloses() {
+        ScriptedPrompts prompts;
+        TAboutForm form(nullptr, prompts, QString());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(form.imgLogo, Qt::LeftButton);
+        QVERIFY(prompts.openedUrls.isEmpty());
+        QVERIFY(!form.isVisible());
+    }
+
+    void rightClickDoesNothing() {
+        ScriptedPrompts prompts;
+        TAboutForm form(nullptr, prompts, makerWebAddress());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(form.lblUrl, Qt::RightButton);
+        QVERIFY(prompts.openedUrls.isEmpty());
+        QVERIFY(form.isVisible());
+    }
+
+    void okCloses() {
+        ScriptedPrompts prompts;
+        TAboutForm form(nullptr, prompts, makerWebAddress());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QVERIFY(prompts.openedUrls.isEmpty());
+    }
+
+    void screenshotAndGlyphs() {
+        ScriptedPrompts prompts;
+        TAboutForm form(nullptr, prompts, makerWebAddress());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(QFontInfo(form.font()).family(), windowcheck::testFontFamily());
+        const QStringList missing = windowcheck::missingGlyphs(&form);
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
+        QVERIFY(windowcheck::saveScreenshot(&form, QStringLiteral("TAboutForm")));
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    TestFrmAbout test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_frmabout.moc"

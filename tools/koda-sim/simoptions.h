@@ -1,0 +1,59 @@
+#pragma once
+
+#include "simsettings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kodasim {
+
+enum class DumpFormat { None, Grid, Csv };
+
+struct SimOptions {
+    QString device;        // empty: open a pseudo-terminal
+    QString link;          // symlink to create for the port
+    bool holdSlave = true; // keep the slave open so the program can close and re-open it
+    bool rk12 = false;
+    bool rk13 = false;
+    bool qk11 = false;
+    quint16 rk13Id = 0x1234;
+    quint16 qk11Id = 0x5678;
+    quint8 textCode = 0x01;
+    WriteReply writeReply = WriteReply::Echo;
+    bool ldata = false;
+    int livePeriodMs = 0;
+    int fuelPeriodMs = 0;
+    int laps = 25;
+    int sectors = 3;
+    quint64 seed = 1;
+    QString lapsFile;
+    DumpFormat dump = DumpFormat::None;
+    int baud = 38400;
+    int latencyMs = 20;
+    bool verbose = false;
+    // Faults.
+    bool silent = false;
+    bool badChecksum = false;
+    int splitPauseMs = 0;
+    int garbage = 0;
+    bool garbageFlood = false;
+    bool foreignId = false;
+    qint64 hangupAfter = -1;
+    bool answerEverything = false;
+};
+
+struct ParsedOptions {
+    std::optional<SimOptions> options; // empty when the program should exit
+    int exitCode = 0;
+    QString message; // help text or error, for stdout (exit 0) or stderr
+};
+
+// Parses the command line (arguments include the program name).
+ParsedOptions parseSimOptions(const QStringList& arguments);
+
+// "0x1234", "0X1234", "$1234" or decimal; empty when not a 16-bit value.
+std::optional<quint16> parseRadioId(const QString& text);
+
+} // namespace kodasim

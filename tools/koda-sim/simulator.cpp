@@ -1,0 +1,217 @@
+#include "simulator.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace kodasim {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+// A reception ends after this long without a byte, at the program and here alike.
+constexpr qint64 kQuietMs = 200;
+
+} // namespace
+
+bool Simulator::installSignalHandlers() {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction sa {};
+    sa.sa_handler = onTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+Simulator::Simulator(const SimOptions& options, PortEnds ends, LapStore laps, QObject* parent)
+    : QObject(parent), options_(options), ends_(ends), instrument_(options, std::move(laps)),
+      transmitter_(new Transmitter(ends.fd, options, this)) {
+    connect(transmitter_, &Transmitter::logLine, this, &Simulator::log);
+    connect(transmitter_, &Transmitter::hangupReached, this, &Simulator::hangUp);
+
+    portNotifier_ = new QSocketNotifier(ends_.fd, QSocketNotifier::Read, this);
+    connect(portNotifier_, &QSocketNotifier::activated, this, &Simulator::onReadable);
+    // With nobody holding the slave, the master reports a hang-up on every poll; reading
+    // is then paused and retried at a calm pace instead of spinning.
+    reopenTimer_.setInterval(100);
+    reopenTimer_.setSingleShot(true);
+    connect(&reopenTimer_, &QTimer::timeout, this, [this] { portNotifier_->setEnabled(true); });
+
+    if (signalPipe[0] >= 0) {
+        signalNotifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+        connect(signalNotifier_, &QSocketNotifier::activated, this, &Simulator::onSignal);
+    }
+    // stdin stays blocking (it may be the user's terminal, shared with the shell); one
+    // read per notification never blocks.
+    stdinNotifier_ = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+    connect(stdinNotifier_, &QSocketNotifier::activated, this, &Simulator::onStdin);
+
+    liveTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&liveTimer_, &QTimer::timeout, this, &Simulator::pushLiveLap);
+    if (options_.livePeriodMs > 0)
+        liveTimer_.start(options_.livePeriodMs);
+    fuelTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&fuelTimer_, &QTimer::timeout, this, &Simulator::pushFuel);
+    if (options_.fuelPeriodMs > 0)
+        fuelTimer_.start(options_.fuelPeriodMs);
+    junkTimer_.setSingleShot(true);
+    connect(&junkTimer_, &QTimer::timeout, this, &Simulator::answerJunk);
+}
+
+Simulator::~Simulator() {
+    closePort(ends_);
+    if (!options_.link.isEmpty())
+        ::unlink(QFile::encodeName(options_.link).constData());
+}
+
+void Simulator::log(const QString& line) {
+    if (options_.verbose) {
+        std::fprintf(stderr, "koda-sim: %s\n", qPrintable(line));
+        std::fflush(stderr);
+    }
+}
+
+void Simulator::onReadable() {
+    QByteArray data;
+    char buffer[4096];
+    bool hungUp = false;
+    for (;;) {
+        const ssize_t n = ::read(ends_.fd, buffer, sizeof buffer);
+        if (n > 0) {
+            data.append(buffer, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        hungUp = n == 0 || errno != EAGAIN;
+        break;
+    }
+    if (hungUp) {
+        portNotifier_->setEnabled(false);
+        reopenTimer_.start();
+    }
+    if (data.isEmpty())
+        return;
+    if (lastRx_.isValid() && lastRx_.elapsed() > kQuietMs)
+        instrument_.resetInput();
+    lastRx_.start();
+    log(QStringLiteral("rx %1 bytes: %2")
+            .arg(data.size())
+            .arg(QString::fromLatin1(data.toHex(' '))));
+
+    if (options_.answerEverything) {
+        junkTimer_.start(options_.latencyMs);
+        return;
+    }
+    const QList<QByteArray> replies = instrument_.receive(data);
+    for (const QString& line : instrument_.takeLog())
+        log(line);
+    if (options_.silent)
+        return;
+    for (const QByteArray& reply : replies)
+        transmitter_->sendReply(reply);
+}
+
+void Simulator::answerJunk() {
+    QByteArray junk("KODA LiNK Found");
+    for (int i = 0; i < 8; ++i) {
+        junkNoise_ ^= junkNoise_ << 13;
+        junkNoise_ ^= junkNoise_ >> 7;
+        junkNoise_ ^= junkNoise_ << 17;
+        junk.append(static_cast<char>(junkNoise_ & 0xFF));
+    }
+    if (!options_.silent)
+        transmitter_->sendPush(junk);
+}
+
+void Simulator::onStdin() {
+    char buffer[256];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0) {
+        if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            stdinNotifier_->setEnabled(false); // end of input: pushes only by timer
+        return;
+    }
+    stdinBuffer_.append(buffer, n);
+    qsizetype nl = 0;
+    while ((nl = stdinBuffer_.indexOf('\n')) >= 0) {
+        const QByteArray line = stdinBuffer_.left(nl).trimmed();
+        stdinBuffer_.remove(0, nl + 1);
+        if (line == "live" && options_.rk13)
+            pushLiveLap();
+        else if (line == "fuel" && options_.qk11)
+            pushFuel();
+        else if (line == "quit")
+            shutdown(0);
+        else if (!line.isEmpty())
+            log(QStringLiteral("stdin: ignored \"%1\"").arg(QString::fromLatin1(line)));
+    }
+    if (stdinBuffer_.size() > 1024)
+        stdinBuffer_.clear();
+}
+
+void Simulator::pushLiveLap() {
+    const QByteArray frame = instrument_.liveLapFrame();
+    log(QStringLiteral("live lap %1").arg(instrument_.laps().count()));
+    transmitter_->sendPush(frame);
+}
+
+void Simulator::pushFuel() {
+    transmitter_->sendPush(instrument_.fuelFrame());
+}
+
+void Simulator::onSignal() {
+    char drain[16];
+    while (::read(signalPipe[0], drain, sizeof drain) > 0) {
+    }
+    log(QStringLiteral("terminated"));
+    shutdown(0);
+}
+
+void Simulator::hangUp() {
+    // The last bytes are still on their way: a hang-up discards what the reader has not
+    // taken yet, so the port is closed once they have been read (or after a while, when
+    // nobody reads). Without the held slave there is no way to see, so the bytes get
+    // their wire time and a little more.
+    portNotifier_->setEnabled(false);
+    QElapsedTimer waited;
+    waited.start();
+    auto* drain = new QTimer(this);
+    drain->setInterval(5);
+    connect(drain, &QTimer::timeout, this, [this, drain, waited] {
+        int pending = 0;
+        const bool known = ends_.slaveFd >= 0 && ::ioctl(ends_.slaveFd, FIONREAD, &pending) == 0;
+        const bool drained = known ? pending == 0 : waited.elapsed() >= 50;
+        if (!drained && waited.elapsed() < 2000)
+            return;
+        drain->stop();
+        log(QStringLiteral("hang-up after %1 bytes").arg(transmitter_->bytesSent()));
+        shutdown(0);
+    });
+    drain->start();
+}
+
+void Simulator::shutdown(int code) {
+    portNotifier_->setEnabled(false);
+    closePort(ends_);
+    transmitter_->setFd(-1);
+    QCoreApplication::exit(code);
+}
+
+} // namespace kodasim

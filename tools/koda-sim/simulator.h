@@ -1,0 +1,55 @@
+#pragma once
+
+#include "siminstrument.h"
+#include "simoptions.h"
+#include "simport.h"
+#include "simtransmitter.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <memory>
+
+namespace kodasim {
+
+// Ties the port, the instrument, the paced transmitter, the push timers, stdin and
+// the termination signals together.
+class Simulator : public QObject {
+    Q_OBJECT
+public:
+    Simulator(const SimOptions& options, PortEnds ends, LapStore laps, QObject* parent = nullptr);
+    ~Simulator() override;
+
+    // Routes SIGTERM and SIGINT into the event loop; call once.
+    static bool installSignalHandlers();
+
+private:
+    void onReadable();
+    void onStdin();
+    void onSignal();
+    void pushLiveLap();
+    void pushFuel();
+    void answerJunk();
+    void hangUp();
+    void log(const QString& line);
+    void shutdown(int code);
+
+    SimOptions options_;
+    PortEnds ends_;
+    Instrument instrument_;
+    Transmitter* transmitter_;
+    QSocketNotifier* portNotifier_ = nullptr;
+    QSocketNotifier* stdinNotifier_ = nullptr;
+    QSocketNotifier* signalNotifier_ = nullptr;
+    QTimer liveTimer_;
+    QTimer fuelTimer_;
+    QTimer junkTimer_;
+    QTimer reopenTimer_;
+    QElapsedTimer lastRx_;
+    QByteArray stdinBuffer_;
+    quint64 junkNoise_ = 0x9E3779B97F4A7C15ULL;
+};
+
+} // namespace kodasim
