@@ -15,8 +15,9 @@ int main(int argc, char** argv) {
 
     QList<QString> cells(LapGrid::columns * LapGrid::rows);
     auto set = [&](int c, int r, const QString& t) { cells[r * LapGrid::columns + c] = t; };
-    const QStringList best{"ベスト", "005", "003", "017", "120", "044", "007", "005", "全ラップ 300"};
-    const QStringList headings{"ラップ", "タイム", "セクタ1", "セクタ2", "セクタ3",
+    const QStringList best{"ベスト", "005", "003", "017",         "120",
+                           "044",    "007", "005", "全ラップ 300"};
+    const QStringList headings{"ラップ",  "タイム", "セクタ1",  "セクタ2", "セクタ3",
                                "セクタ4", "最高速", "平均速度", "備考"};
     for (int c = 0; c < LapGrid::columns; ++c) {
         set(c, 0, best.at(c));

@@ -19,12 +19,15 @@
 #include <QStatusTipEvent>
 #include <QTabWidget>
 
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
 TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
     : QMainWindow(parent), prompts(prompts_), options(std::move(options_)) {
+    initResources(); // the pictures are compiled into a static library
     setObjectName(QStringLiteral("MainForm"));
     tickCounter.start();
     setWindowTitle(QStringLiteral("KODA Monitor"));
-    setWindowIcon(QIcon(QStringLiteral(":/images/kodamonitor.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon256.png")));
     portMap.setUseDefaults(options.useDefaultPortMap);
 
     // 1. Controls, at the designed client size.
@@ -80,6 +83,7 @@ TMainForm::~TMainForm() {
     idleTimer.stop();
     // The worker reads members of this window: it must have ended before they go.
     stopWorker();
+    commThread.reset();
     endBusy();
 }
 

@@ -170,7 +170,7 @@ QWidget* TMainForm::createSettingPage() {
     rows->setSpacing(1);
     scroll->setWidget(body);
 
-    constexpr int captionWidth = 150, buttonWidth = 84;
+    constexpr int captionWidth = 150, buttonWidth = 84; // the value column takes the rest
     auto panel = [](QWidget* parent) {
         auto* f = new QFrame(parent);
         f->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -221,7 +221,8 @@ QWidget* TMainForm::createSettingPage() {
         if (!caption.isEmpty()) {
             auto* l = new QLabel(caption, r.caption);
             l->setWordWrap(true);
-            l->setGeometry(4, 2, captionWidth - 8, height - 4);
+            l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            l->setGeometry(4, 1, captionWidth - 8, height - 2);
         }
         auto* read = new QPushButton(tag == 10 ? QStringLiteral("All Read") : QStringLiteral("Read"),
                                      r.buttons);
@@ -239,9 +240,9 @@ QWidget* TMainForm::createSettingPage() {
         }
         const int top = std::max(1, (height - 20) / 2);
         if (tag == 10) {
-            read->setGeometry(2, 2, buttonWidth - 4, 20);
+            read->setGeometry(2, top, buttonWidth - 4, 20);
             btnWrite[tag]->setParent(r.value);
-            btnWrite[tag]->setGeometry(4, 2, 90, 20);
+            btnWrite[tag]->setGeometry(4, top, 90, 20);
         } else {
             read->setGeometry(2, top, 40, 20);
             if (writable)
@@ -254,37 +255,37 @@ QWidget* TMainForm::createSettingPage() {
     };
 
     // 1: display type
-    Row r1 = makeRow(1, QStringLiteral("計測中の表示タイプ （ｔｙP）"), true, 26);
+    Row r1 = makeRow(1, QStringLiteral("計測中の表示タイプ （ｔｙP）"), true, 44);
     rabRealMode = new QRadioButton(QStringLiteral("REALモード"), r1.value);
-    rabRealMode->setGeometry(4, 3, 90, 20);
+    rabRealMode->setGeometry(4, 2, 100, 20);
     rabRealMode->setChecked(true);
     rabLapMode = new QRadioButton(QStringLiteral("LAPモード"), r1.value);
-    rabLapMode->setGeometry(96, 3, 90, 20);
+    rabLapMode->setGeometry(4, 22, 100, 20);
 
     // 2..4 and 7: numbers with up-down spinners
     auto numberItem = [&](Row& r, QLineEdit*& edit, TUpDown*& upDown, const QString& text, int min,
                           int max, const QString& unit) {
-        edit = entry(r.value, text, 2, QRect(4, 2, 36, 20));
+        edit = entry(r.value, text, 2, QRect(4, 5, 36, 22));
         upDown = new TUpDown(edit, min, max, text.toInt(), r.value);
-        upDown->setGeometry(41, 0, 16, 22);
+        upDown->setGeometry(41, 5, 16, 22);
         if (!unit.isEmpty())
-            label(unit, r.value, QRect(62, 4, 30, 16));
+            label(unit, r.value, QRect(62, 8, 30, 16));
     };
-    Row r2 = makeRow(2, QStringLiteral("REALモード    表示時間 （ｔｍ）"), true, 26);
+    Row r2 = makeRow(2, QStringLiteral("REALモード    表示時間 （ｔｍ）"), true, 32);
     numberItem(r2, edtLapDispTime, updLapDispTime, QStringLiteral("1"), 1, 59,
                QStringLiteral("秒"));
-    Row r3 = makeRow(3, QStringLiteral("磁気ラインの数 （CP）"), true, 26);
+    Row r3 = makeRow(3, QStringLiteral("磁気ラインの数 （CP）"), true, 32);
     numberItem(r3, edtCP, updCP, QStringLiteral("1"), 1, 4, {});
-    Row r4 = makeRow(4, QStringLiteral("通過する磁気ラインの数 （PAS）"), true, 26);
+    Row r4 = makeRow(4, QStringLiteral("通過する磁気ラインの数 （PAS）"), true, 32);
     numberItem(r4, edtPass, updPass, QStringLiteral("1"), 1, 4, {});
 
     // 5: separator
-    Row r5 = makeRow(5, QStringLiteral("時間表示用セパレータ  （SEP）"), true, 26);
+    Row r5 = makeRow(5, QStringLiteral("時間表示用セパレータ  （SEP）"), true, 44);
     rabColon = new QRadioButton(QStringLiteral("：："), r5.value);
-    rabColon->setGeometry(4, 3, 60, 20);
+    rabColon->setGeometry(4, 2, 60, 20);
     rabColon->setChecked(true);
     rabDash = new QRadioButton(QStringLiteral("’”"), r5.value);
-    rabDash->setGeometry(70, 3, 60, 20);
+    rabDash->setGeometry(4, 22, 60, 20);
 
     // 6: pulse factor (RK-12) or pulse width K (RK-13); the layout switch moves it.
     Row r6 = makeRow(6, QString(), true, 50);
@@ -300,28 +301,28 @@ QWidget* TMainForm::createSettingPage() {
         rabPulse[i]->setGeometry(4 + (i % 3) * 52, 4 + (i / 3) * 24, 50, 20);
     }
     rabPulse[2]->setChecked(true);
-    lblK = label(QStringLiteral("K = "), r6.value, QRect(4, 16, 30, 16));
-    edtK = entry(r6.value, QString(), 7, QRect(36, 13, 70, 22));
+    lblK = label(QStringLiteral("K = "), r6.value, QRect(4, 17, 26, 16));
+    edtK = entry(r6.value, QString(), 7, QRect(30, 14, 66, 22));
 
     // 7: sensor valid time
-    Row r7 = makeRow(7, QStringLiteral("センサ有効時間"), true, 26);
+    Row r7 = makeRow(7, QStringLiteral("センサ有効時間"), true, 32);
     numberItem(r7, edtSensorMarkTime, updSensorMarkTime, QStringLiteral("0"), 0, 9, {});
 
     // 8, 9: odometer and firmware version (read only)
-    Row r8 = makeRow(8, QStringLiteral("累計走行距離"), false, 26);
-    pnlOdo = valuePanel(r8.value, QRect(4, 2, 80, 21), 12, false, false);
-    label(QStringLiteral("km"), r8.value, QRect(88, 5, 24, 16));
-    Row r9 = makeRow(9, QStringLiteral("F/W バージョン"), false, 26);
-    label(QStringLiteral("Version"), r9.value, QRect(4, 5, 50, 16));
-    pnlVersion = valuePanel(r9.value, QRect(56, 2, 80, 21), 12, false, false);
+    Row r8 = makeRow(8, QStringLiteral("累計走行距離"), false, 32);
+    pnlOdo = valuePanel(r8.value, QRect(4, 5, 70, 22), 12, false, false);
+    label(QStringLiteral("km"), r8.value, QRect(78, 8, 24, 16));
+    Row r9 = makeRow(9, QStringLiteral("F/W バージョン"), false, 32);
+    label(QStringLiteral("Version"), r9.value, QRect(4, 8, 44, 16));
+    pnlVersion = valuePanel(r9.value, QRect(48, 5, 52, 22), 12, false, false);
 
     // 10: All Read / All Write
-    makeRow(10, QString(), true, 26);
+    makeRow(10, QString(), true, 32);
 
     // 11: time-difference display (RK-13 only)
-    Row r11 = makeRow(11, QStringLiteral("タイム差表示"), true, 26);
+    Row r11 = makeRow(11, QStringLiteral("タイム差表示"), true, 32);
     chkGAP = new QCheckBox(QStringLiteral("表示"), r11.value);
-    chkGAP->setGeometry(4, 3, 80, 20);
+    chkGAP->setGeometry(4, 6, 80, 20);
 
     rows->addStretch(1);
     return page;
@@ -396,7 +397,7 @@ QWidget* TMainForm::createMonitorPanel() {
     edtID->setAttribute(Qt::WA_InputMethodEnabled, false);
     imgAntenna = new QLabel(area);
     imgAntenna->setObjectName(QStringLiteral("imgAntenna"));
-    imgAntenna->setPixmap(QPixmap(QStringLiteral(":/images/antenna.png")));
+    imgAntenna->setPixmap(QPixmap(QStringLiteral(":/pictures/antenna.png")));
     imgAntenna->setScaledContents(true);
     imgAntenna->setGeometry(136, 16, 24, 24);
     imgAntenna->hide();

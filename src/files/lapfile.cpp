@@ -81,8 +81,8 @@ private:
     bool failContent() {
         parse_.failure = LapListParse::Failure::Content;
         parse_.line = lineNumber_;
-        parse_.message =
-            failedReadText() + QStringLiteral("\r\n%1行目の内容を読み取れません。").arg(lineNumber_);
+        parse_.message = failedReadText() +
+                         QStringLiteral("\r\n%1行目の内容を読み取れません。").arg(lineNumber_);
         return false;
     }
     bool failRead() {
@@ -528,7 +528,8 @@ LapListParse loadLapFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         LapListParse parse;
         parse.failure = LapListParse::Failure::Read;
-        parse.message = failedReadText() + QStringLiteral("\r\n%1\r\n%2").arg(path, file.errorString());
+        parse.message =
+            failedReadText() + QStringLiteral("\r\n%1\r\n%2").arg(path, file.errorString());
         return parse;
     }
     LapLineReader reader(file);

@@ -81,13 +81,13 @@ struct LapCell {
 // the parse wrote, in row then column order; all other cells keep their text.
 struct LapListResult {
     QList<LapCell> cells;
-    LapMarks marks;                        // every mark after the parse
-    std::optional<QString> lapsCaption;    // lblLaps, when set
-    std::optional<QString> fastestCaption; // lblFastest, when set
+    LapMarks marks;                         // every mark after the parse
+    std::optional<QString> lapsCaption;     // lblLaps, when set
+    std::optional<QString> fastestCaption;  // lblFastest, when set
     std::optional<QString> topSpeedCaption; // lblTopSpeed, when set
-    std::optional<QString> sectorCaption;  // lblSector<sectorIndex> (sector lists), when set
-    int version = 0;                       // 1 or 2 for a file ("1.0", "2.0"), 0 for a lap list
-    int lapRows = 0;                       // lap lines written into the grid
+    std::optional<QString> sectorCaption;   // lblSector<sectorIndex> (sector lists), when set
+    int version = 0;                        // 1 or 2 for a file ("1.0", "2.0"), 0 for a lap list
+    int lapRows = 0;                        // lap lines written into the grid
 
     QString cell(int column, int row) const; // text set for a cell, empty if none
     bool hasCell(int column, int row) const;

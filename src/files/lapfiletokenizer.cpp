@@ -2,7 +2,9 @@
 
 namespace {
 
-bool isBlankOrControl(unsigned char b) { return b >= 1 && b <= 32; }
+bool isBlankOrControl(unsigned char b) {
+    return b >= 1 && b <= 32;
+}
 
 // Index of the character after the one at i; a lead byte takes its trail byte along.
 qsizetype nextChar(QByteArrayView s, qsizetype i) {

@@ -83,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bool leadBytes = false;
         for (char c : line)
             leadBytes = leadBytes || isShiftJisLeadByte(static_cast<unsigned char>(c));
-        if (!leadBytes && !cellsOfLine.isEmpty() && !(cellsOfLine.size() == 1 && cellsOfLine[0].isEmpty())) {
+        if (!leadBytes && !cellsOfLine.isEmpty() &&
+            !(cellsOfLine.size() == 1 && cellsOfLine[0].isEmpty())) {
             check(again.size() == cellsOfLine.size());
             for (qsizetype i = 0; i < again.size(); ++i)
                 check(again[i] == cellsOfLine[i].toLatin1());

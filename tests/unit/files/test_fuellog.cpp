@@ -88,8 +88,8 @@ void TestFuelLog::fuelValue_data() {
     QTest::newRow("12345.6 cut at its float value") << 12345.6f << QStringLiteral("12345.5");
     QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << QStringLiteral("   nan");
     QTest::newRow("infinity") << std::numeric_limits<float>::infinity() << QStringLiteral("   inf");
-    QTest::newRow("minus infinity") << -std::numeric_limits<float>::infinity()
-                                    << QStringLiteral("  -inf");
+    QTest::newRow("minus infinity")
+        << -std::numeric_limits<float>::infinity() << QStringLiteral("  -inf");
 }
 
 void TestFuelLog::fuelValue() {
@@ -115,8 +115,8 @@ void TestFuelLog::distance() {
 
 void TestFuelLog::fuelDataInPanelOrder() {
     QCOMPARE(formatFuelData(1234, 12.37f, 0.7f, -0.05f),
-             (FuelTexts{QStringLiteral("  12.3"), QStringLiteral("   0.6"), QStringLiteral("   0.0"),
-                        QStringLiteral(" 123.4")}));
+             (FuelTexts{QStringLiteral("  12.3"), QStringLiteral("   0.6"),
+                        QStringLiteral("   0.0"), QStringLiteral(" 123.4")}));
     // The largest finite readings still give a text.
     const FuelTexts big = formatFuelData(0, FLT_MAX, -FLT_MAX, FLT_MIN);
     QVERIFY(big.fuel.endsWith(QStringLiteral(".0")));
@@ -250,8 +250,8 @@ void TestFuelLog::failedWriteIsRepairedAtStop() {
         QVERIFY(!log.errorString().isEmpty());
     }
     QVERIFY(log.stop());
-    QCOMPARE(fileBytes(path), sjis(heading1 + "\r\n" + heading2 + "\r\n" + row1 + "\r\n" + row2 +
-                                   "\r\n"));
+    QCOMPARE(fileBytes(path),
+             sjis(heading1 + "\r\n" + heading2 + "\r\n" + row1 + "\r\n" + row2 + "\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestFuelLog)

@@ -24,7 +24,7 @@ struct Grid {
     QList<QString> cells = QList<QString>(LapGrid::columns * LapGrid::rows);
 
     Grid() {
-        const QStringList headings{"ラップ", "タイム", "セクタ1", "セクタ2", "セクタ3",
+        const QStringList headings{"ラップ",  "タイム", "セクタ1",  "セクタ2", "セクタ3",
                                    "セクタ4", "最高速", "平均速度", "備考"};
         set(0, 0, QStringLiteral("ベスト"));
         for (int c = 0; c < LapGrid::columns; ++c)
@@ -102,10 +102,10 @@ private slots:
 void TestLapFile::writesVersion2Text() {
     Grid grid;
     const QStringList best{"ベスト", "002", "001", "", "", "", "001", "002", "全ラップ 002"};
-    const QStringList lap1{"001", " 01'23\"45", " 00'41\"10", " 00'42\"35", "", "", "120",
-                           " 64.71", "TS "};
-    const QStringList lap2{"002", " 01'20\"00", " 00'40\"00", " 00'40\"00", "", "", "118",
-                           " 67.50", "FL "};
+    const QStringList lap1{"001", " 01'23\"45", " 00'41\"10", " 00'42\"35", "",
+                           "",    "120",        " 64.71",     "TS "};
+    const QStringList lap2{"002", " 01'20\"00", " 00'40\"00", " 00'40\"00", "",
+                           "",    "118",        " 67.50",     "FL "};
     for (int c = 0; c < 9; ++c) {
         grid.set(c, 0, best.at(c));
         grid.set(c, 2, lap1.at(c));
@@ -113,13 +113,13 @@ void TestLapFile::writesVersion2Text() {
     }
     const auto bytes = lapFileBytes(QStringLiteral("2"), grid.reader());
     QVERIFY(bytes);
-    const QString expected =
-        QStringLiteral("RIN KODA Terminal Version 2.0\r\n"
-                       "Laps,2\r\n"
-                       "ベスト,002,001,,,,001,002,全ラップ 002\r\n"
-                       "ラップ,タイム,セクタ1,セクタ2,セクタ3,セクタ4,最高速,平均速度,備考\r\n"
-                       "001,\" 01'23\"\"45\",\" 00'41\"\"10\",\" 00'42\"\"35\",,,120,\" 64.71\",\"TS \"\r\n"
-                       "002,\" 01'20\"\"00\",\" 00'40\"\"00\",\" 00'40\"\"00\",,,118,\" 67.50\",\"FL \"\r\n");
+    const QString expected = QStringLiteral(
+        "RIN KODA Terminal Version 2.0\r\n"
+        "Laps,2\r\n"
+        "ベスト,002,001,,,,001,002,全ラップ 002\r\n"
+        "ラップ,タイム,セクタ1,セクタ2,セクタ3,セクタ4,最高速,平均速度,備考\r\n"
+        "001,\" 01'23\"\"45\",\" 00'41\"\"10\",\" 00'42\"\"35\",,,120,\" 64.71\",\"TS \"\r\n"
+        "002,\" 01'20\"\"00\",\" 00'40\"\"00\",\" 00'40\"\"00\",,,118,\" 67.50\",\"FL \"\r\n");
     QCOMPARE(*bytes, sjis(expected));
     // The best row starts with ベスト in Shift-JIS.
     QVERIFY(bytes->contains(QByteArray("\r\n\x83\x78\x83\x58\x83\x67,002,")));
@@ -203,20 +203,24 @@ void TestLapFile::acceptance_data() {
     QTest::newRow("empty file") << QString() << F::Format;
     QTest::newRow("one line") << header2 << F::Format;
     QTest::newRow("version 3.0")
-        << QStringLiteral("RIN KODA Terminal Version 3.0\r\nLaps,0\r\nFastest,Lap\r\nx\r\n") << F::Format;
+        << QStringLiteral("RIN KODA Terminal Version 3.0\r\nLaps,0\r\nFastest,Lap\r\nx\r\n")
+        << F::Format;
     QTest::newRow("lower-case product name")
-        << QStringLiteral("rin koda Terminal Version 2.0\r\nLaps,0\r\nFastest,Lap\r\nx\r\n") << F::Format;
+        << QStringLiteral("rin koda Terminal Version 2.0\r\nLaps,0\r\nFastest,Lap\r\nx\r\n")
+        << F::Format;
     QTest::newRow("no version token")
-        << QStringLiteral("RIN KODA Terminal Version\r\nLaps,0\r\nFastest,Lap\r\nx\r\n") << F::Format;
+        << QStringLiteral("RIN KODA Terminal Version\r\nLaps,0\r\nFastest,Lap\r\nx\r\n")
+        << F::Format;
     QTest::newRow("NUL in first line")
         << QStringLiteral("RIN KODA") + QChar(0) +
                QStringLiteral(" Terminal Version 2.0\r\nLaps,0\r\nFastest,Lap\r\nx\r\n")
         << F::Format;
-    QTest::newRow("second line not Laps") << header2 + QStringLiteral("Lap,12\r\nFastest,Lap,5,X\r\nx\r\n")
-                                          << F::Format;
-    QTest::newRow("third line of neither form") << header2 + laps12 + QStringLiteral("Best,5\r\nx\r\n")
-                                                << F::Format;
-    QTest::newRow("empty third line") << header2 + laps12 + QStringLiteral("\r\nx\r\n") << F::Format;
+    QTest::newRow("second line not Laps")
+        << header2 + QStringLiteral("Lap,12\r\nFastest,Lap,5,X\r\nx\r\n") << F::Format;
+    QTest::newRow("third line of neither form")
+        << header2 + laps12 + QStringLiteral("Best,5\r\nx\r\n") << F::Format;
+    QTest::newRow("empty third line")
+        << header2 + laps12 + QStringLiteral("\r\nx\r\n") << F::Format;
     QTest::newRow("1.0 summary accepted")
         << header1 + laps12 + QStringLiteral("Fastest,Lap,5\r\nx\r\n") + lap << F::None;
     QTest::newRow("2.0 summary without fourth token")
@@ -238,30 +242,33 @@ void TestLapFile::acceptance_data() {
                                  << F::Content;
     QTest::newRow("four lines, last without line end")
         << header2 + laps12 + QStringLiteral("Fastest,Lap,5,X\r\nheadings") << F::None;
-    QTest::newRow("lap count missing") << header2 + QStringLiteral("Laps\r\nFastest,Lap\r\nx\r\n")
-                                       << F::Content;
+    QTest::newRow("lap count missing")
+        << header2 + QStringLiteral("Laps\r\nFastest,Lap\r\nx\r\n") << F::Content;
     QTest::newRow("lap count not a number")
         << header2 + QStringLiteral("Laps,12a\r\nFastest,Lap,5,X\r\nx\r\n") << F::Content;
     QTest::newRow("best lap not a number")
         << header1 + laps12 + QStringLiteral("Fastest,Lap,five\r\nx\r\n") << F::Content;
-    QTest::newRow("best lap missing") << header1 + laps12 + QStringLiteral("Fastest,Lap\r\nx\r\n")
-                                      << F::Content;
+    QTest::newRow("best lap missing")
+        << header1 + laps12 + QStringLiteral("Fastest,Lap\r\nx\r\n") << F::Content;
     QTest::newRow("top-speed lap not a number")
-        << header2 + laps12 + QStringLiteral("Fastest,Lap,5,Top,Speed,Lap,-\r\nx\r\n") << F::Content;
-    QTest::newRow("best row")
-        << header2 + laps12 + QStringLiteral("ベスト,005,003,,,,007,005,全ラップ 012\r\n") + headings +
-               lap
-        << F::None;
+        << header2 + laps12 + QStringLiteral("Fastest,Lap,5,Top,Speed,Lap,-\r\nx\r\n")
+        << F::Content;
+    QTest::newRow("best row") << header2 + laps12 +
+                                     QStringLiteral("ベスト,005,003,,,,007,005,全ラップ 012\r\n") +
+                                     headings + lap
+                              << F::None;
     QTest::newRow("best row without lap count token")
-        << header2 + laps12 + QStringLiteral("ベスト,005,003,,,,007,005,\r\n") + headings << F::Content;
+        << header2 + laps12 + QStringLiteral("ベスト,005,003,,,,007,005,\r\n") + headings
+        << F::Content;
     QTest::newRow("best row with text for a lap")
-        << header2 + laps12 + QStringLiteral("ベスト,abc,003,,,,007,005,全ラップ 012\r\n") + headings
+        << header2 + laps12 + QStringLiteral("ベスト,abc,003,,,,007,005,全ラップ 012\r\n") +
+               headings
         << F::Content;
     QTest::newRow("best row without any mark")
         << header2 + QStringLiteral("Laps,0\r\nベスト,,,,,,,,全ラップ 0\r\n") + headings << F::None;
     QTest::newRow("best row in a 1.0 file")
-        << header1 + laps12 + QStringLiteral("ベスト,005,003,,,,007,005,全ラップ 012\r\n") + headings +
-               lap
+        << header1 + laps12 + QStringLiteral("ベスト,005,003,,,,007,005,全ラップ 012\r\n") +
+               headings + lap
         << F::None;
     QTest::newRow("1.0 lap line without lap time")
         << header1 + laps12 + QStringLiteral("Fastest,Lap,5\r\nx\r\n001\r\n") << F::Content;
@@ -273,7 +280,8 @@ void TestLapFile::acceptance_data() {
         << header2 + QStringLiteral("Laps,1\r\nFastest,Lap,1,X\r\nx\r\n001\r\n002\r\n003\r\n")
         << F::None;
     QTest::newRow("lone CR line ends")
-        << QStringLiteral("RIN KODA Terminal Version 2.0\rLaps,1\rFastest,Lap,1,X\rx\r001,a") << F::None;
+        << QStringLiteral("RIN KODA Terminal Version 2.0\rLaps,1\rFastest,Lap,1,X\rx\r001,a")
+        << F::None;
     QTest::newRow("unterminated quote in a lap line")
         << header2 + laps12 + QStringLiteral("Fastest,Lap,5,X\r\nx\r\n001,\" 01'23\r\n") << F::None;
 }
@@ -304,8 +312,8 @@ void TestLapFile::summaryLineSetsMarks() {
     QCOMPARE(r.cell(6, 0), QStringLiteral("7"));
     QCOMPARE(r.cell(8, 0), QStringLiteral("全ラップ 12"));
 
-    const LapListParse v1 =
-        parseFileText(header1 + QStringLiteral("Laps,012\r\nFastest,Lap,5,Top,Speed,Lap,7\r\nx\r\n"));
+    const LapListParse v1 = parseFileText(
+        header1 + QStringLiteral("Laps,012\r\nFastest,Lap,5,Top,Speed,Lap,7\r\nx\r\n"));
     QVERIFY(v1.accepted());
     QCOMPARE(v1.result->marks, (LapMarks{5, 0, {0, 0, 0, 0}}));
     QVERIFY(!v1.result->topSpeedCaption);
@@ -326,10 +334,11 @@ void TestLapFile::lapsZeroSummaryLeavesMarks() {
 }
 
 void TestLapFile::version1LapLines() {
-    const LapListParse parse = parseFileText(header1 + QStringLiteral("Laps,3\r\nFastest,Lap,1\r\nx\r\n"
-                                                                      "003,\" 01'23\"\"45\",pit\r\n"
-                                                                      "004,\" 12'34\"\"56\"\r\n"
-                                                                      "005,\"01'00\"\"00\",a,b,c\r\n"));
+    const LapListParse parse =
+        parseFileText(header1 + QStringLiteral("Laps,3\r\nFastest,Lap,1\r\nx\r\n"
+                                               "003,\" 01'23\"\"45\",pit\r\n"
+                                               "004,\" 12'34\"\"56\"\r\n"
+                                               "005,\"01'00\"\"00\",a,b,c\r\n"));
     QVERIFY2(parse.accepted(), qPrintable(parse.message));
     Grid grid;
     grid.apply(*parse.result);
@@ -346,8 +355,9 @@ void TestLapFile::version1LapLines() {
 }
 
 void TestLapFile::twelveTokensFillNineColumns() {
-    const LapListParse parse = parseFileText(header2 + QStringLiteral("Laps,1\r\nFastest,Lap,1,X\r\nx\r\n"
-                                                                      "a,b,c,d,e,f,g,h,i,j,k,l\r\n"));
+    const LapListParse parse =
+        parseFileText(header2 + QStringLiteral("Laps,1\r\nFastest,Lap,1,X\r\nx\r\n"
+                                               "a,b,c,d,e,f,g,h,i,j,k,l\r\n"));
     QVERIFY(parse.accepted());
     Grid grid;
     grid.apply(*parse.result);
@@ -358,8 +368,8 @@ void TestLapFile::twelveTokensFillNineColumns() {
 }
 
 void TestLapFile::fourHundredLines() {
-    QList<QByteArray> lines = splitLapLines(
-        sjis(header2 + QStringLiteral("Laps,396\r\nFastest,Lap,1,X\r\n") + headings));
+    QList<QByteArray> lines =
+        splitLapLines(sjis(header2 + QStringLiteral("Laps,396\r\nFastest,Lap,1,X\r\n") + headings));
     for (int lap = 1; lap <= 396; ++lap)
         lines.append(QByteArray::number(1000 + lap) + ",t");
     QCOMPARE(lines.size(), 400);
@@ -496,18 +506,18 @@ void TestLapFile::deviceRejections_data() {
     QTest::addColumn<QString>("lapsCaption");
     QTest::addColumn<LapListParse::Failure>("failure");
     using F = LapListParse::Failure;
-    QTest::newRow("first line not Laps") << QByteArray("Lap,3\r\nFastest,Lap,1,X\r\n") << 0
-                                         << QString() << F::Format;
-    QTest::newRow("second line not Fastest") << QByteArray("Laps,3\r\nBest,Lap,1,X\r\n") << 0
-                                             << QString() << F::Format;
-    QTest::newRow("second line Fastest Time") << QByteArray("Laps,3\r\nFastest,Time,1,X\r\n")
-                                              << 0 << QString() << F::Format;
-    QTest::newRow("fourth token missing") << QByteArray("Laps,3\r\nFastest,Lap,1\r\n") << 0
-                                          << QString() << F::Format;
+    QTest::newRow("first line not Laps")
+        << QByteArray("Lap,3\r\nFastest,Lap,1,X\r\n") << 0 << QString() << F::Format;
+    QTest::newRow("second line not Fastest")
+        << QByteArray("Laps,3\r\nBest,Lap,1,X\r\n") << 0 << QString() << F::Format;
+    QTest::newRow("second line Fastest Time")
+        << QByteArray("Laps,3\r\nFastest,Time,1,X\r\n") << 0 << QString() << F::Format;
+    QTest::newRow("fourth token missing")
+        << QByteArray("Laps,3\r\nFastest,Lap,1\r\n") << 0 << QString() << F::Format;
     QTest::newRow("fourth token missing with no laps")
         << QByteArray("Laps,0\r\nFastest,Lap\r\n") << 0 << QString() << F::Format;
-    QTest::newRow("no laps, no lap lines") << QByteArray("Laps,0\r\nFastest,Lap,0,X\r\n") << 0
-                                           << QString() << F::None;
+    QTest::newRow("no laps, no lap lines")
+        << QByteArray("Laps,0\r\nFastest,Lap,0,X\r\n") << 0 << QString() << F::None;
     QTest::newRow("one line") << QByteArray("Laps,3\r\n") << 0 << QString() << F::Format;
     QTest::newRow("lap line without speed")
         << QByteArray("Laps,3\r\nFastest,Lap,1,X\r\nh\r\n001,T01'00\"00\r\n") << 0 << QString()

@@ -60,8 +60,8 @@ void TestLapFileTokenizer::tokenize_data() {
     QTest::newRow("blanks only") << QByteArray(" \t ") << Tokens{};
     QTest::newRow("leading blanks and controls")
         << QByteArray("\x01\x1f  Laps,12") << Tokens{"Laps", "12"};
-    QTest::newRow("doubled quotes") << QByteArray("003,\" 01'23\"\"45\",pit")
-                                    << Tokens{"003", " 01'23\"45", "pit"};
+    QTest::newRow("doubled quotes")
+        << QByteArray("003,\" 01'23\"\"45\",pit") << Tokens{"003", " 01'23\"45", "pit"};
     QTest::newRow("quoted comma and blank") << QByteArray("\"a, b\",c") << Tokens{"a, b", "c"};
     QTest::newRow("quoted empty") << QByteArray("\"\",x") << Tokens{"", "x"};
     QTest::newRow("unterminated quote runs to the end")
@@ -71,8 +71,8 @@ void TestLapFileTokenizer::tokenize_data() {
     QTest::newRow("blank before comma") << QByteArray("a ,b") << Tokens{"a", "b"};
     QTest::newRow("version line") << QByteArray("RIN KODA Terminal Version 2.0")
                                   << Tokens{"RIN", "KODA", "Terminal", "Version", "2.0"};
-    QTest::newRow("double-byte characters") << QByteArray("\x83\x78\x83\x58\x83\x67,005")
-                                            << Tokens{"\x83\x78\x83\x58\x83\x67", "005"};
+    QTest::newRow("double-byte characters")
+        << QByteArray("\x83\x78\x83\x58\x83\x67,005") << Tokens{"\x83\x78\x83\x58\x83\x67", "005"};
     QTest::newRow("lead byte takes a comma along")
         << QByteArray("\x81,x,y") << Tokens{"\x81,x", "y"};
     QTest::newRow("lone lead byte at the end") << QByteArray("a,\x81") << Tokens{"a", "\x81"};
@@ -95,14 +95,14 @@ void TestLapFileTokenizer::splitLines_data() {
     QTest::newRow("no end on last line") << QByteArray("a\r\nb") << Tokens{"a", "b"};
     QTest::newRow("lone CR") << QByteArray("a\rb\rc") << Tokens{"a", "b", "c"};
     QTest::newRow("lone LF") << QByteArray("a\nb\n") << Tokens{"a", "b"};
-    QTest::newRow("empty lines count") << QByteArray("a\r\n\r\nb\n\nc")
-                                       << Tokens{"a", "", "b", "", "c"};
+    QTest::newRow("empty lines count")
+        << QByteArray("a\r\n\r\nb\n\nc") << Tokens{"a", "", "b", "", "c"};
     QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << Tokens{"a", "", "b"};
     QTest::newRow("LF CR") << QByteArray("\n\r") << Tokens{"", ""};
     QTest::newRow("empty text") << QByteArray() << Tokens{};
     QTest::newRow("only a line end") << QByteArray("\r\n") << Tokens{""};
-    QTest::newRow("NUL stays in its line") << QByteArray("a\0b\r\nc", 6)
-                                           << Tokens{QByteArray("a\0b", 3), "c"};
+    QTest::newRow("NUL stays in its line")
+        << QByteArray("a\0b\r\nc", 6) << Tokens{QByteArray("a\0b", 3), "c"};
 }
 
 void TestLapFileTokenizer::splitLines() {
@@ -143,10 +143,14 @@ void TestLapFileTokenizer::commaTextCell() {
 }
 
 void TestLapFileTokenizer::commaTextLineOfLapRow() {
-    const QStringList row{QStringLiteral("001"),       QStringLiteral(" 01'23\"45"),
-                          QStringLiteral(" 00'30\"12"), QString(),
-                          QString(),                    QString(),
-                          QStringLiteral("120"),        QStringLiteral("159.62"),
+    const QStringList row{QStringLiteral("001"),
+                          QStringLiteral(" 01'23\"45"),
+                          QStringLiteral(" 00'30\"12"),
+                          QString(),
+                          QString(),
+                          QString(),
+                          QStringLiteral("120"),
+                          QStringLiteral("159.62"),
                           QStringLiteral("FL TS ")};
     QCOMPARE(commaTextLine(row),
              QStringLiteral("001,\" 01'23\"\"45\",\" 00'30\"\"12\",,,,120,159.62,\"FL TS \""));

@@ -19,8 +19,8 @@ void TestMailUri::uri_data() {
     const QByteArray head = "mailto:support@rin-koda.example?subject=RIN-KODA3 Log&body=";
     QTest::newRow("empty monitor") << QString() << head;
     QTest::newRow("OK line") << QStringLiteral("OK\r\n") << head + "%4F%4B%0D%0A";
-    QTest::newRow("transmission failed") << QStringLiteral("送信失敗")
-                                         << head + "%91%97%90%4D%8E%B8%94%73";
+    QTest::newRow("transmission failed")
+        << QStringLiteral("送信失敗") << head + "%91%97%90%4D%8E%B8%94%73";
     QTest::newRow("ampersand and quote") << QStringLiteral("&\"% ") << head + "%26%22%25%20";
     QTest::newRow("Rx line") << QStringLiteral("Rx:CP:2\r\n")
                              << head + "%52%78%3A%43%50%3A%32%0D%0A";
