@@ -2,6 +2,7 @@
 // close sequence.
 #include "app/frmmain.h"
 #include "app/updown.h"
+#include "protocol/radioidentry.h"
 #include "protocol/settingcommands.h"
 #include "serial/rscommthread.h"
 #include "windows/frmanimation.h"
@@ -106,10 +107,24 @@ void TMainForm::connectHandlers() {
     connect(mnuQkodaMessage, &QAction::triggered, this, [this] { mnuQkodaMessageClick(true); });
     connect(mnuAbout, &QAction::triggered, this, &TMainForm::mnuAboutClick);
 
+    connect(&timAntenna, &QTimer::timeout, this, &TMainForm::timAntennaTimer);
+    connect(&timRKSend, &QTimer::timeout, this, &TMainForm::timRKSendTimer);
+    for (int tag = 1; tag <= 11; ++tag) {
+        if (btnRead[tag])
+            connect(btnRead[tag], &QPushButton::clicked, this, [this, tag] { btnRead1Click(tag); });
+        if (btnWrite[tag])
+            connect(btnWrite[tag], &QPushButton::clicked, this,
+                    [this, tag] { btnWrite1Click(tag); });
+    }
+    connect(spbRead, &QPushButton::clicked, this, &TMainForm::spbReadClick);
+    connect(spbClear, &QPushButton::clicked, this, &TMainForm::spbClearClick);
+    connect(btnLapData, &QPushButton::clicked, this, &TMainForm::btnLapDataClick);
+    connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
     connect(spbCommandTx, &QPushButton::clicked, this, &TMainForm::spbCommandTxClick);
     connect(spbMonitorClear, &QPushButton::clicked, this, &TMainForm::spbMonitorClearClick);
     connect(cmbTemplate, &QComboBox::textActivated, this, &TMainForm::cmbTemplateChange);
-    txtEdit->installEventFilter(this);
+    for (QLineEdit* edit : {txtEdit, edtID, edtIDQK11, edtK})
+        edit->installEventFilter(this);
 }
 
 void TMainForm::FormCreate() {
@@ -206,12 +221,46 @@ bool TMainForm::event(QEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtEdit && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+    if (event->type() == QEvent::FocusOut && watched == edtK) {
+        edtKExit();
+    } else if (event->type() == QEvent::KeyPress) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if (watched == txtEdit &&
+            (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter)) {
             FormKeyPress(QChar(13));
+        } else if (watched == edtID || watched == edtIDQK11) {
+            return edtIDKeyPress(static_cast<QLineEdit*>(watched), keyEvent->text());
+        } else if (watched == edtK) {
+            return edtKKeyPress(keyEvent->text());
+        }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// Keys typed into an entry arrive as text; navigation and editing keys carry none or
+// a control character and always pass. The filters return true to drop the key.
+static bool isControlKey(const QString& text) { return text.isEmpty() || text.at(0) < QChar(0x20); }
+
+bool TMainForm::edtIDKeyPress(QLineEdit* edit, const QString& text) {
+    if (isControlKey(text))
+        return false;
+    const RadioIdEntry::KeyDecision decision =
+        RadioIdEntry::idEntryKeyPress(edit->text(), edit->maxLength(), text.at(0));
+    // Never below the text already there: a shorter limit would cut the entry.
+    edit->setMaxLength(std::max(decision.maxLength, int(edit->text().size())));
+    if (!decision.accept)
+        return true;
+    if (decision.key != text.at(0)) {
+        edit->insert(QString(decision.key));
+        return true;
+    }
+    return false;
+}
+
+bool TMainForm::edtKKeyPress(const QString& text) {
+    if (isControlKey(text))
+        return false;
+    return !SettingCommands::kEntryAcceptsKey(edtK->text(), text.at(0));
 }
 
 void TMainForm::FormKeyPress(QChar key) {

@@ -98,6 +98,8 @@ public:
     void blinkAntenna(bool show, char kind);
     void timAntennaTimer();
     void timRKSendTimer();
+    bool edtIDKeyPress(QLineEdit* edit, const QString& text);
+    bool edtKKeyPress(const QString& text);
 
     // Device settings page.
     void btnRead1Click(int tag);

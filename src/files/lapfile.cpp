@@ -247,10 +247,12 @@ LapListParse LapListParser::accept() {
 LapListParse LapListParser::parseFile() {
     QList<QByteArray> first;
     QList<QByteArray> second;
-    if (nextLine(first) != Next::Line)
-        return parse_.failure == LapListParse::Failure::None ? (rejectFormat(), parse_) : parse_;
-    if (nextLine(second) != Next::Line)
-        return parse_.failure == LapListParse::Failure::None ? (rejectFormat(), parse_) : parse_;
+    // Fewer than two lines: not a lap file (unless reading itself failed).
+    if (nextLine(first) != Next::Line || nextLine(second) != Next::Line) {
+        if (parse_.failure == LapListParse::Failure::None)
+            rejectFormat();
+        return parse_;
+    }
 
     lineNumber_ = 1;
     if (first.size() < 5 || first.at(0) != "RIN" || first.at(1) != "KODA" ||
@@ -340,10 +342,12 @@ LapListParse LapListParser::parseDevice() {
     }
     QList<QByteArray> first;
     QList<QByteArray> second;
-    if (nextLine(first) != Next::Line)
-        return parse_.failure == LapListParse::Failure::None ? (rejectFormat(), parse_) : parse_;
-    if (nextLine(second) != Next::Line)
-        return parse_.failure == LapListParse::Failure::None ? (rejectFormat(), parse_) : parse_;
+    // Fewer than two lines: not a lap file (unless reading itself failed).
+    if (nextLine(first) != Next::Line || nextLine(second) != Next::Line) {
+        if (parse_.failure == LapListParse::Failure::None)
+            rejectFormat();
+        return parse_;
+    }
 
     lineNumber_ = 1;
     if (sector == 0) {

@@ -632,6 +632,11 @@ void TestLapFile::loadMissingFile() {
     QVERIFY(!parse.accepted());
     QCOMPARE(parse.failure, LapListParse::Failure::Read);
     QVERIFY(parse.message.contains(path));
+
+    const LapListParse folder = loadLapFile(dir.path());
+    QVERIFY(!folder.accepted());
+    QCOMPARE(folder.failure, LapListParse::Failure::Read);
+    QVERIFY(!folder.message.isEmpty());
 }
 
 void TestLapFile::windowCaption() {

@@ -1,0 +1,387 @@
+#include "laps/lapgridview.h"
+
+#include "laps/lapgridrules.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+constexpr int MinColumnWidth = 5;
+constexpr int ResizeGrip = 3; // pixels either side of a column edge that start a resize
+
+QColor resolveColour(GridColour colour, const QPalette& palette) {
+    switch (colour) {
+    case GridColour::ButtonFace:
+        return palette.color(QPalette::Button);
+    case GridColour::Window:
+        return palette.color(QPalette::Base);
+    case GridColour::WindowText:
+        return palette.color(QPalette::Text);
+    default:
+        return QColor::fromRgb(fixedColourRgb(colour));
+    }
+}
+
+QColor gridLineColour(const QWidget* widget) {
+    QStyleOptionViewItem option;
+    option.initFrom(widget);
+    return QColor::fromRgba(
+        QRgb(widget->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, widget)));
+}
+
+// Fills the cell and draws its text centred on one line, clipped to the cell.
+void paintCell(QPainter* painter, const QRect& rect, const QString& text,
+               LapTable::Highlight highlight, const QPalette& palette, const QFont& font) {
+    const CellColours colours = cellColours(highlight);
+    painter->save();
+    painter->setClipRect(rect);
+    painter->fillRect(rect, resolveColour(colours.background, palette));
+    painter->setPen(resolveColour(colours.text, palette));
+    painter->setFont(font);
+    painter->drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, text);
+    painter->restore();
+}
+
+// A fixed cell drawn outside the table's viewport, with its grid lines right and below.
+void paintFixedCell(QPainter* painter, const QRect& outer, const LapTable* table, int col, int row,
+                    const QWidget* grid) {
+    const QString text = table ? table->cell(col, row) : QString();
+    paintCell(painter, outer.adjusted(0, 0, -1, -1), text, LapTable::Highlight::Fixed,
+              grid->palette(), grid->font());
+    painter->save();
+    painter->setPen(gridLineColour(grid));
+    painter->drawLine(outer.topRight(), outer.bottomRight());
+    painter->drawLine(outer.bottomLeft(), outer.bottomRight());
+    painter->restore();
+}
+
+class LapCellDelegate : public QStyledItemDelegate {
+public:
+    LapCellDelegate(QObject* parent, std::function<void(QWidget*)> onEditor)
+        : QStyledItemDelegate(parent), onEditor(std::move(onEditor)) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const auto highlight =
+            static_cast<LapTable::Highlight>(index.data(LapTable::HighlightRole).toInt());
+        paintCell(painter, option.rect, index.data(Qt::DisplayRole).toString(), highlight,
+                  option.palette, option.font);
+        // The highlight colours always win; a selection shows as a frame around the cells.
+        if (option.state & QStyle::State_Selected) {
+            painter->save();
+            painter->setPen(option.palette.color(QPalette::Highlight));
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+        }
+        if (option.state & QStyle::State_HasFocus) {
+            painter->save();
+            QPen pen(option.palette.color(QPalette::Text));
+            pen.setStyle(Qt::DotLine);
+            painter->setPen(pen);
+            painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+            painter->restore();
+        }
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (editor && onEditor)
+            onEditor(editor);
+        return editor;
+    }
+
+private:
+    std::function<void(QWidget*)> onEditor;
+};
+
+// Horizontal header drawing the summary row and the heading row above every column.
+class FixedRowsHeader : public QHeaderView {
+public:
+    explicit FixedRowsHeader(LapGridView* grid) : QHeaderView(Qt::Horizontal, grid), grid(grid) {}
+
+    QSize sizeHint() const override {
+        return {QHeaderView::sizeHint().width(), grid->fixedRowsHeight()};
+    }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        if (!rect.isValid())
+            return;
+        for (int row = 0; row < LapGridView::FixedRowCount; ++row) {
+            const QRect cell(rect.left(), rect.top() + row * LapGridView::RowHeight, rect.width(),
+                             LapGridView::RowHeight);
+            paintFixedCell(painter, cell, grid->lapTable(), logicalIndex, row, grid);
+        }
+    }
+
+private:
+    LapGridView* grid;
+};
+
+// Vertical header drawing the lap numbers of column 0.
+class FixedColumnHeader : public QHeaderView {
+public:
+    explicit FixedColumnHeader(LapGridView* grid) : QHeaderView(Qt::Vertical, grid), grid(grid) {}
+
+    QSize sizeHint() const override {
+        return {grid->fixedColumnWidth(), QHeaderView::sizeHint().height()};
+    }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        if (rect.isValid())
+            paintFixedCell(painter, rect, grid->lapTable(), 0, logicalIndex, grid);
+    }
+
+private:
+    LapGridView* grid;
+};
+
+} // namespace
+
+// The two fixed cells of column 0 above the lap numbers; its right edge resizes column 0.
+class LapGridCorner : public QWidget {
+public:
+    explicit LapGridCorner(LapGridView* grid) : QWidget(grid), grid(grid) {
+        setMouseTracking(true);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        for (int row = 0; row < LapGridView::FixedRowCount; ++row) {
+            const QRect cell(0, row * LapGridView::RowHeight, width(), LapGridView::RowHeight);
+            paintFixedCell(&painter, cell, grid->lapTable(), 0, row, grid);
+        }
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        resizing = event->button() == Qt::LeftButton && nearEdge(event->position().x());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const int x = qRound(event->position().x());
+        if (resizing)
+            grid->setGridColumnWidth(0, x);
+        else
+            setCursor(nearEdge(x) ? Qt::SplitHCursor : Qt::ArrowCursor);
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { resizing = false; }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton)
+            emit grid->gridDoubleClicked();
+    }
+
+private:
+    bool nearEdge(double x) const { return std::abs(x - width()) <= ResizeGrip; }
+
+    LapGridView* grid;
+    bool resizing = false;
+};
+
+LapGridView::LapGridView(QWidget* parent) : QTableView(parent) {
+    widths.fill(DefaultColumnWidth);
+
+    auto* rows = new FixedRowsHeader(this);
+    rows->setSectionsClickable(false);
+    rows->setHighlightSections(false);
+    rows->setMinimumSectionSize(MinColumnWidth);
+    rows->setDefaultSectionSize(DefaultColumnWidth);
+    rows->setSectionResizeMode(QHeaderView::Interactive);
+    setHorizontalHeader(rows);
+    // A double-click on a column edge is the clear request, not a resize to the contents.
+    disconnect(rows, SIGNAL(sectionHandleDoubleClicked(int)), this,
+               SLOT(resizeColumnToContents(int)));
+
+    auto* laps = new FixedColumnHeader(this);
+    laps->setSectionsClickable(false);
+    laps->setHighlightSections(false);
+    laps->setMinimumSectionSize(1);
+    laps->setDefaultSectionSize(RowHeight);
+    laps->setSectionResizeMode(QHeaderView::Fixed);
+    setVerticalHeader(laps);
+
+    corner = new LapGridCorner(this);
+    setCornerButtonEnabled(false);
+
+    setItemDelegate(new LapCellDelegate(this, [this](QWidget* editor) { editorCreated(editor); }));
+    setShowGrid(true);
+    setWordWrap(false);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setTabKeyNavigation(true);
+    setEditTriggers(NoEditTriggers);
+
+    rows->viewport()->installEventFilter(this);
+    laps->viewport()->installEventFilter(this);
+    connect(rows, &QHeaderView::sectionResized, this, [this](int col, int, int size) {
+        if (!applyingWidths && col > 0 && col < LapTable::ColumnCount &&
+            !horizontalHeader()->isSectionHidden(col))
+            widths[col] = size;
+    });
+}
+
+void LapGridView::setLapTable(LapTable* t) {
+    setModel(t);
+}
+
+void LapGridView::setModel(QAbstractItemModel* model) {
+    if (model == QTableView::model())
+        return;
+    if (table)
+        disconnect(table, nullptr, this, nullptr);
+    QTableView::setModel(model);
+    table = qobject_cast<LapTable*>(model);
+    if (table) {
+        // Connected after the headers, so the fixed parts are restored after they reset.
+        connect(table, &QAbstractItemModel::modelReset, this, &LapGridView::applyFixedParts);
+        connect(table, &QAbstractItemModel::dataChanged, this,
+                [this](const QModelIndex& topLeft, const QModelIndex&) {
+                    if (topLeft.row() < FixedRowCount || topLeft.column() == 0)
+                        repaintFixedParts();
+                });
+    }
+    applyFixedParts();
+}
+
+void LapGridView::applyFixedParts() {
+    applyingWidths = true;
+    for (int row = 0; row < FixedRowCount; ++row)
+        setRowHidden(row, true);
+    setColumnHidden(0, true);
+    for (int col = 1; col < LapTable::ColumnCount; ++col)
+        setColumnWidth(col, widths[col]);
+    applyingWidths = false;
+    updateGeometries();
+    repaintFixedParts();
+}
+
+void LapGridView::repaintFixedParts() {
+    horizontalHeader()->viewport()->update();
+    verticalHeader()->viewport()->update();
+    corner->update();
+}
+
+void LapGridView::resetLapGrid() {
+    setEditTriggers(NoEditTriggers);
+    setTabKeyNavigation(true);
+    if (table)
+        table->resetLapGrid();
+    setGridColumnWidth(0, 35);
+    setGridColumnWidth(6, 50);
+    setGridColumnWidth(8, 140);
+    setTopRow(2);
+    viewport()->update();
+}
+
+int LapGridView::gridColumnWidth(int col) const {
+    if (col < 0 || col >= LapTable::ColumnCount)
+        return 0;
+    return widths[col];
+}
+
+void LapGridView::setGridColumnWidth(int col, int width) {
+    if (col < 0 || col >= LapTable::ColumnCount)
+        return;
+    widths[col] = std::max(width, MinColumnWidth);
+    if (col == 0) {
+        verticalHeader()->updateGeometry();
+        updateGeometries();
+        repaintFixedParts();
+    } else {
+        setColumnWidth(col, widths[col]);
+    }
+}
+
+int LapGridView::topRow() const {
+    const int row = rowAt(0);
+    return row < 0 ? FixedRowCount : row;
+}
+
+int LapGridView::visibleRowCount() const {
+    return std::max(0, viewport()->height() / RowHeight);
+}
+
+void LapGridView::setTopRow(int row) {
+    // Per-row scrolling over the visible rows: value 0 shows row 2.
+    verticalScrollBar()->setValue(std::max(row, FixedRowCount) - FixedRowCount);
+}
+
+void LapGridView::scrollToRow(int row) {
+    const int top = topRow();
+    const int newTop = LapTable::topRowToShow(row, top, visibleRowCount());
+    if (newTop != top)
+        setTopRow(newTop);
+}
+
+void LapGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (!current.isValid())
+        return;
+    selCol = current.column();
+    selRow = current.row();
+    emit cellSelected(selCol, selRow);
+    // Only the remarks column can be edited; leaving it turns editing off again.
+    setEditTriggers(selCol == LapTable::ColRemarks ? (EditKeyPressed | AnyKeyPressed |
+                                                      SelectedClicked)
+                                                   : NoEditTriggers);
+}
+
+void LapGridView::keyPressEvent(QKeyEvent* event) {
+    if (!event->text().isEmpty() && currentIndex().isValid() &&
+        currentIndex().column() == LapTable::ColRemarks)
+        emit remarksTyped();
+    // A key that opens the editor reaches the editor too; it has been counted already.
+    inKeyPress = true;
+    QTableView::keyPressEvent(event);
+    inKeyPress = false;
+}
+
+void LapGridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit gridDoubleClicked();
+}
+
+void LapGridView::updateGeometries() {
+    QTableView::updateGeometries();
+    const int frame = frameWidth();
+    corner->setGeometry(frame, frame, verticalHeader()->width(), horizontalHeader()->height());
+    corner->raise();
+}
+
+void LapGridView::editorCreated(QWidget* editor) {
+    editor->installEventFilter(this);
+}
+
+bool LapGridView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == horizontalHeader()->viewport() || watched == verticalHeader()->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            emit gridDoubleClicked();
+            return true;
+        }
+        return QTableView::eventFilter(watched, event);
+    }
+    if (qobject_cast<QLineEdit*>(watched) && watched->parent() == viewport()) {
+        if (event->type() == QEvent::KeyPress && !inKeyPress &&
+            !static_cast<QKeyEvent*>(event)->text().isEmpty())
+            emit remarksTyped();
+        else if (event->type() == QEvent::InputMethod &&
+                 !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty())
+            emit remarksTyped();
+    }
+    return QTableView::eventFilter(watched, event);
+}

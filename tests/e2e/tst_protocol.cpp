@@ -1,0 +1,347 @@
+// The device protocol end to end: the real main window, offscreen, against koda-sim
+// on a pseudo-terminal mapped through the configuration's "Ports" section.
+#include "app/frmmain.h"
+#include "app/updown.h"
+#include "serial/rscommthread.h"
+#include "support/ptypair.h"
+#include "support/scriptedprompts.h"
+#include "support/simprocess.h"
+#include "windows/frmanimation.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString linked = QStringLiteral("KODAシステムとリンクしました。");
+const QString notFound = QStringLiteral("KODAシステムが見つかりません。");
+const QString noContact =
+    QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。");
+
+// Lines of the traffic monitor that start with the given prefix.
+QStringList monitorLines(TMainForm& form, const QString& prefix) {
+    QStringList out;
+    for (const QString& line : form.memTxRxMonitor->toPlainText().split(QLatin1Char('\n')))
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+struct Rig {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMainForm> form;
+
+    // Starts the window with the given "Ports" entries; the start-up search runs at once.
+    void start(const QList<QPair<int, QString>>& ports, const QString& extra = {}) {
+        QString ini = QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x5678\r\n") + extra +
+                      QStringLiteral("[Ports]\r\n");
+        for (const auto& [port, path] : ports)
+            ini += QStringLiteral("COM%1=%2\r\n").arg(port).arg(path);
+        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QStringEncoder("windows-31j").encode(ini));
+        file.close();
+        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
+        form->show();
+    }
+    bool waitForMessage(const QString& text, int ms = 10000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!prompts.texts().contains(text) && timer.elapsed() < ms)
+            QTest::qWait(10);
+        return prompts.texts().contains(text);
+    }
+    // Waits until no request is in progress.
+    bool waitIdle(int ms = 15000) {
+        QElapsedTimer timer;
+        timer.start();
+        while ((form->busyWindow || form->timWakeupWait.isActive()) && timer.elapsed() < ms)
+            QTest::qWait(10);
+        return !form->busyWindow;
+    }
+};
+
+} // namespace
+
+class TestProtocol : public QObject {
+    Q_OBJECT
+
+private slots:
+    void searchProbesUsablePortsInOrder();
+    void searchWithoutDeviceGivesUpAfterThreePasses();
+    void allReadFillsEveryItem_data();
+    void allReadFillsEveryItem();
+    void allWriteSendsItemsOneToSeven();
+    void silentDeviceIsRetriedThreeTimes();
+    void replyTimerRetriesOnRealTime();
+    void closingBusyWindowCancels();
+    void liveLapAndFuelFrameBlinkTheAntenna();
+    void rk13CommandFramesCarryTheRadioId();
+};
+
+void TestProtocol::searchProbesUsablePortsInOrder() {
+    PtyPair silent; // a port that opens but never answers
+    SimProcess sim({QStringLiteral("--rk13")});
+    QVERIFY(silent.isValid() && sim.isValid());
+    Rig rig;
+    rig.start({{2, silent.slavePath()}, {5, sim.path()}, {7, QStringLiteral("/nonexistent")}});
+    QVERIFY(rig.form->portAvailable[2] && rig.form->portAvailable[5]);
+    QVERIFY(!rig.form->portAvailable[7]);
+    QVERIFY(rig.waitForMessage(linked));
+    QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Information);
+    QCOMPARE(rig.form->comPort, 5);
+    QVERIFY(rig.form->portOpen);
+    QVERIFY(!rig.form->portSearching);
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("KODA LiNK Search")),
+             (QStringList{QStringLiteral("KODA LiNK Search 2ch"),
+                          QStringLiteral("KODA LiNK Search 5ch")}));
+    QVERIFY(monitorLines(*rig.form, QStringLiteral("Rx:")).value(0).contains(
+        QStringLiteral("KODA LiNK Found")));
+    QVERIFY(rig.form->close());
+}
+
+void TestProtocol::searchWithoutDeviceGivesUpAfterThreePasses() {
+    SimProcess sim({QStringLiteral("--silent")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    rig.start({{4, sim.path()}});
+    QVERIFY(rig.waitForMessage(notFound, 15000));
+    QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Warning);
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("KODA LiNK Search")).size(), 3);
+    QVERIFY(!rig.form->portOpen);
+    QCOMPARE(rig.form->comPort, 4);
+    QVERIFY(!rig.form->busyWindow);
+    QVERIFY(rig.form->close());
+}
+
+void TestProtocol::allReadFillsEveryItem_data() {
+    QTest::addColumn<QString>("model");
+    QTest::newRow("RK-13") << QStringLiteral("--rk13");
+    QTest::newRow("RK-12") << QStringLiteral("--rk12");
+}
+
+void TestProtocol::allReadFillsEveryItem() {
+    QFETCH(QString, model);
+    const bool rk13 = model == QLatin1String("--rk13");
+    SimProcess sim({model, QStringLiteral("--sectors"), QStringLiteral("3")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    rig.start({{1, sim.path()}});
+    QVERIFY(rig.waitForMessage(linked));
+    if (!rk13) {
+        rig.form->deviceModel = DeviceModel::RK12;
+        rig.form->applyModelLayout();
+    }
+    // Every value area starts out filled, so an item that is read shows as emptied first.
+    rig.form->btnRead1Click(10);
+    QVERIFY(rig.form->busyWindow);
+    QVERIFY(!rig.form->spbRead->isEnabled());
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.form->readAllItem, 0);
+    const QStringList expected = {
+        QStringLiteral("Tx:@DISPLAYTYPE"), QStringLiteral("Tx:@LAPDISPTIME"),
+        QStringLiteral("Tx:@CP"),          QStringLiteral("Tx:@PASSCP"),
+        QStringLiteral("Tx:@SEPARATOR"),   rk13 ? QStringLiteral("Tx:@K") : QStringLiteral("Tx:@DIAMETER"),
+        QStringLiteral("Tx:@SENSORMARKTIME"), QStringLiteral("Tx:@ODO"),
+        QStringLiteral("Tx:@VER")};
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")), expected);
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Rx:")).size(), 10); // the probe and nine
+    QVERIFY(rig.form->rabRealMode->isChecked() || rig.form->rabLapMode->isChecked());
+    QVERIFY(!rig.form->edtLapDispTime->text().isEmpty());
+    QCOMPARE(rig.form->edtCP->text(), QStringLiteral("3"));
+    QCOMPARE(rig.form->lapTable.cpLineCount, 3);
+    QVERIFY(!rig.form->edtPass->text().isEmpty());
+    QVERIFY(rig.form->rabColon->isChecked() || rig.form->rabDash->isChecked());
+    if (rk13) {
+        QVERIFY(!rig.form->edtK->text().isEmpty());
+    } else {
+        bool one = false;
+        for (QRadioButton* b : rig.form->rabPulse)
+            one = one || b->isChecked();
+        QVERIFY(one);
+    }
+    QVERIFY(!rig.form->edtSensorMarkTime->text().isEmpty());
+    QVERIFY(!rig.form->pnlOdo->text().isEmpty());
+    QVERIFY(!rig.form->pnlVersion->text().isEmpty());
+    QVERIFY(rig.form->spbRead->isEnabled());
+    QVERIFY(rig.form->btnWrite[10]->isEnabled());
+    QVERIFY(rig.prompts.texts() == QStringList{linked});
+    QVERIFY(rig.form->close());
+}
+
+void TestProtocol::allWriteSendsItemsOneToSeven() {
+    SimProcess sim({QStringLiteral("--rk13")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    rig.start({{1, sim.path()}});
+    QVERIFY(rig.waitForMessage(linked));
+    TMainForm& f = *rig.form;
+    f.rabLapMode->setChecked(true);
+    f.edtLapDispTime->setText(QStringLiteral("7"));
+    f.edtCP->setText(QStringLiteral("2"));
+    f.edtPass->setText(QStringLiteral("1"));
+    f.rabDash->setChecked(true);
+    f.edtK->setText(QStringLiteral("1.50000"));
+    f.edtSensorMarkTime->setText(QStringLiteral("4"));
+    f.btnWrite1Click(10);
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(monitorLines(f, QStringLiteral("Tx:")),
+             (QStringList{QStringLiteral("Tx:@DISPLAYTYPE:L"), QStringLiteral("Tx:@LAPDISPTIME:7"),
+                          QStringLiteral("Tx:@CP:2"), QStringLiteral("Tx:@PASSCP:1"),
+                          QStringLiteral("Tx:@SEPARATOR:\""), QStringLiteral("Tx:@K:150000"),
+                          QStringLiteral("Tx:@SENSORMARKTIME:4")}));
+    QCOMPARE(f.writeAllItem, 0);
+    // The replies of the simulator fill the value areas again.
+    QCOMPARE(f.edtCP->text(), QStringLiteral("2"));
+    QCOMPARE(f.edtK->text(), QStringLiteral("1.50000"));
+    QVERIFY(f.rabDash->isChecked());
+    QVERIFY(f.close());
+}
+
+void TestProtocol::silentDeviceIsRetriedThreeTimes() {
+    SimProcess sim({QStringLiteral("--silent")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    rig.start({{1, sim.path()}});
+    QVERIFY(rig.waitForMessage(notFound, 15000));
+    rig.form->mnuCommOpenClick(); // COM1 was the last port tried
+    QVERIFY(rig.form->portOpen);
+    rig.form->btnRead1Click(8);
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")), QStringList{QStringLiteral("Tx:@ODO")});
+    // The reply timer's expiries, driven by calling its handler.
+    for (int i = 0; i < 3; ++i)
+        rig.form->timWakeupWaitTimer();
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Wakeup Retry:")),
+             (QStringList{QStringLiteral("Wakeup Retry:1"), QStringLiteral("Wakeup Retry:2"),
+                          QStringLiteral("Wakeup Retry:3")}));
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")).size(), 4); // sent again each time
+    QVERIFY(!rig.prompts.texts().contains(noContact));
+    rig.form->timWakeupWaitTimer();
+    QCOMPARE(rig.prompts.texts().last(), noContact);
+    QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Warning);
+    QVERIFY(!rig.form->busyWindow);
+    QCOMPARE(rig.form->lapTable.lapInfoStep, 99);
+    QTRY_COMPARE(rig.form->lapTable.lapInfoStep, 0); // the RK-13 read finishes
+    QVERIFY(rig.form->spbRead->isEnabled());
+    QVERIFY(rig.form->close());
+}
+
+void TestProtocol::replyTimerRetriesOnRealTime() {
+    SimProcess sim({QStringLiteral("--silent")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    rig.start({{1, sim.path()}});
+    QVERIFY(rig.waitForMessage(notFound, 15000));
+    rig.form->mnuCommOpenClick();
+    rig.form->btnRead1Click(9);
+    QVERIFY(rig.form->timWakeupWait.isActive());
+    QCOMPARE(rig.form->timWakeupWait.interval(), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(monitorLines(*rig.form, QStringLiteral("Wakeup Retry:")).size(), 1,
+                              10000);
+    QVERIFY(rig.form->busyWindow);
+    QVERIFY(rig.form->close());
+}
+
+void TestProtocol::closingBusyWindowCancels() {
+    SimProcess sim({QStringLiteral("--silent")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    rig.start({{1, sim.path()}});
+    // The busy window of the start-up search, closed by the user.
+    QTRY_VERIFY(!monitorLines(*rig.form, QStringLiteral("KODA LiNK Search")).isEmpty());
+    QVERIFY(rig.form->busyWindow);
+    rig.form->busyWindow->close();
+    QVERIFY(rig.waitForMessage(QStringLiteral("ポート検索を中止しました。")));
+    QVERIFY(!rig.form->portSearching);
+    QVERIFY(!rig.form->portOpen);
+    QVERIFY(!rig.form->busyWindow);
+
+    // During a settings read: the buttons come back and the RK-13 read finishes.
+    rig.form->mnuCommOpenClick();
+    rig.form->btnRead1Click(3);
+    QVERIFY(rig.form->busyWindow);
+    rig.form->busyWindow->close();
+    QTRY_VERIFY(!rig.form->busyWindow);
+    QVERIFY(!rig.form->timWakeupWait.isActive());
+    QVERIFY(rig.form->btnRead[3]->isEnabled());
+    QCOMPARE(rig.form->lapTable.lapInfoStep, 0);
+    QVERIFY(rig.form->close());
+}
+
+void TestProtocol::liveLapAndFuelFrameBlinkTheAntenna() {
+    SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--qk11")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    rig.start({{1, sim.path()}});
+    QVERIFY(rig.waitForMessage(linked));
+    TMainForm& f = *rig.form;
+    QVERIFY(f.spbRead->isEnabled());
+    QVERIFY(!f.imgAntenna->isVisible());
+
+    sim.command("live");
+    QTRY_VERIFY(f.imgAntenna->isVisible());
+    QCOMPARE(f.imgAntenna->y(), 16);
+    QVERIFY(f.timRKSend.isActive());
+    QVERIFY(!f.spbRead->isEnabled()); // held off after a live lap
+    QVERIFY(!f.btnRead[1]->isEnabled());
+    f.timRKSendTimer();
+    QVERIFY(f.spbRead->isEnabled());
+    QTRY_VERIFY(!f.imgAntenna->isVisible()); // 200 ms later
+
+    sim.command("fuel");
+    QTRY_VERIFY(f.imgAntenna->isVisible());
+    QCOMPARE(f.imgAntenna->y(), 72);
+    QVERIFY(f.close());
+}
+
+void TestProtocol::rk13CommandFramesCarryTheRadioId() {
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    Rig rig;
+    rig.start({{1, pty.slavePath()}});
+    QElapsedTimer timer;
+    timer.start();
+    QByteArray seen;
+    while (!seen.contains("KODA LiNK Search") && timer.elapsed() < 5000) {
+        seen += pty.read(0);
+        QTest::qWait(10);
+    }
+    pty.write("KODA LiNK Found");
+    QVERIFY(rig.waitForMessage(linked));
+    pty.read(0);
+
+    // "@CP" to ID 0x1234 is exactly this frame, logged as one line of hexadecimal bytes.
+    rig.form->txtEdit->setText(QStringLiteral("@CP"));
+    rig.form->spbCommandTxClick();
+    QCOMPARE(pty.read(2000, 13).toHex(' '), QByteArray("02 4c 12 34 0d 01 40 43 50 0d 0a 30 03"));
+    QVERIFY(rig.form->memTxRxMonitor->toPlainText().endsWith(
+        QStringLiteral("Tx:@CP\n02 4C 12 34 0D 01 40 43 50 0D 0A 30 03 ")));
+
+    // An ID entry that is no usable ID stops the command before anything is written.
+    rig.form->edtID->setText(QStringLiteral("0x"));
+    rig.form->spbCommandTxClick();
+    QCOMPARE(rig.prompts.texts().last(), QStringLiteral("IDを入力してください。"));
+    QCOMPARE(pty.read(300), QByteArray());
+
+    // A command longer than a frame can carry is refused, not cut.
+    rig.form->edtID->setText(QStringLiteral("0x1234"));
+    rig.form->txtEdit->setText(QStringLiteral("@") + QString(80, QLatin1Char('A')));
+    rig.form->spbCommandTxClick();
+    QVERIFY(rig.prompts.texts().last().startsWith(QStringLiteral("コマンドが長すぎます")));
+    QCOMPARE(pty.read(300), QByteArray());
+    QVERIFY(rig.form->close());
+}
+
+QTEST_MAIN(TestProtocol)
+#include "tst_protocol.moc"

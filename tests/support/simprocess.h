@@ -1,0 +1,50 @@
+#pragma once
+// koda-sim as a child process of a test: starts it with the given options, reads
+// the pseudo-terminal path it prints, and stops it at the end.
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList& arguments) {
+        m_process.setProgram(qEnvironmentVariable("KODA_SIM"));
+        m_process.setArguments(arguments);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        if (!m_process.waitForStarted(5000))
+            return;
+        for (int i = 0; i < 100 && !m_process.canReadLine(); ++i)
+            m_process.waitForReadyRead(50);
+        m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~SimProcess() { stop(); }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    bool isValid() const { return !m_path.isEmpty(); }
+    QString path() const { return m_path; }
+    // A line on the simulator's stdin: "live", "fuel" or "quit".
+    void command(const QByteArray& line) {
+        m_process.write(line + '\n');
+        m_process.waitForBytesWritten(1000);
+    }
+    // Everything the simulator printed after the path line.
+    QByteArray output() {
+        m_process.waitForReadyRead(10);
+        return m_process.readAll();
+    }
+    void stop() {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000))
+            m_process.kill();
+        m_process.waitForFinished(1000);
+    }
+
+private:
+    QProcess m_process;
+    QString m_path;
+};
