@@ -2,6 +2,7 @@
 // close sequence.
 #include "app/frmmain.h"
 #include "app/updown.h"
+#include "files/fuellog.h"
 #include "protocol/radioidentry.h"
 #include "protocol/settingcommands.h"
 #include "serial/rscommthread.h"
@@ -52,7 +53,7 @@ TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
 
     // 5. Text lists.
     portList.clear();
-    fuelLogLines.clear();
+    fuelLog = std::make_unique<FuelLog>();
 
     // 6.-7. Configuration and the port list.
     loadConfiguration();
@@ -65,7 +66,7 @@ TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
     // 9. Flags and counters.
     commReady = false;
     txBusy = closing = reception.rxComplete = portOpen = portSearching = false;
-    firstIdleDone = dataModified = courseHasPoint = fuelLogging = false;
+    firstIdleDone = dataModified = courseHasPoint = false;
     selectedCol = -1;
     lapTable.lastLiveRow = -1;
 
@@ -116,7 +117,15 @@ void TMainForm::connectHandlers() {
             connect(btnWrite[tag], &QPushButton::clicked, this,
                     [this, tag] { btnWrite1Click(tag); });
     }
+    connect(&timDisplayedTime, &QTimer::timeout, this, &TMainForm::timDisplayedTimeTimer);
     connect(spbRead, &QPushButton::clicked, this, &TMainForm::spbReadClick);
+    connect(spbSave, &QPushButton::clicked, this, &TMainForm::mnuCsvSaveClick);
+    connect(mnuCsvSave, &QAction::triggered, this, &TMainForm::mnuCsvSaveClick);
+    connect(mnuCsvLoad, &QAction::triggered, this, &TMainForm::mnuCsvLoadClick);
+    connect(mnuChartSettings, &QAction::triggered, this, &TMainForm::mnuChartSettingsClick);
+    connect(btnSendMail, &QPushButton::clicked, this, &TMainForm::btnSendMailClick);
+    connect(rgrpQKLogRecord, &QRadioButton::clicked, this, [this] { rgrpQKLogClick(true); });
+    connect(rgrpQKLogStop, &QRadioButton::clicked, this, [this] { rgrpQKLogClick(false); });
     connect(spbClear, &QPushButton::clicked, this, &TMainForm::spbClearClick);
     connect(btnLapData, &QPushButton::clicked, this, &TMainForm::btnLapDataClick);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
@@ -189,7 +198,6 @@ bool TMainForm::FormClose() {
     stopWorker();
     portList.clear();
     stopFuelLog();
-    fuelLogLines.clear();
     endBusy();
     saveConfiguration();
     idleTimer.stop();

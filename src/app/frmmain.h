@@ -37,9 +37,11 @@ class QSplitter;
 class QTabWidget;
 class QTableView;
 class QChartView;
+class FuelLog;
 class RsCommThread;
 class TAnimationForm;
 class TUpDown;
+struct LapListResult;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -133,6 +135,14 @@ public:
 
     // ---- Files and side windows -------------------------------------------------------
     bool confirmDiscardEdits();
+    void mnuCsvSaveClick();
+    void mnuCsvLoadClick();
+    void clearLapFileState();
+    void applyLapList(const LapListResult& result);
+    bool takeLapList(const QByteArray& reception);
+    void btnSendMailClick();
+    void rgrpQKLogClick(bool record);
+    void timDisplayedTimeTimer();
     void stopFuelLog();
     void showElapsedTime();
     void mnuQkodaMessageClick(bool fromMenu);
@@ -169,10 +179,10 @@ public:
     QString webAddress;
     bool firstIdleDone = false;
     bool courseHasPoint = false;
-    bool fuelLogging = false;
     qint32 selectedCol = -1;
     qint32 selectedRow = 0;
-    QStringList fuelLogLines;
+    qint32 secondsSinceFuel = 0;
+    std::unique_ptr<FuelLog> fuelLog; // the fuel log's lines, path and on/off state
 
     // Request state of the device protocol.
     QString lastCommand;

@@ -72,6 +72,9 @@ void TMainForm::createControls() {
 
     pnlMain = new QWidget(central);
     pnlMain->setObjectName(QStringLiteral("pnlMain"));
+    // The main panel gives way when the window is made low; the window's own limit
+    // is its minimum height.
+    pnlMain->setMinimumHeight(1);
     auto* mainRow = new QHBoxLayout(pnlMain);
     mainRow->setContentsMargins(0, 0, 0, 0);
 

@@ -1,27 +1,72 @@
-// The QK-11 row of the bottom panel: showing or hiding it, the elapsed-time display
-// and the fuel log's stop at close.
+// The QK-11 row of the bottom panel: the fuel values, the time since the last
+// reading, the fuel log and showing or hiding the row.
 #include "app/frmmain.h"
+#include "files/fuellog.h"
+#include "files/lapfile.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+void TMainForm::showFuelData(quint32 distance, float remaining, float used, float economy) {
+    const FuelTexts texts = formatFuelData(distance, remaining, used, economy);
+    pnlFuel->setText(texts.fuel);
+    pnlUsed->setText(texts.used);
+    pnlEco->setText(texts.economy);
+    pnlTrip->setText(texts.distance);
+    secondsSinceFuel = 0;
+    if (fuelLog->isLogging() && !fuelLog->addRow(fuelLogRow(QTime::currentTime(), texts)))
+        appendMonitorLine(fuelLog->failureMessage());
+}
+
+void TMainForm::showElapsedTime() {
+    if (RadioFrame::readRadioId(edtIDQK11->text()) >= fuelNoRadioId) {
+        secondsSinceFuel = 0;
+        return;
+    }
+    pnlClock->setText(formatElapsedTime(secondsSinceFuel));
+}
+
+void TMainForm::timDisplayedTimeTimer() { ++secondsSinceFuel; }
+
+void TMainForm::rgrpQKLogClick(bool record) {
+    if (!record) {
+        stopFuelLog();
+        return;
+    }
+    if (fuelLog->isLogging())
+        return; // "記録" chosen again while recording: the log goes on
+    const QDateTime started = QDateTime::currentDateTime();
+    const QString path = prompts.saveFileName(QString(), fuelLogDefaultFileName(started),
+                                              lapFileDialogFilter, lapFileDefaultSuffix);
+    if (path.isEmpty()) {
+        rgrpQKLogStop->setChecked(true);
+        return;
+    }
+    const QString idText = edtIDQK11->text();
+    const QStringList heading = RadioFrame::readRadioId(idText) < fuelNoRadioId
+                                    ? fuelLogHeadingLines(idText, started)
+                                    : QStringList();
+    if (!fuelLog->start(path, heading))
+        prompts.message(fuelLog->failureMessage(), currentCaption(), Prompts::Icon::Warning);
+}
+
+void TMainForm::stopFuelLog() {
+    if (!fuelLog || !fuelLog->isLogging())
+        return;
+    if (!fuelLog->stop())
+        prompts.message(fuelLog->failureMessage(), currentCaption(), Prompts::Icon::Error);
+}
 
 void TMainForm::mnuQkodaMessageClick(bool fromMenu) {
     // A menu click has already toggled the tick of the checkable item.
     Q_UNUSED(fromMenu);
     const bool shown = mnuQkodaMessage->isChecked();
     grpLine->setVisible(shown);
-    // The panel keeps its controls; the lower 60 pixels hold the QK-11 row, which is
-    // cut off when the row is hidden. The main panel takes the space.
+    // The panel keeps its controls; its lower part holds the QK-11 row, which is cut
+    // off when the row is hidden. The main panel takes the space.
     pnlMonitor->setFixedHeight(shown ? 122 : 62);
-}
-
-void TMainForm::showElapsedTime() {}
-
-void TMainForm::stopFuelLog() { fuelLogging = false; }
-
-void TMainForm::showFuelData(quint32 distance, float remaining, float used, float economy) {
-    Q_UNUSED(distance);
-    Q_UNUSED(remaining);
-    Q_UNUSED(used);
-    Q_UNUSED(economy);
 }

@@ -40,8 +40,8 @@ CourseKey filterCourseLengthKey(QChar key, bool courseHasPoint) {
     // The entry judges a key by its Shift-JIS code read as a signed byte: control characters
     // (below 0x20) and lead bytes of 0x80 and above pass, printable ASCII does not. A
     // character Shift-JIS cannot carry would arrive as "?" and is dropped.
-    if (key.unicode() < 0x20)
-        return {true, courseHasPoint};
+    if (key.unicode() < 0x80)
+        return {key.unicode() < 0x20, courseHasPoint};
     QStringEncoder toSjis("windows-31j", QStringEncoder::Flag::Stateless);
     const QByteArray bytes = toSjis.encode(QString(key));
     if (toSjis.hasError() || bytes.isEmpty() || bytes == "?")

@@ -63,7 +63,7 @@ void TMainForm::dispatchReception() {
             treatAsText = scan.treatAsText;
             text = scan.replyText;
         }
-        if (treatAsText) {
+        if (treatAsText && !takeLapList(text)) {
             timWakeupWait.stop();
             applyReply(text);
         }

@@ -66,6 +66,8 @@ private slots:
     void settingsDialogRemakesConnection_data();
     void settingsDialogRemakesConnection();
     void windowsAreDrawnWithTheirGlyphs();
+    void hintOfControlUnderMouseShowsInPanelZero();
+    void windowHeightStopsAt180();
 
 private:
     std::unique_ptr<TMainForm> makeForm(ScriptedPrompts& prompts, const QString& iniPath) {
@@ -273,6 +275,38 @@ void TestMainForm::windowsAreDrawnWithTheirGlyphs() {
     form->mnuAboutClick();
     QCOMPARE(prompts.dialogTitles, QStringList{QStringLiteral("バージョン情報")});
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
+    QVERIFY(form->close());
+}
+
+void TestMainForm::hintOfControlUnderMouseShowsInPanelZero() {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(form->spbRead, &enter);
+    QCOMPARE(form->statusPanel[0]->text(), QStringLiteral("RIN KODAからデータを読み込みます。"));
+    QCOMPARE(form->spbRead->toolTip(), form->spbRead->statusTip());
+    form->mnuCsvLoad->showStatusText(form->menuBar());
+    QCOMPARE(form->statusPanel[0]->text(),
+             QStringLiteral("PCに保存されているデータを読み込みます。"));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(form->spbRead, &leave);
+    QCOMPARE(form->statusPanel[0]->text(), QString());
+    QVERIFY(form->close());
+}
+
+void TestMainForm::windowHeightStopsAt180() {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    form->resize(form->width(), 60);
+    QTRY_COMPARE(form->height(), 180);
+    form->resize(form->width(), 400);
+    QTRY_COMPARE(form->height(), 400);
     QVERIFY(form->close());
 }
 

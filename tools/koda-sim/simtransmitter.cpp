@@ -45,7 +45,17 @@ void Transmitter::sendReply(const QByteArray& bytes) {
 }
 
 void Transmitter::sendPush(const QByteArray& bytes) {
-    enqueue({bytes, nowUs(), 0});
+    // A push does not wait for replies that are still being prepared (their latency
+    // has not run out): the unit sends it while the line is free.
+    if (hungUp_)
+        return;
+    const qint64 now = nowUs();
+    qsizetype at = 0;
+    while (at < queue_.size() && queue_[at].earliestUs <= now)
+        ++at;
+    queue_.insert(at, {bytes, now, 0});
+    if (!current_)
+        arm(0);
 }
 
 void Transmitter::enqueue(Item item) {

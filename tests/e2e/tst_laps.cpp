@@ -1,0 +1,225 @@
+// Lap downloads end to end: the real main window, offscreen, reading the laps that
+// koda-sim holds, compared cell for cell with the simulator's own listing.
+#include "app/frmmain.h"
+#include "laps/lapdecoders.h"
+#include "support/scriptedprompts.h"
+#include "support/simprocess.h"
+#include "windows/frmanimation.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString linked = QStringLiteral("KODAシステムとリンクしました。");
+
+// The simulator's laps as grid texts: lap, time, sectors 1-4, top speed.
+QList<QStringList> simulatorLaps(const QStringList& options) {
+    QProcess dump;
+    dump.start(qEnvironmentVariable("KODA_SIM"), options + QStringList{QStringLiteral("--dump-laps")});
+    dump.waitForFinished(10000);
+    QList<QStringList> laps;
+    for (const QByteArray& line : dump.readAllStandardOutput().split('\n'))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            laps << QString::fromUtf8(line).split(QLatin1Char('\t'));
+    return laps;
+}
+
+QStringList monitorLines(TMainForm& form, const QString& prefix) {
+    QStringList out;
+    for (const QString& line : form.memTxRxMonitor->toPlainText().split(QLatin1Char('\n')))
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+struct Rig {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMainForm> form;
+
+    bool start(const QString& port, const QString& courseLength = QStringLiteral("3.7")) {
+        const QString ini = QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x5678\r\n"
+                                           "[Data]\r\nCourse length=%1\r\n[Ports]\r\nCOM1=%2\r\n")
+                                .arg(courseLength, port);
+        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(QStringEncoder("windows-31j").encode(ini));
+        file.close();
+        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
+        form->show();
+        return waitFor([this] { return prompts.texts().contains(linked); });
+    }
+    template <typename F> bool waitFor(F done, int ms = 30000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms)
+            QTest::qWait(10);
+        return done();
+    }
+    bool readLaps() {
+        form->spbReadClick();
+        return waitFor([this] {
+            return form->lapTable.lapInfoStep == 0 && form->lapTable.lapReadStep == 0 &&
+                   !form->busyWindow;
+        });
+    }
+};
+
+} // namespace
+
+class TestLaps : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rk13ReadFillsTheGrid_data();
+    void rk13ReadFillsTheGrid();
+    void timerWithoutLapsFinishesAtOnce();
+    void liveLapEndsARunningRead();
+    void clearAsksFirst_data();
+    void clearAsksFirst();
+};
+
+void TestLaps::rk13ReadFillsTheGrid_data() {
+    QTest::addColumn<bool>("ldata");
+    QTest::newRow("block frames") << false;
+    QTest::newRow("LData lines") << true;
+}
+
+void TestLaps::rk13ReadFillsTheGrid() {
+    QFETCH(bool, ldata);
+    const QStringList lapOptions{QStringLiteral("--laps"), QStringLiteral("45"),
+                                 QStringLiteral("--sectors"), QStringLiteral("3"),
+                                 QStringLiteral("--seed"), QStringLiteral("11")};
+    const QList<QStringList> expected = simulatorLaps(lapOptions);
+    QCOMPARE(expected.size(), 45);
+    SimProcess sim(lapOptions + (ldata ? QStringList{QStringLiteral("--ldata")} : QStringList{}));
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+
+    QCOMPARE(monitorLines(f, QStringLiteral("Tx:")), QStringList{QStringLiteral("Tx:@LINFO")});
+    // Lap-data requests are logged as frames: laps 1, 21, 41 in blocks, or every lap.
+    const QStringList requests = monitorLines(f, QStringLiteral("02 4C 12 34 0A 02"));
+    if (ldata) {
+        QCOMPARE(requests.size(), 45);
+    } else {
+        QCOMPARE(requests, (QStringList{QStringLiteral("02 4C 12 34 0A 02 00 01 61 03 "),
+                                        QStringLiteral("02 4C 12 34 0A 02 00 15 75 03 "),
+                                        QStringLiteral("02 4C 12 34 0A 02 00 29 49 03 ")}));
+    }
+    QCOMPARE(f.lapTable.lapCount, 45);
+    QCOMPARE(f.lblLaps->text(), QStringLiteral("45"));
+    QCOMPARE(f.lapTable.cell(8, 0), QStringLiteral("全ラップ 045"));
+    for (const QStringList& lap : expected) {
+        const int row = lap[0].toInt() + 1;
+        QCOMPARE(f.lapTable.cell(0, row), lap[0]);
+        if (ldata) {
+            // "LData:" times are stored as received (without the leading blank).
+            QCOMPARE(f.lapTable.cell(1, row), lap[1].mid(1));
+            QCOMPARE(f.lapTable.cell(2, row), lap[2].mid(1));
+        } else {
+            QCOMPARE(f.lapTable.cell(1, row), lap[1]);
+            for (int s = 0; s < 3; ++s)
+                QCOMPARE(f.lapTable.cell(2 + s, row), lap[2 + s]);
+            QCOMPARE(f.lapTable.cell(5, row), QString());
+            // Average speed from the course length of 3.7 km.
+            const QString time = lap[1];
+            const int hundredths = time.mid(1, 2).toInt() * 6000 + time.mid(4, 2).toInt() * 100 +
+                                   time.mid(7, 2).toInt();
+            QCOMPARE(f.lapTable.cell(7, row), QString::asprintf("%6.2lf", 3.7 / hundredths * 360000));
+        }
+        QCOMPARE(f.lapTable.cell(6, row), lap[6]);
+    }
+    QCOMPARE(f.lapTable.cell(0, 47), QStringLiteral("046")); // beyond the laps: untouched
+    QCOMPARE(f.lapTable.cell(1, 47), QString());
+    QVERIFY(f.spbSave->isEnabled());
+    QVERIFY(f.mnuCsvSave->isEnabled());
+    QVERIFY(f.spbRead->isEnabled());
+    QCOMPARE(rig.prompts.texts(), QStringList{linked});
+    QVERIFY(f.close());
+}
+
+void TestLaps::timerWithoutLapsFinishesAtOnce() {
+    SimProcess sim({QStringLiteral("--laps"), QStringLiteral("0")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.readLaps());
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")), QStringList{QStringLiteral("Tx:@LINFO")});
+    QVERIFY(monitorLines(*rig.form, QStringLiteral("02 4C 12 34 0A 02")).isEmpty());
+    QCOMPARE(rig.form->lapTable.cell(1, 2), QString());
+    QVERIFY(rig.form->spbSave->isEnabled());
+    QVERIFY(rig.form->close());
+}
+
+void TestLaps::liveLapEndsARunningRead() {
+    // Slow replies, so that the live lap arrives as a reception of its own in the
+    // middle of the read (a live lap behind a block frame in one reception is dropped).
+    SimProcess sim({QStringLiteral("--laps"), QStringLiteral("200"), QStringLiteral("--latency"),
+                    QStringLiteral("600")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    rig.form->spbReadClick();
+    QVERIFY(rig.waitFor([&] { return rig.form->lapTable.lapCount == 200; }));
+    sim.command("live");
+    QVERIFY(rig.waitFor([&] { return rig.form->lapTable.lapInfoStep == 0; }));
+    QVERIFY2(rig.form->lapTable.nextLapToRead < 200,
+             qPrintable(rig.form->memTxRxMonitor->toPlainText().right(3000))); // stopped early
+    QCOMPARE(rig.form->lapTable.cell(0, 202), QStringLiteral("201")); // the live lap is there
+    QVERIFY(!rig.form->lapTable.cell(1, 202).isEmpty());
+    QVERIFY(!rig.form->busyWindow);
+    QVERIFY(rig.form->close());
+}
+
+void TestLaps::clearAsksFirst_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestLaps::clearAsksFirst() {
+    QFETCH(bool, yes);
+    SimProcess sim({QStringLiteral("--laps"), QStringLiteral("5")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.readLaps());
+    QVERIFY(rig.form->lapTable.bestLapMark != 0);
+    rig.prompts.answers = {yes ? Prompts::Answer::Yes : Prompts::Answer::Cancel};
+    rig.form->spbClearClick();
+    const auto& question = rig.prompts.shown.last();
+    QCOMPARE(question.text, QStringLiteral("RIN-KODA のデータをクリアします。\r\nよろしいですか？"));
+    QCOMPARE(question.buttons, Prompts::Buttons::YesCancel);
+    QCOMPARE(question.icon, Prompts::Icon::Warning);
+    if (!yes) {
+        QVERIFY(!rig.form->busyWindow);
+        QVERIFY(rig.form->lapTable.bestLapMark != 0); // the highlighting stays
+        QVERIFY(!monitorLines(*rig.form, QStringLiteral("Tx:")).contains(QStringLiteral("Tx:@CLR")));
+    } else {
+        QCOMPARE(rig.form->lapTable.bestLapMark, 0);
+        QVERIFY(rig.waitFor([&] { return !rig.form->busyWindow; }));
+        QVERIFY(monitorLines(*rig.form, QStringLiteral("Tx:")).contains(QStringLiteral("Tx:@CLR")));
+        QVERIFY(rig.form->spbRead->isEnabled());
+        // The timer's memory is empty now.
+        QVERIFY(rig.readLaps());
+        QCOMPARE(rig.form->lapTable.lapCount, 0);
+    }
+    QVERIFY(rig.form->close());
+}
+
+QTEST_MAIN(TestLaps)
+#include "tst_laps.moc"
