@@ -3,6 +3,9 @@
 #include "app/frmmain.h"
 #include "app/updown.h"
 #include "files/fuellog.h"
+#include "laps/lapchartview.h"
+#include "laps/lapgridrules.h"
+#include "laps/lapgridview.h"
 #include "protocol/radioidentry.h"
 #include "protocol/settingcommands.h"
 #include "serial/rscommthread.h"
@@ -12,6 +15,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTabBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -118,6 +123,16 @@ void TMainForm::connectHandlers() {
                     [this, tag] { btnWrite1Click(tag); });
     }
     connect(&timDisplayedTime, &QTimer::timeout, this, &TMainForm::timDisplayedTimeTimer);
+    connect(btnZoomReset, &QPushButton::clicked, this, &TMainForm::btnZoomResetClick);
+    Chart1->setPrompts(&prompts);
+    connect(StringGrid1, &LapGridView::cellSelected, this, [this](int col, int row) {
+        selectedCol = col;
+        selectedRow = row;
+    });
+    connect(StringGrid1, &LapGridView::remarksTyped, this, [this] { dataModified = true; });
+    connect(StringGrid1, &LapGridView::gridDoubleClicked, this, &TMainForm::StringGrid1DblClick);
+    connect(edtCourseLength, &QLineEdit::textChanged, this,
+            [this](const QString& text) { courseHasPoint = courseTextHasPoint(text); });
     connect(spbRead, &QPushButton::clicked, this, &TMainForm::spbReadClick);
     connect(spbSave, &QPushButton::clicked, this, &TMainForm::mnuCsvSaveClick);
     connect(mnuCsvSave, &QAction::triggered, this, &TMainForm::mnuCsvSaveClick);
@@ -132,8 +147,10 @@ void TMainForm::connectHandlers() {
     connect(spbCommandTx, &QPushButton::clicked, this, &TMainForm::spbCommandTxClick);
     connect(spbMonitorClear, &QPushButton::clicked, this, &TMainForm::spbMonitorClearClick);
     connect(cmbTemplate, &QComboBox::textActivated, this, &TMainForm::cmbTemplateChange);
-    for (QLineEdit* edit : {txtEdit, edtID, edtIDQK11, edtK})
+    for (QLineEdit* edit : {txtEdit, edtID, edtIDQK11, edtK, edtCourseLength})
         edit->installEventFilter(this);
+    for (QWidget* w : {Panel2, static_cast<QWidget*>(PageControlSetting->tabBar())})
+        w->installEventFilter(this);
 }
 
 void TMainForm::FormCreate() {
@@ -231,6 +248,15 @@ bool TMainForm::event(QEvent* event) {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && watched == edtK) {
         edtKExit();
+    } else if (event->type() == QEvent::FocusOut && watched == edtCourseLength) {
+        edtCourseLength->setText(courseTextOnExit(edtCourseLength->text(), courseHasPoint));
+    } else if (event->type() == QEvent::MouseButtonPress &&
+               (watched == Panel2 || watched == PageControlSetting->tabBar())) {
+        developerToggleArmed =
+            developerToggleArmedBy(static_cast<QMouseEvent*>(event)->modifiers());
+    } else if (event->type() == QEvent::MouseButtonDblClick &&
+               (watched == Panel2 || watched == PageControlSetting->tabBar())) {
+        Panel2DblClick();
     } else if (event->type() == QEvent::KeyPress) {
         const auto* keyEvent = static_cast<QKeyEvent*>(event);
         if (watched == txtEdit &&
@@ -240,6 +266,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             return edtIDKeyPress(static_cast<QLineEdit*>(watched), keyEvent->text());
         } else if (watched == edtK) {
             return edtKKeyPress(keyEvent->text());
+        } else if (watched == edtCourseLength) {
+            return edtCourseLengthKeyPress(keyEvent->text());
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -269,6 +297,13 @@ bool TMainForm::edtKKeyPress(const QString& text) {
     if (isControlKey(text))
         return false;
     return !SettingCommands::kEntryAcceptsKey(edtK->text(), text.at(0));
+}
+
+void TMainForm::Panel2DblClick() {
+    const int tab = PageControlSetting->indexOf(tabDevelop);
+    PageControlSetting->setTabVisible(
+        tab, developerPageVisibleAfterDoubleClick(developerToggleArmed,
+                                                  PageControlSetting->isTabVisible(tab)));
 }
 
 void TMainForm::FormKeyPress(QChar key) {

@@ -35,8 +35,8 @@ class QPushButton;
 class QRadioButton;
 class QSplitter;
 class QTabWidget;
-class QTableView;
-class QChartView;
+class LapChartView;
+class LapGridView;
 class FuelLog;
 class RsCommThread;
 class TAnimationForm;
@@ -61,6 +61,7 @@ public:
     bool FormClose(); // false: the close was vetoed
     void ShowHint(const QString& hint);
     void FormKeyPress(QChar key);
+    void Panel2DblClick();
     void mnuExitClick();
     QString currentCaption() const { return windowTitle(); }
 
@@ -124,6 +125,9 @@ public:
     void applyLapInfo(const QStringList& lines);
     void applyLapData(const QStringList& lines);
     void scrollToRow(int row);
+    void StringGrid1DblClick();
+    void btnZoomResetClick();
+    bool edtCourseLengthKeyPress(const QString& text);
     void clearChartSeries();
     void showFuelData(quint32 distance, float remaining, float used, float economy);
     void setSaveEnabled(bool on);
@@ -179,6 +183,7 @@ public:
     QString webAddress;
     bool firstIdleDone = false;
     bool courseHasPoint = false;
+    bool developerToggleArmed = false;
     qint32 selectedCol = -1;
     qint32 selectedRow = 0;
     qint32 secondsSinceFuel = 0;
@@ -214,11 +219,11 @@ public:
     QWidget* tabDevelop = nullptr;
     QSplitter* Splitter1 = nullptr;
     QWidget* Panel1 = nullptr;
-    QChartView* Chart1 = nullptr;
+    LapChartView* Chart1 = nullptr;
     QPushButton* btnZoomReset = nullptr;
 
     // "データ" page
-    QTableView* StringGrid1 = nullptr;
+    LapGridView* StringGrid1 = nullptr;
     QLabel* lblLaps = nullptr;
     QLabel* lblFastest = nullptr;
     QLabel* lblTopSpeed = nullptr;

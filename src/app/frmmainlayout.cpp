@@ -2,6 +2,8 @@
 // status bar, with the captions, hints and initial states the program shows.
 #include "app/frmmain.h"
 #include "app/updown.h"
+#include "laps/lapchartview.h"
+#include "laps/lapgridview.h"
 
 #include <QChartView>
 #include <QCheckBox>
@@ -102,7 +104,7 @@ void TMainForm::createControls() {
     Panel1->setObjectName(QStringLiteral("Panel1"));
     auto* chartColumn = new QVBoxLayout(Panel1);
     chartColumn->setContentsMargins(0, 0, 0, 0);
-    Chart1 = hinted(new QChartView(Panel1),
+    Chart1 = hinted(new LapChartView(Panel1),
                     QStringLiteral("マウス左ボタン：左上から右下のドラッグで拡大，右下から左上のドラッグで"
                                    "縮小 右ボタンドラッグ：スクロール"));
     Chart1->setObjectName(QStringLiteral("Chart1"));
@@ -134,13 +136,9 @@ QWidget* TMainForm::createDataPage() {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
     StringGrid1 =
-        hinted(new QTableView(page), QStringLiteral("ダブルクリックでグリッドをクリアします。"));
+        hinted(new LapGridView(page), QStringLiteral("ダブルクリックでグリッドをクリアします。"));
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->horizontalHeader()->setDefaultSectionSize(60);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(18);
-    StringGrid1->verticalHeader()->setMinimumSectionSize(18);
+    StringGrid1->setLapTable(&lapTable);
     layout->addWidget(StringGrid1);
 
     // Summary labels: never shown, their captions carry the lap count and lap numbers.

@@ -3,7 +3,6 @@
 // program goes through one Prompts object, so that tests can record what the user
 // would have seen and answer from a script instead of blocking on a modal dialog.
 #include <QString>
-#include <QUrl>
 #include <optional>
 
 class QDialog;
@@ -29,6 +28,7 @@ public:
     // Runs one of the program's own modal dialogs (port properties, chart properties,
     // version) and returns its result code (QDialog::Accepted or QDialog::Rejected).
     virtual int runDialog(QDialog& dialog) = 0;
-    // Hands an address (mailto:, http:) to the system's handler; the result is not examined.
-    virtual void openUrl(const QUrl& url) = 0;
+    // Hands an address (mailto:, http:) exactly as given to the system's handler; the
+    // result is not examined.
+    virtual void openUrl(const QString& address) = 0;
 };

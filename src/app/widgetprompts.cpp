@@ -5,6 +5,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
 
 Prompts::Answer WidgetPrompts::message(const QString& text, const QString& caption, Icon icon,
                                        Buttons buttons) {
@@ -80,4 +82,10 @@ std::optional<quint32> WidgetPrompts::chooseColor(quint32 initial) {
 
 int WidgetPrompts::runDialog(QDialog& dialog) { return dialog.exec(); }
 
-void WidgetPrompts::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+void WidgetPrompts::openUrl(const QString& address) {
+    // QUrl would decode the percent-encoded letters of a mail body: the handler gets
+    // the address as it was built.
+    if (QProcess::startDetached(QStringLiteral("xdg-open"), {address}))
+        return;
+    QDesktopServices::openUrl(QUrl::fromEncoded(address.toUtf8()));
+}

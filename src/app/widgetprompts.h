@@ -18,7 +18,7 @@ public:
                          const QString& filter, const QString& defaultSuffix) override;
     std::optional<quint32> chooseColor(quint32 initial) override;
     int runDialog(QDialog& dialog) override;
-    void openUrl(const QUrl& url) override;
+    void openUrl(const QString& address) override;
 
 private:
     QPointer<QWidget> m_parent;

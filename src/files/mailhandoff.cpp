@@ -12,5 +12,5 @@ void TMainForm::btnSendMailClick() {
     if (!text.isEmpty())
         for (const QString& line : text.split(QLatin1Char('\n')))
             body += line + QStringLiteral("\r\n");
-    prompts.openUrl(mailUrl(body));
+    prompts.openUrl(QString::fromLatin1(mailUri(body)));
 }

@@ -17,6 +17,3 @@ QByteArray mailUri(const QString& monitorText, const QString& recipient) {
     return uri;
 }
 
-QUrl mailUrl(const QString& monitorText, const QString& recipient) {
-    return QUrl::fromEncoded(mailUri(monitorText, recipient), QUrl::TolerantMode);
-}

@@ -3,7 +3,6 @@
 // program as a new message to the support mailbox.
 #include <QByteArray>
 #include <QString>
-#include <QUrl>
 
 inline const QString supportMailbox = QStringLiteral("support@rin-koda.example");
 inline const QString mailSubject = QStringLiteral("RIN-KODA3 Log");
@@ -11,8 +10,3 @@ inline const QString mailSubject = QStringLiteral("RIN-KODA3 Log");
 // "mailto:", the recipient and "?subject=" with the subject unchanged, then "&body="
 // and every Shift-JIS byte of the monitor text as "%" and two upper-case hex digits.
 QByteArray mailUri(const QString& monitorText, const QString& recipient = supportMailbox);
-
-// The same address as a QUrl for the system's URI handler. QUrl writes the subject's
-// blank as %20 and may show unreserved characters of the body decoded; the message
-// that reaches the mail program is the same.
-QUrl mailUrl(const QString& monitorText, const QString& recipient = supportMailbox);

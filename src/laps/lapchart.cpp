@@ -1,20 +1,16 @@
 // The lap chart: appearance, rebuild from the grid cells and zoom.
 #include "app/frmmain.h"
-
-#include <QChart>
-#include <QChartView>
+#include "laps/lapchartview.h"
 
 void TMainForm::applyChartAppearance(const ChartViewSettings& settings) {
     chartSettings = settings;
-    const quint32 c = settings.backColor;
-    Chart1->chart()->setBackgroundBrush(
-        QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)));
+    Chart1->applySettings(settings);
 }
 
-void TMainForm::resetChartZoom() {
-    Chart1->chart()->zoomReset();
-}
+void TMainForm::resetChartZoom() { Chart1->zoomReset(); }
 
-void TMainForm::refreshLapChart() {}
+void TMainForm::btnZoomResetClick() { Chart1->zoomReset(); }
 
-void TMainForm::clearChartSeries() {}
+void TMainForm::refreshLapChart() { Chart1->refreshLapChart(lapTable); }
+
+void TMainForm::clearChartSeries() { Chart1->clearChartSeries(); }

@@ -14,8 +14,15 @@
 class LapTable;
 
 // The chart's series in the order they are built, cleared and listed in the legend.
-enum LapSeriesIndex { SeriesLap, SeriesSector1, SeriesSector2, SeriesSector3, SeriesSector4,
-                      SeriesSpeed, LapSeriesCount };
+enum LapSeriesIndex {
+    SeriesLap,
+    SeriesSector1,
+    SeriesSector2,
+    SeriesSector3,
+    SeriesSector4,
+    SeriesSpeed,
+    LapSeriesCount
+};
 
 struct AxisSpan {
     double min = 0;

@@ -41,7 +41,7 @@ constexpr int TimeLabelPixels = 30;
 } // namespace
 
 LapChartView::LapChartView(QWidget* parent) : QChartView(parent) {
-    auto* c = new QChart;
+    QChart* c = chart(); // the view's own chart, which it owns and deletes
     c->setBackgroundVisible(false); // drawBackground paints the colour and the 3-D box
     c->setBackgroundRoundness(0);
     c->setDropShadowEnabled(false);
@@ -97,7 +97,6 @@ LapChartView::LapChartView(QWidget* parent) : QChartView(parent) {
     chartSector4 = all[SeriesSector4];
     chartSpeed = all[SeriesSpeed];
 
-    setChart(c);
     setRubberBand(QChartView::NoRubberBand);
     setRenderHint(QPainter::Antialiasing, true);
     baseMargins = c->margins();
@@ -289,8 +288,7 @@ void LapChartView::mouseReleaseEvent(QMouseEvent* event) {
             connect(zoomAnimation, &QVariantAnimation::valueChanged, this,
                     [=, this](const QVariant& v) {
                         const double t = v.toDouble();
-                        setSpans(blendSpans(fromLap, homeLap, t),
-                                 blendSpans(fromTime, homeTime, t),
+                        setSpans(blendSpans(fromLap, homeLap, t), blendSpans(fromTime, homeTime, t),
                                  blendSpans(fromSpeed, homeSpeed, t));
                     });
             zoomAnimation->setDuration(zoomAnimationMs);
@@ -354,11 +352,11 @@ void LapChartView::draw3D(QPainter* painter) {
     painter->setBrush(back.darker(115));
     painter->drawRect(rear);
     painter->setBrush(back.darker(125));
-    painter->drawPolygon(QPolygonF{front.topLeft(), rear.topLeft(), rear.bottomLeft(),
-                                   front.bottomLeft()});
+    painter->drawPolygon(
+        QPolygonF{front.topLeft(), rear.topLeft(), rear.bottomLeft(), front.bottomLeft()});
     painter->setBrush(back.darker(140));
-    painter->drawPolygon(QPolygonF{front.bottomLeft(), rear.bottomLeft(), rear.bottomRight(),
-                                   front.bottomRight()});
+    painter->drawPolygon(
+        QPolygonF{front.bottomLeft(), rear.bottomLeft(), rear.bottomRight(), front.bottomRight()});
 
     // Each series runs into the depth as a ribbon in a darker shade of its colour; the series
     // itself draws the front edge on top. The first series ends up in front.

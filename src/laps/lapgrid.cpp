@@ -1,21 +1,15 @@
-// The lap grid view over the lap table: reset, scrolling and the save commands.
+// The lap grid view over the lap table: reset, scrolling, the clear on a double-click,
+// the remarks edits and the save commands.
 #include "app/frmmain.h"
+#include "laps/lapgridrules.h"
+#include "laps/lapgridview.h"
 
 #include <QAction>
-#include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTableView>
 
 void TMainForm::resetLapGrid() {
-    if (StringGrid1->model() != &lapTable)
-        StringGrid1->setModel(&lapTable);
-    lapTable.resetLapGrid();
-    StringGrid1->setColumnWidth(0, 35);
-    StringGrid1->setColumnWidth(6, 50);
-    StringGrid1->setColumnWidth(8, 140);
-    StringGrid1->setTabKeyNavigation(true);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->resetLapGrid();
     dataModified = false;
 }
 
@@ -24,6 +18,23 @@ void TMainForm::setSaveEnabled(bool on) {
     mnuCsvSave->setEnabled(on);
 }
 
-void TMainForm::scrollToRow(int row) {
-    StringGrid1->scrollTo(lapTable.index(row, 0), QAbstractItemView::EnsureVisible);
+void TMainForm::scrollToRow(int row) { StringGrid1->scrollToRow(row); }
+
+void TMainForm::StringGrid1DblClick() {
+    const GridClearQuestion question = gridClearQuestion();
+    if (prompts.message(question.text, currentCaption(), question.icon, question.buttons) !=
+        Prompts::Answer::Yes)
+        return;
+    applyGridClear(lapTable, deviceModel == DeviceModel::RK13);
+    resetLapGrid();
+    clearChartSeries();
+    setSaveEnabled(false);
+}
+
+bool TMainForm::edtCourseLengthKeyPress(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    const CourseKey decision = filterCourseLengthKey(text.at(0), courseHasPoint);
+    courseHasPoint = decision.courseHasPoint;
+    return !decision.accept;
 }

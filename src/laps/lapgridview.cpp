@@ -334,9 +334,9 @@ void LapGridView::currentChanged(const QModelIndex& current, const QModelIndex& 
     selRow = current.row();
     emit cellSelected(selCol, selRow);
     // Only the remarks column can be edited; leaving it turns editing off again.
-    setEditTriggers(selCol == LapTable::ColRemarks ? (EditKeyPressed | AnyKeyPressed |
-                                                      SelectedClicked)
-                                                   : NoEditTriggers);
+    setEditTriggers(selCol == LapTable::ColRemarks
+                        ? (EditKeyPressed | AnyKeyPressed | SelectedClicked)
+                        : NoEditTriggers);
 }
 
 void LapGridView::keyPressEvent(QKeyEvent* event) {

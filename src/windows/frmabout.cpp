@@ -100,6 +100,6 @@ void TAboutForm::openAddressAndClose() {
     // still closes the dialog.
     const QString address = lblUrl->text();
     if (!address.isEmpty())
-        m_prompts.openUrl(QUrl(address));
+        m_prompts.openUrl(address);
     accept();
 }

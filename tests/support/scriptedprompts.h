@@ -22,7 +22,7 @@ public:
     QList<Answer> answers;           // answers to questions, consumed in order
     QStringList fileNames;           // answers to file dialogs, consumed in order ("" = cancel)
     QList<std::optional<quint32>> colors; // answers to colour dialogs
-    QList<QUrl> openedUrls;
+    QStringList openedUrls;
     // Handlers for the program's dialogs, consumed in order: each may set the
     // dialog's controls and returns the dialog's result. Without one the dialog is
     // cancelled.
@@ -51,7 +51,7 @@ public:
             return QDialog::Rejected;
         return dialogs.takeFirst()(dialog);
     }
-    void openUrl(const QUrl& url) override { openedUrls.append(url); }
+    void openUrl(const QString& address) override { openedUrls.append(address); }
 
     QStringList texts() const {
         QStringList out;

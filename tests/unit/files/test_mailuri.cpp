@@ -10,7 +10,6 @@ private slots:
     void uri_data();
     void uri();
     void bodyIsOnlyPercentAndHex();
-    void url();
 };
 
 void TestMailUri::uri_data() {
@@ -44,13 +43,6 @@ void TestMailUri::bodyIsOnlyPercentAndHex() {
                 .match(QString::fromLatin1(body))
                 .hasMatch());
     QVERIFY(uri.startsWith("mailto:a@b.example?subject=RIN-KODA3 Log&body=%01%02"));
-}
-
-void TestMailUri::url() {
-    const QUrl url = mailUrl(QStringLiteral("送信失敗\r\n"));
-    QVERIFY(url.isValid());
-    QCOMPARE(url.scheme(), QStringLiteral("mailto"));
-    QVERIFY(url.toEncoded().endsWith("&body=%91%97%90M%8E%B8%94s%0D%0A"));
 }
 
 QTEST_GUILESS_MAIN(TestMailUri)

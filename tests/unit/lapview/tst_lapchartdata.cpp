@@ -54,14 +54,14 @@ void TestLapChartData::timeCell_data() {
     QTest::newRow("negative") << "-1'23\"45" << int(K::Malformed) << 0.0 << badTime;
     QTest::newRow("letters") << "a'23\"45" << int(K::Malformed) << 0.0
                              << "'a' is not a valid integer value";
-    QTest::newRow("empty seconds") << "01'\"45" << int(K::Malformed) << 0.0
-                                   << "'' is not a valid integer value";
-    QTest::newRow("empty hundredths") << "01'23\"" << int(K::Malformed) << 0.0
-                                      << "'' is not a valid integer value";
+    QTest::newRow("empty seconds")
+        << "01'\"45" << int(K::Malformed) << 0.0 << "'' is not a valid integer value";
+    QTest::newRow("empty hundredths")
+        << "01'23\"" << int(K::Malformed) << 0.0 << "'' is not a valid integer value";
     QTest::newRow("quote first") << "01\"23'45" << int(K::Malformed) << 0.0
                                  << "'01\"23' is not a valid integer value";
-    QTest::newRow("quote before apostrophe") << "1\"2'3" << int(K::Malformed) << 0.0
-                                             << "'1\"2' is not a valid integer value";
+    QTest::newRow("quote before apostrophe")
+        << "1\"2'3" << int(K::Malformed) << 0.0 << "'1\"2' is not a valid integer value";
     QTest::newRow("inner blank") << "01 '23\"45" << int(K::Malformed) << 0.0
                                  << "'01 ' is not a valid integer value";
     QTest::newRow("huge") << "99999999999'00\"00" << int(K::Malformed) << 0.0
@@ -235,14 +235,14 @@ void TestLapChartData::dragAction_data() {
     QTest::addColumn<QPointF>("from");
     QTest::addColumn<QPointF>("to");
     QTest::addColumn<int>("action");
-    QTest::newRow("upper left to lower right") << QPointF(10, 10) << QPointF(100, 80)
-                                               << int(ChartDrag::ZoomIn);
-    QTest::newRow("lower right to upper left") << QPointF(100, 80) << QPointF(10, 10)
-                                               << int(ChartDrag::Undo);
+    QTest::newRow("upper left to lower right")
+        << QPointF(10, 10) << QPointF(100, 80) << int(ChartDrag::ZoomIn);
+    QTest::newRow("lower right to upper left")
+        << QPointF(100, 80) << QPointF(10, 10) << int(ChartDrag::Undo);
     QTest::newRow("to lower left") << QPointF(100, 10) << QPointF(10, 80) << int(ChartDrag::Undo);
     QTest::newRow("click") << QPointF(50, 50) << QPointF(51, 52) << int(ChartDrag::None);
-    QTest::newRow("flat to the right") << QPointF(10, 50) << QPointF(200, 51)
-                                       << int(ChartDrag::None);
+    QTest::newRow("flat to the right")
+        << QPointF(10, 50) << QPointF(200, 51) << int(ChartDrag::None);
 }
 
 void TestLapChartData::dragAction() {
@@ -270,7 +270,7 @@ void TestLapChartData::depthGrowsWithPercent() {
     QCOMPARE(depthPixels(5, size), 10);
     QCOMPARE(depthPixels(30, size), 60);
     QCOMPARE(depthPixels(100, size), 200);
-    QCOMPARE(depthPixels(0, size), depthPixels(1, size));     // kept within 1..100
+    QCOMPARE(depthPixels(0, size), depthPixels(1, size)); // kept within 1..100
     QCOMPARE(depthPixels(5000, size), depthPixels(100, size));
     QCOMPARE(depthPixels(50, QSize(-5, 10)), 0);
 }

@@ -84,12 +84,24 @@ void TestLapGridRules::courseTyping_data() {
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("text");
-    QTest::newRow("second point dropped") << "" << "1.2.3" << "1.23";
-    QTest::newRow("point deleted, new one") << "" << "1.2\b\b.5" << "1.5";
-    QTest::newRow("letters dropped") << "" << "1a2 b" << "12";
-    QTest::newRow("katakana passes") << "" << "1ｱ" << "1ｱ";
-    QTest::newRow("kanji passes") << "" << "全" << "全";
-    QTest::newRow("point in loaded text") << "12.5" << ".3" << "12.53";
+    QTest::newRow("second point dropped") << ""
+                                          << "1.2.3"
+                                          << "1.23";
+    QTest::newRow("point deleted, new one") << ""
+                                            << "1.2\b\b.5"
+                                            << "1.5";
+    QTest::newRow("letters dropped") << ""
+                                     << "1a2 b"
+                                     << "12";
+    QTest::newRow("katakana passes") << ""
+                                     << "1ｱ"
+                                     << "1ｱ";
+    QTest::newRow("kanji passes") << ""
+                                  << "全"
+                                  << "全";
+    QTest::newRow("point in loaded text") << "12.5"
+                                          << ".3"
+                                          << "12.53";
 }
 
 void TestLapGridRules::courseTyping() {

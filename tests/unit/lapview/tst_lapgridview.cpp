@@ -1,7 +1,7 @@
 // The lap grid widget: fixed rows and column, highlight colours, remarks editing, the clear
 // request, column widths and the scroll rule.
-#include "laps/lapgridview.h"
 #include "lapfill.h"
+#include "laps/lapgridview.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,0 +1,353 @@
+// Files and hand-offs end to end: lap files saved and loaded by the real main window,
+// the RK-12's lap lists, the fuel log fed by koda-sim, and the mail hand-off.
+#include "app/frmmain.h"
+#include "files/fuellog.h"
+#include "serial/frmsettings.h"
+#include "support/scriptedprompts.h"
+#include "support/simprocess.h"
+#include "windows/frmanimation.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+const QString linked = QStringLiteral("KODAシステムとリンクしました。");
+
+QList<QStringList> simulatorLaps(const QStringList& options) {
+    QProcess dump;
+    dump.start(qEnvironmentVariable("KODA_SIM"), options + QStringList{QStringLiteral("--dump-laps")});
+    dump.waitForFinished(10000);
+    QList<QStringList> laps;
+    for (const QByteArray& line : dump.readAllStandardOutput().split('\n'))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            laps << QString::fromUtf8(line).split(QLatin1Char('\t'));
+    return laps;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList monitorLines(TMainForm& form, const QString& prefix) {
+    QStringList out;
+    for (const QString& line : form.memTxRxMonitor->toPlainText().split(QLatin1Char('\n')))
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+struct Rig {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMainForm> form;
+
+    bool start(const QString& port) {
+        const QString ini = QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x5678\r\n"
+                                           "[Data]\r\nCourse length=3.7\r\n[Ports]\r\nCOM1=%1\r\n")
+                                .arg(port);
+        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(QStringEncoder("windows-31j").encode(ini));
+        file.close();
+        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
+        form->show();
+        return waitFor([this] { return prompts.texts().contains(linked); });
+    }
+    template <typename F> bool waitFor(F done, int ms = 30000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms)
+            QTest::qWait(10);
+        return done();
+    }
+    bool readLaps() {
+        form->spbReadClick();
+        return waitFor([this] {
+            return form->lapTable.lapInfoStep == 0 && form->lapTable.lapReadStep == 0 &&
+                   !form->busyWindow;
+        });
+    }
+    // The lap-timer model chosen in the port dialog, as a user does it.
+    void chooseRk12() {
+        prompts.dialogs.append([](QDialog& dialog) {
+            auto& settings = static_cast<TSettingsForm&>(dialog);
+            settings.rbtRK12->setChecked(true);
+            settings.bbtnOk->click();
+            return int(settings.result());
+        });
+        form->mnuCommSettingsClick();
+    }
+};
+
+} // namespace
+
+class TestFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void savedLapsLoadBackTheSame();
+    void failedSaveKeepsTheOldFile();
+    void rejectedFileLeavesAnEmptyGrid();
+    void rk12ReadFillsLapsAndSectors_data();
+    void rk12ReadFillsLapsAndSectors();
+    void fuelLogHoldsOneRowPerFrame();
+    void killedProgramLeavesTheFuelRows();
+    void mailHandOffCarriesTheMonitor();
+};
+
+void TestFiles::savedLapsLoadBackTheSame() {
+    SimProcess sim({QStringLiteral("--laps"), QStringLiteral("45"), QStringLiteral("--sectors"),
+                    QStringLiteral("4")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+    // Remarks typed by the user, with a comma, a blank and a double quote.
+    f.lapTable.setCell(8, 5, QStringLiteral("rain, \"wet\" track"));
+    f.dataModified = true;
+    const QString path = rig.dir.filePath(QStringLiteral("laps.csv"));
+    rig.prompts.fileNames = {path};
+    f.mnuCsvSaveClick();
+    QVERIFY(!f.dataModified);
+    QVERIFY(readFile(path).startsWith("RIN KODA Terminal Version 2.0\r\nLaps,45\r\n"));
+    QVERIFY(readFile(path).endsWith("\r\n"));
+
+    QStringList before;
+    for (int row = 0; row < LapTable::RowCount; ++row)
+        for (int col = 0; col < LapTable::ColumnCount; ++col)
+            before << f.lapTable.cell(col, row);
+    const int bestMark = f.lapTable.bestLapMark;
+    const int topMark = f.lapTable.topSpeedMark;
+    const auto sectorMarks = f.lapTable.fastestSectorMark;
+
+    rig.prompts.fileNames = {path};
+    f.mnuCsvLoadClick();
+    QCOMPARE(f.windowTitle(), QStringLiteral("KODA Monitor - ") + path);
+    QVERIFY(f.spbSave->isEnabled());
+    for (int row = 0; row < LapTable::RowCount; ++row)
+        for (int col = 0; col < LapTable::ColumnCount; ++col) {
+            if (row == 0 && col == 8) {
+                // The lap count is written back without leading zeros.
+                QCOMPARE(f.lapTable.cell(col, row), QStringLiteral("全ラップ 45"));
+                continue;
+            }
+            QCOMPARE(f.lapTable.cell(col, row), before[row * LapTable::ColumnCount + col]);
+        }
+    QCOMPARE(f.lapTable.bestLapMark, bestMark);
+    QCOMPARE(f.lapTable.topSpeedMark, topMark);
+    QCOMPARE(f.lapTable.fastestSectorMark, sectorMarks);
+    QCOMPARE(f.lblLaps->text(), QStringLiteral("45"));
+    // The chart is drawn from the loaded cells as from read ones.
+    QVERIFY(f.close());
+}
+
+void TestFiles::failedSaveKeepsTheOldFile() {
+    SimProcess sim({QStringLiteral("--laps"), QStringLiteral("45")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.readLaps());
+    const QString path = rig.dir.filePath(QStringLiteral("old.csv"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the old file\r\n");
+    }
+    rig.form->dataModified = true;
+    // A disk that takes no more than 1000 bytes of a file (root ignores permissions).
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    rig.prompts.fileNames = {path};
+    rig.form->mnuCsvSaveClick();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(readFile(path), QByteArray("the old file\r\n"));
+    QVERIFY(rig.form->dataModified);
+    const auto& report = rig.prompts.shown.last();
+    QCOMPARE(report.icon, Prompts::Icon::Error);
+    QVERIFY2(report.text.contains(path), qPrintable(report.text));
+    QVERIFY(rig.form->close());
+}
+
+void TestFiles::rejectedFileLeavesAnEmptyGrid() {
+    SimProcess sim({QStringLiteral("--laps"), QStringLiteral("10")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.readLaps());
+    const QString path = rig.dir.filePath(QStringLiteral("broken.csv"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("RIN,KODA,Terminal,Version,2.0\r\nLaps,3\r\nSomething,else\r\n");
+    }
+    rig.prompts.fileNames = {path};
+    rig.form->mnuCsvLoadClick();
+    QCOMPARE(rig.prompts.shown.last().caption, QStringLiteral("RIN-KODA"));
+    QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Warning);
+    QCOMPARE(rig.form->windowTitle(), QStringLiteral("KODA Monitor"));
+    QCOMPARE(rig.form->lapTable.cell(1, 2), QString());
+    QCOMPARE(rig.form->lapTable.cell(0, 2), QStringLiteral("001"));
+    QCOMPARE(rig.form->lapTable.bestLapMark, 0);
+    QCOMPARE(rig.form->lblLaps->text(), QString());
+    QVERIFY(rig.form->close());
+}
+
+void TestFiles::rk12ReadFillsLapsAndSectors_data() {
+    QTest::addColumn<int>("lines");
+    QTest::newRow("1 magnetic line") << 1;
+    QTest::newRow("2 magnetic lines") << 2;
+    QTest::newRow("3 magnetic lines") << 3;
+}
+
+void TestFiles::rk12ReadFillsLapsAndSectors() {
+    QFETCH(int, lines);
+    const QStringList options{QStringLiteral("--rk12"), QStringLiteral("--laps"),
+                              QStringLiteral("20"), QStringLiteral("--sectors"),
+                              QString::number(lines), QStringLiteral("--seed"),
+                              QStringLiteral("5")};
+    const QList<QStringList> expected = simulatorLaps(options);
+    QCOMPARE(expected.size(), 20);
+    SimProcess sim(options);
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    rig.chooseRk12();
+    QCOMPARE(rig.form->deviceModel, DeviceModel::RK12);
+    QVERIFY(rig.form->portOpen);
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+
+    QStringList sent{QStringLiteral("Tx:@CP"), QStringLiteral("Tx:@LAP")};
+    for (int s = 1; s <= lines && lines >= 2; ++s)
+        sent << QStringLiteral("Tx:@SECTOR:%1").arg(s);
+    QCOMPARE(monitorLines(f, QStringLiteral("Tx:")), sent);
+    QVERIFY(monitorLines(f, QStringLiteral("Wakeup Retry:")).isEmpty());
+    QCOMPARE(f.lblLaps->text(), QStringLiteral("20"));
+    for (const QStringList& lap : expected) {
+        const int row = lap[0].toInt() + 1;
+        QCOMPARE(f.lapTable.cell(0, row), lap[0]);
+        // List times lose their first character (the blank) on the way in.
+        QCOMPARE(f.lapTable.cell(1, row), lap[1].mid(1));
+        for (int s = 1; s <= 4; ++s)
+            QCOMPARE(f.lapTable.cell(1 + s, row),
+                     s <= lines && lines >= 2 ? lap[1 + s].mid(1) : QString());
+        QCOMPARE(f.lapTable.cell(6, row), lap[6]);
+    }
+    const int best = f.lapTable.bestLapMark;
+    QVERIFY(best >= 1 && best <= 20);
+    QVERIFY(f.lapTable.cell(8, best + 1).contains(QStringLiteral("FL ")));
+    QVERIFY(f.spbSave->isEnabled());
+    QVERIFY(f.close());
+}
+
+void TestFiles::fuelLogHoldsOneRowPerFrame() {
+    SimProcess sim({QStringLiteral("--qk11")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    TMainForm& f = *rig.form;
+    const QString path = rig.dir.filePath(QStringLiteral("fuel.csv"));
+    rig.prompts.fileNames = {path};
+    f.rgrpQKLogRecord->click();
+    QVERIFY(f.fuelLog->isLogging());
+    for (int i = 0; i < 3; ++i) {
+        sim.command("fuel");
+        QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() == 3 + i; }, 5000));
+    }
+    QVERIFY(!f.pnlFuel->text().isEmpty());
+    f.rgrpQKLogStop->click();
+    QVERIFY(!f.fuelLog->isLogging());
+    const QStringList lines =
+        QString(QStringDecoder("windows-31j").decode(readFile(path))).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 6); // two heading lines, three rows, and the final line end
+    QVERIFY(lines[0].startsWith(QStringLiteral("QK11(ID:0x5678) ")));
+    QVERIFY(lines[0].endsWith(QStringLiteral(" Logging Start")));
+    QCOMPARE(lines[1], QStringLiteral("時刻,残燃料,使用燃料,燃費,走行距離"));
+    const QRegularExpression row(
+        QStringLiteral("^\\d\\d:\\d\\d:\\d\\d(, *-?\\d+\\.\\d){4}$"));
+    for (int i = 2; i < 5; ++i)
+        QVERIFY2(row.match(lines[i]).hasMatch(), qPrintable(lines[i]));
+    QCOMPARE(lines[5], QString());
+    QVERIFY(f.close());
+}
+
+void TestFiles::killedProgramLeavesTheFuelRows() {
+    // The window runs in a child process (this test program again, in child mode),
+    // which is killed while it logs.
+    if (qEnvironmentVariableIsSet("KODA_FUELLOG_CHILD")) {
+        Rig rig;
+        if (!rig.start(qEnvironmentVariable("KODA_FUELLOG_PORT")))
+            std::exit(3);
+        rig.prompts.fileNames = {qEnvironmentVariable("KODA_FUELLOG_CHILD")};
+        rig.form->rgrpQKLogRecord->click();
+        QTest::qWait(60000);
+        std::exit(4);
+    }
+    // Readings at least 200 ms apart, so that each is a reception of its own.
+    SimProcess sim({QStringLiteral("--qk11"), QStringLiteral("--fuel-period"),
+                    QStringLiteral("400")});
+    QVERIFY(sim.isValid());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fuel.csv"));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KODA_FUELLOG_CHILD"), path);
+    env.insert(QStringLiteral("KODA_FUELLOG_PORT"), sim.path());
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("killedProgramLeavesTheFuelRows")});
+    QVERIFY(child.waitForStarted());
+    QElapsedTimer timer;
+    timer.start();
+    while (readFile(path).count("\r\n") < 5 && timer.elapsed() < 20000)
+        QTest::qWait(20);
+    ::kill(pid_t(child.processId()), SIGKILL);
+    child.waitForFinished(5000);
+    const QByteArray bytes = readFile(path);
+    QVERIFY2(bytes.count("\r\n") >= 5, bytes.constData());
+    QVERIFY(bytes.startsWith("QK11(ID:0x5678) "));
+    // Every row so far is complete on disk.
+    QVERIFY(bytes.endsWith("\r\n"));
+}
+
+void TestFiles::mailHandOffCarriesTheMonitor() {
+    SimProcess sim({QStringLiteral("--rk13")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    rig.form->spbMonitorClearClick();
+    rig.form->appendMonitorLine(QStringLiteral("送信失敗"));
+    rig.form->btnSendMailClick();
+    QCOMPARE(rig.prompts.openedUrls.size(), 1);
+    const QByteArray uri = rig.prompts.openedUrls.first().toLatin1();
+    QVERIFY(uri.startsWith("mailto:"));
+    QVERIFY2(uri.endsWith("&body=%91%97%90%4D%8E%B8%94%73%0D%0A"), uri.constData());
+    QVERIFY(rig.form->close());
+}
+
+QTEST_MAIN(TestFiles)
+#include "tst_files.moc"
