@@ -1,3 +1,6 @@
 add_executable(bench_startup bench_startup.cpp)
 target_link_libraries(bench_startup PRIVATE koda_mainform Qt6::Charts)
 target_include_directories(bench_startup PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+add_executable(bench_download bench_download.cpp)
+target_link_libraries(bench_download PRIVATE koda_mainform)
+target_include_directories(bench_download PRIVATE ${CMAKE_SOURCE_DIR}/tests)

@@ -123,6 +123,7 @@ void TMainForm::connectHandlers() {
                     [this, tag] { btnWrite1Click(tag); });
     }
     connect(&timDisplayedTime, &QTimer::timeout, this, &TMainForm::timDisplayedTimeTimer);
+    connect(commThread.get(), &RsCommThread::receptionHandedOver, this, &TMainForm::wakeIdle);
     connect(btnZoomReset, &QPushButton::clicked, this, &TMainForm::btnZoomResetClick);
     Chart1->setPrompts(&prompts);
     connect(StringGrid1, &LapGridView::cellSelected, this, [this](int col, int row) {
@@ -154,7 +155,7 @@ void TMainForm::connectHandlers() {
 }
 
 void TMainForm::FormCreate() {
-    idleTimer.setInterval(10);
+    idleTimer.setInterval(kIdleActiveMs);
     connect(&idleTimer, &QTimer::timeout, this, &TMainForm::OnIdle, Qt::UniqueConnection);
     idleTimer.start();
 }
@@ -194,7 +195,17 @@ void TMainForm::OnIdle() {
     runLapInfoStep();
     showElapsedTime();
 
+    // While nothing runs, the pass needs to come only as often as the elapsed-time
+    // display changes; anything that starts an activity wakes it (wakeIdle).
+    const bool active = portSearching || busyWindow || reception.rxComplete ||
+                        lapTable.lapInfoStep != 0 || lapTable.lapReadStep != 0;
+    idleTimer.setInterval(active ? kIdleActiveMs : kIdleQuietMs);
     idleRunning = false;
+}
+
+void TMainForm::wakeIdle() {
+    if (idleTimer.interval() != kIdleActiveMs && idleTimer.isActive())
+        idleTimer.start(kIdleActiveMs);
 }
 
 void TMainForm::ShowHint(const QString& hint) { statusPanel[0]->setText(hint); }

@@ -58,6 +58,9 @@ public:
     // ---- Application shell ------------------------------------------------------------
     void FormCreate();
     void OnIdle();
+    void wakeIdle();
+    static constexpr int kIdleActiveMs = 10;
+    static constexpr int kIdleQuietMs = 250;
     bool FormClose(); // false: the close was vetoed
     void ShowHint(const QString& hint);
     void FormKeyPress(QChar key);

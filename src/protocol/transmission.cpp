@@ -78,6 +78,7 @@ void TMainForm::sendLogged(const QString& text) {
 }
 
 void TMainForm::showBusy() {
+    wakeIdle();
     if (busyWindow)
         return;
     busyWindow = new TAnimationForm(this, busyWindowOpen);

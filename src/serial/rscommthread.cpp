@@ -206,6 +206,7 @@ void RsCommThread::deliverPendingHandoff() {
         handoffPending_ = false;
     }
     handoffDone_.notify_all();
+    emit receptionHandedOver();
 }
 
 void RsCommThread::run() {

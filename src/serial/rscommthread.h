@@ -64,6 +64,10 @@ public:
     // Display form of received bytes: 0x20..0x7E as themselves, others as "[HH]".
     static QString displayText(const QByteArray& bytes);
 
+signals:
+    // A reception has been appended to the area (user-interface thread).
+    void receptionHandedOver();
+
 protected:
     void run() override;
 

@@ -4,6 +4,7 @@
 #include "laps/lapdecoders.h"
 #include "support/scriptedprompts.h"
 #include "support/simprocess.h"
+#include "unit/windows/windowcheck.h"
 #include "windows/frmanimation.h"
 
 #include <QAction>
@@ -86,6 +87,7 @@ private slots:
     void rk13ReadFillsTheGrid();
     void timerWithoutLapsFinishesAtOnce();
     void liveLapEndsARunningRead();
+    void fullDownloadScreenshots();
     void clearAsksFirst_data();
     void clearAsksFirst();
 };
@@ -183,6 +185,29 @@ void TestLaps::liveLapEndsARunningRead() {
     QVERIFY(!rig.form->lapTable.cell(1, 202).isEmpty());
     QVERIFY(!rig.form->busyWindow);
     QVERIFY(rig.form->close());
+}
+
+void TestLaps::fullDownloadScreenshots() {
+    // 300 laps read from an RK-13, fuel values from a QK-11: the window as a user sees it.
+    SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--qk11"), QStringLiteral("--laps"),
+                    QStringLiteral("300"), QStringLiteral("--sectors"), QStringLiteral("4")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+    QCOMPARE(f.lapTable.lapCount, 300);
+    QVERIFY(!f.lapTable.cell(1, 301).isEmpty());
+    sim.command("fuel");
+    QVERIFY(rig.waitFor([&] { return !f.pnlFuel->text().isEmpty(); }, 5000));
+    f.PageControlSetting->setCurrentWidget(f.tabBasicSetting);
+    f.scrollToRow(f.lapTable.bestLapMark + 1);
+    QTest::qWait(50);
+    QVERIFY(windowcheck::saveScreenshot(&f, QStringLiteral("main-300laps-2d")));
+    f.applyChartAppearance({true, 15, ChartViewSettings::defaultBackColor});
+    QTest::qWait(50);
+    QVERIFY(windowcheck::saveScreenshot(&f, QStringLiteral("main-300laps-3d")));
+    QVERIFY(f.close());
 }
 
 void TestLaps::clearAsksFirst_data() {

@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTest>
 
 class SimProcess {
 public:
