@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Sanitizer runs: an AddressSanitizer + UndefinedBehaviorSanitizer build runs the unit,
+# serial and end-to-end tests; a ThreadSanitizer build runs the serial and end-to-end
+# tests. Any report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+
+BUILD_DIR=build-asan bash scripts/build.sh -DKODA_SANITIZE=address,undefined -DKODA_WERROR=ON
+(cd build-asan &&
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --output-on-failure --timeout 900 -j2 -L "unit|serial|e2e")
+
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKODA_SANITIZE=thread \
+    -DKODA_WERROR=ON
+targets=$(cd build-tsan && ctest -N -L "serial|e2e" | awk '/Test +#/ {print $3}')
+cmake --build build-tsan --parallel "$(nproc)" --target koda-sim $targets
+(cd build-tsan &&
+    TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$PWD/../tools/sanitizers/tsan.supp" \
+    ctest --output-on-failure --timeout 900 -j2 -L "serial|e2e")

@@ -1,0 +1,169 @@
+// Faults on the line, end to end: koda-sim hanging up in the middle of a download,
+// replies split by a pause, garbage before replies, a device that answers everything.
+#include "app/frmmain.h"
+#include "support/scriptedprompts.h"
+#include "support/simprocess.h"
+#include "windows/frmanimation.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString linked = QStringLiteral("KODAシステムとリンクしました。");
+const QString noContact =
+    QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。");
+
+QStringList monitorLines(TMainForm& form, const QString& prefix) {
+    QStringList out;
+    for (const QString& line : form.memTxRxMonitor->toPlainText().split(QLatin1Char('\n')))
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+struct Rig {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMainForm> form;
+
+    bool start(const QString& port, bool waitForLink = true) {
+        const QString ini = QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x5678\r\n"
+                                           "[Ports]\r\nCOM1=%1\r\n")
+                                .arg(port);
+        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(QStringEncoder("windows-31j").encode(ini));
+        file.close();
+        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
+        form->show();
+        return !waitForLink || waitFor([this] { return prompts.texts().contains(linked); });
+    }
+    template <typename F> bool waitFor(F done, int ms = 20000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms)
+            QTest::qWait(10);
+        return done();
+    }
+    bool idle() {
+        return waitFor([this] {
+            return form->lapTable.lapInfoStep == 0 && !form->busyWindow &&
+                   !form->timWakeupWait.isActive();
+        });
+    }
+};
+
+} // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hangUpInTheMiddleOfADownload();
+    void replySplitByAPauseIsRetried();
+    void garbageBeforeRepliesIsSkipped();
+    void deviceAnsweringEverything();
+};
+
+void TestFaults::hangUpInTheMiddleOfADownload() {
+    QTemporaryDir links;
+    const QString link = links.filePath(QStringLiteral("koda-port"));
+    // The first two blocks get through, the third is cut off.
+    auto sim = std::make_unique<SimProcess>(QStringList{
+        QStringLiteral("--laps"), QStringLiteral("100"), QStringLiteral("--hangup-after"),
+        QStringLiteral("650"), QStringLiteral("--link"), link, QStringLiteral("--no-hold")});
+    QVERIFY(sim->isValid());
+    Rig rig;
+    QVERIFY(rig.start(link));
+    rig.form->spbReadClick();
+    QVERIFY(rig.waitFor([&] { return rig.form->lapTable.nextLapToRead >= 41; }));
+    QVERIFY(rig.waitFor([&] { return !QFile::exists(link); })); // the adapter is gone
+    QVERIFY(rig.form->busyWindow);
+    // The reply never comes: the retries fail to write, then the read gives up.
+    for (int i = 0; i < 4 && rig.form->lapTable.lapInfoStep != 0; ++i)
+        rig.form->timWakeupWaitTimer();
+    QVERIFY(rig.idle());
+    QVERIFY(rig.prompts.texts().contains(noContact));
+    QVERIFY(rig.prompts.texts().contains(QStringLiteral("送信失敗")));
+    // The laps read so far stay.
+    QCOMPARE(rig.form->lapTable.cell(0, 41), QStringLiteral("040"));
+    QVERIFY(!rig.form->lapTable.cell(1, 41).isEmpty());
+    QVERIFY(rig.form->spbRead->isEnabled());
+
+    // The adapter comes back: closing and opening the connection reaches it again.
+    sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--laps"), QStringLiteral("5"),
+                                                   QStringLiteral("--link"), link});
+    QVERIFY(sim->isValid());
+    rig.form->mnuCommOpenClick();
+    QVERIFY(!rig.form->portOpen);
+    rig.form->mnuCommOpenClick();
+    QVERIFY(rig.form->portOpen);
+    rig.form->btnRead1Click(9);
+    QVERIFY(rig.idle());
+    QVERIFY(!rig.form->pnlVersion->text().isEmpty());
+    QVERIFY(rig.form->close());
+}
+
+void TestFaults::replySplitByAPauseIsRetried() {
+    SimProcess sim({QStringLiteral("--split-pause"), QStringLiteral("300")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    // The probe's answer comes in two halves as well, which the search may not
+    // recognise; then the connection is made by hand on the port it tried last.
+    QVERIFY(rig.start(sim.path(), false));
+    QVERIFY(rig.waitFor([&] { return !rig.form->portSearching; }, 30000));
+    if (!rig.form->portOpen)
+        rig.form->mnuCommOpenClick();
+    rig.form->btnRead1Click(3);
+    // Each half of the framed reply arrives as a reception of its own: both are dropped.
+    QVERIFY(rig.waitFor([&] { return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= 2 &&
+                                     !rig.form->reception.rxComplete; }));
+    QTest::qWait(400);
+    QCOMPARE(rig.form->edtCP->text(), QString());
+    QVERIFY(rig.form->busyWindow);
+    rig.form->timWakeupWaitTimer();
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Wakeup Retry:")).size(), 1);
+    QVERIFY(rig.form->close());
+}
+
+void TestFaults::garbageBeforeRepliesIsSkipped() {
+    SimProcess sim({QStringLiteral("--garbage"), QStringLiteral("40")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path()));
+    rig.form->btnRead1Click(10);
+    QVERIFY(rig.idle());
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")).size(), 9);
+    QVERIFY(!rig.form->pnlVersion->text().isEmpty());
+    QVERIFY(!rig.form->edtCP->text().isEmpty());
+    QVERIFY(rig.form->close());
+}
+
+void TestFaults::deviceAnsweringEverything() {
+    SimProcess sim({QStringLiteral("--answer-everything")});
+    QVERIFY(sim.isValid());
+    Rig rig;
+    QVERIFY(rig.start(sim.path())); // it answers the probe, so the search links
+    rig.form->btnRead1Click(1);
+    QVERIFY(rig.waitFor([&] { return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= 2; }));
+    QTest::qWait(400);
+    // Nothing it says is a reply: the setting stays empty and the request waits.
+    QVERIFY(!rig.form->rabRealMode->isChecked() && !rig.form->rabLapMode->isChecked());
+    QVERIFY(rig.form->busyWindow);
+    QVERIFY(rig.form->close());
+}
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"
