@@ -1,7 +1,7 @@
 // The main window's shell: construction, the idle pass, the hint display and the
 // close sequence.
 #include "app/frmmain.h"
-#include "app/updown.h"
+#include "windows/updown.h"
 #include "files/fuellog.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridrules.h"

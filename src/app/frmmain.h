@@ -40,7 +40,7 @@ class LapGridView;
 class FuelLog;
 class RsCommThread;
 class TAnimationForm;
-class TUpDown;
+class UpDown;
 struct LapListResult;
 
 class TMainForm : public QMainWindow {
@@ -239,11 +239,11 @@ public:
     QRadioButton* rabRealMode = nullptr;
     QRadioButton* rabLapMode = nullptr;
     QLineEdit* edtLapDispTime = nullptr;
-    TUpDown* updLapDispTime = nullptr;
+    UpDown* updLapDispTime = nullptr;
     QLineEdit* edtCP = nullptr;
-    TUpDown* updCP = nullptr;
+    UpDown* updCP = nullptr;
     QLineEdit* edtPass = nullptr;
-    TUpDown* updPass = nullptr;
+    UpDown* updPass = nullptr;
     QRadioButton* rabColon = nullptr;
     QRadioButton* rabDash = nullptr;
     QLabel* lblPLS = nullptr;
@@ -251,7 +251,7 @@ public:
     QLineEdit* edtK = nullptr;
     QLabel* lblK = nullptr;
     QLineEdit* edtSensorMarkTime = nullptr;
-    TUpDown* updSensorMarkTime = nullptr;
+    UpDown* updSensorMarkTime = nullptr;
     QLabel* pnlOdo = nullptr;
     QLabel* pnlVersion = nullptr;
     QCheckBox* chkGAP = nullptr;
@@ -288,7 +288,7 @@ public:
     QFrame* grpLine = nullptr;
     QPushButton* Button1 = nullptr;
     QLineEdit* Edit1 = nullptr;
-    TUpDown* UpDown1 = nullptr;
+    UpDown* UpDown1 = nullptr;
     QPushButton* btnLapData = nullptr;
     QLineEdit* edtLapData = nullptr;
 

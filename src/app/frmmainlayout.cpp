@@ -1,7 +1,7 @@
 // Creation of the main window's controls: pages, chart panel, bottom panel, menu and
 // status bar, with the captions, hints and initial states the program shows.
 #include "app/frmmain.h"
-#include "app/updown.h"
+#include "windows/updown.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
 
@@ -264,10 +264,13 @@ QWidget* TMainForm::createSettingPage() {
     rabLapMode->setGeometry(4, 22, 100, 20);
 
     // 2..4 and 7: numbers with up-down spinners
-    auto numberItem = [&](Row& r, QLineEdit*& edit, TUpDown*& upDown, const QString& text, int min,
+    auto numberItem = [&](Row& r, QLineEdit*& edit, UpDown*& upDown, const QString& text, int min,
                           int max, const QString& unit) {
         edit = entry(r.value, text, 2, QRect(4, 5, 36, 22));
-        upDown = new TUpDown(edit, min, max, text.toInt(), r.value);
+        upDown = new UpDown(r.value);
+        upDown->setRange(min, max);
+        upDown->setPosition(text.toInt());
+        upDown->setAssociate(edit);
         upDown->setGeometry(41, 5, 16, 22);
         if (!unit.isEmpty())
             label(unit, r.value, QRect(62, 8, 30, 16));
@@ -436,7 +439,9 @@ QWidget* TMainForm::createMonitorPanel() {
     Button1->hide();
     Edit1 = entry(area, QStringLiteral("0"), 1, QRect(0, 0, 30, 22));
     Edit1->hide();
-    UpDown1 = new TUpDown(Edit1, 0, 4, 0, area);
+    UpDown1 = new UpDown(area);
+    UpDown1->setRange(0, 4);
+    UpDown1->setAssociate(Edit1);
     UpDown1->hide();
     btnLapData = new QPushButton(QStringLiteral("LapData"), area);
     btnLapData->setObjectName(QStringLiteral("btnLapData"));

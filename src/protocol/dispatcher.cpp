@@ -1,7 +1,7 @@
 // The receive dispatcher: takes each completed reception over, logs it and routes it
 // to the port search, the radio-frame scan or the text-reply parser.
 #include "app/frmmain.h"
-#include "app/updown.h"
+#include "windows/updown.h"
 #include "laps/lapdecoders.h"
 #include "protocol/replyparser.h"
 #include "protocol/settingcommands.h"
@@ -104,7 +104,7 @@ void TMainForm::applyReply(const QByteArray& text) {
 
     // Up-down items: the spinner takes the value within its range; an entry that is
     // still empty afterwards (the position did not change) shows the received text.
-    auto numberItem = [&](QLineEdit* edit, TUpDown* upDown) {
+    auto numberItem = [&](QLineEdit* edit, UpDown* upDown) {
         upDown->setPosition(reply.number);
         if (edit->text().isEmpty())
             edit->setText(reply.valueText);

@@ -1,7 +1,7 @@
 // The device settings page: Read and Write of each item, the All Read / All Write
 // chains, the device buttons and the layout switch between the lap-timer models.
 #include "app/frmmain.h"
-#include "app/updown.h"
+#include "windows/updown.h"
 #include "protocol/replyparser.h"
 #include "protocol/settingcommands.h"
 

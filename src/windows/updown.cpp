@@ -1,6 +1,7 @@
 #include "windows/updown.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QToolButton>
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent) {
@@ -31,6 +32,8 @@ void UpDown::setPosition(int position) {
         return;
     m_position = clamped;
     updateButtons();
+    if (m_associate)
+        m_associate->setText(QString::number(m_position));
     emit positionChanged(m_position);
 }
 

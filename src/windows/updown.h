@@ -5,6 +5,7 @@
 // keys while the spinner has the focus).
 #include <QWidget>
 
+class QLineEdit;
 class QToolButton;
 
 class UpDown : public QWidget {
@@ -18,6 +19,11 @@ public:
     int position() const { return m_position; }
     // Clamped to the range.
     void setPosition(int position);
+
+    // An entry that shows the position: every change of the position is written into
+    // it. The entry may be emptied meanwhile; setting the position it already has
+    // leaves it alone.
+    void setAssociate(QLineEdit* entry) { m_associate = entry; }
 
     void stepUp() { setPosition(m_position + 1); }
     void stepDown() { setPosition(m_position - 1); }
@@ -33,6 +39,7 @@ protected:
 private:
     void updateButtons();
 
+    QLineEdit* m_associate = nullptr;
     QToolButton* m_up;
     QToolButton* m_down;
     int m_min = 0;

@@ -4,7 +4,7 @@
 #include "laps/lapdecoders.h"
 #include "support/scriptedprompts.h"
 #include "support/simprocess.h"
-#include "unit/windows/windowcheck.h"
+#include "support/windowcheck.h"
 #include "windows/frmanimation.h"
 
 #include <QAction>

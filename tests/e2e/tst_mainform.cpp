@@ -5,7 +5,7 @@
 #include "serial/rscommthread.h"
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"
-#include "unit/windows/windowcheck.h"
+#include "support/windowcheck.h"
 #include "windows/frmanimation.h"
 #include "windows/frmabout.h"
 

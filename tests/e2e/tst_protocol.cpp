@@ -1,7 +1,7 @@
 // The device protocol end to end: the real main window, offscreen, against koda-sim
 // on a pseudo-terminal mapped through the configuration's "Ports" section.
 #include "app/frmmain.h"
-#include "app/updown.h"
+#include "windows/updown.h"
 #include "serial/rscommthread.h"
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"

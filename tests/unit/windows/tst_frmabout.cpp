@@ -2,7 +2,7 @@
 // and a click on the link or the logo opening the address and closing.
 #include "app/webaddress.h"
 #include "support/scriptedprompts.h"
-#include "windowcheck.h"
+#include "support/windowcheck.h"
 #include "windows/clickablelabel.h"
 #include "windows/frmabout.h"
 

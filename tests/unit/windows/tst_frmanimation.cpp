@@ -1,5 +1,5 @@
 // The busy window: its flag, its circles, its timer and its look.
-#include "windowcheck.h"
+#include "support/windowcheck.h"
 #include "windows/frmanimation.h"
 #include "windows/shapewidget.h"
 

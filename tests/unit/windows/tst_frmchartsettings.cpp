@@ -1,7 +1,7 @@
 // The chart properties dialog: the record in, the controls, defaults, the
 // colour choice, and the record out on OK only.
 #include "support/scriptedprompts.h"
-#include "windowcheck.h"
+#include "support/windowcheck.h"
 #include "windows/frmchartsettings.h"
 #include "windows/shapewidget.h"
 #include "windows/updown.h"

@@ -1,7 +1,7 @@
 // The port properties dialog: what it shows for the caller's values and what
 // OK and Cancel write back.
 #include "serial/frmsettings.h"
-#include "windowcheck.h"
+#include "support/windowcheck.h"
 
 #include <QComboBox>
 #include <QLabel>
