@@ -247,10 +247,14 @@ void TestMainForm::windowsAreDrawnWithTheirGlyphs() {
     auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_VERIFY(!form->portSearching);
+    form->showBusy();
     QVERIFY(form->busyWindow);
+    QTest::qWait(200); // a few steps of the running light
     windowcheck::saveScreenshot(form->busyWindow, QStringLiteral("busy-window"));
     QStringList missing = windowcheck::missingGlyphs(form->busyWindow);
-    QTRY_VERIFY(!form->portSearching);
+    form->endBusy();
+    QVERIFY(!form->busyWindowOpen);
 
     // The developer page is shown for the picture, as Shift+Ctrl+Alt would.
     form->PageControlSetting->setTabVisible(form->PageControlSetting->indexOf(form->tabDevelop),
