@@ -130,7 +130,10 @@ void TMainForm::connectHandlers() {
         selectedCol = col;
         selectedRow = row;
     });
-    connect(StringGrid1, &LapGridView::remarksTyped, this, [this] { dataModified = true; });
+    connect(StringGrid1, &LapGridView::remarksTyped, this, [this] {
+        dataModified = true;
+        setSaveEnabled(true);
+    });
     connect(StringGrid1, &LapGridView::gridDoubleClicked, this, &TMainForm::StringGrid1DblClick);
     connect(edtCourseLength, &QLineEdit::textChanged, this,
             [this](const QString& text) { courseHasPoint = courseTextHasPoint(text); });

@@ -5,6 +5,7 @@
 #include "serial/portlist.h"
 #include "serial/rscommthread.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -48,6 +49,9 @@ void TMainForm::mnuCommSettingsClick() {
         quint8 model = quint8(deviceModel);
         int port = comPort;
         TSettingsForm dialog(this, port, model, commSettings, portList);
+        // Each port's device path, shown when the mouse rests on its entry.
+        for (int n = 1; n < dialog.cmbComCh->count(); ++n)
+            dialog.cmbComCh->setItemData(n, portMap.devicePath(n), Qt::ToolTipRole);
         prompts.runDialog(dialog);
         comPort = port;
         deviceModel = model == quint8(DeviceModel::RK13) ? DeviceModel::RK13 : DeviceModel::RK12;

@@ -211,9 +211,12 @@ void TestMainForm::settingsDialogRemakesConnection() {
 
     // The dialog chooses COM5; OK takes it, Cancel keeps COM3. Either way the
     // connection is closed for the dialog and opened again afterwards.
-    prompts.dialogs.append([pressOk](QDialog& dialog) {
+    QString tooltip;
+    prompts.dialogs.append([pressOk, &tooltip](QDialog& dialog) {
         auto& settings = static_cast<TSettingsForm&>(dialog);
         windowcheck::saveScreenshot(&settings, QStringLiteral("port-dialog"));
+        const int com5 = settings.cmbComCh->findText(QStringLiteral(" COM5"));
+        tooltip = settings.cmbComCh->itemData(com5, Qt::ToolTipRole).toString();
         settings.cmbComCh->setCurrentIndex(settings.cmbComCh->findText(QStringLiteral(" COM5")));
         if (!pressOk) {
             settings.bbtnNg->click();
@@ -223,6 +226,8 @@ void TestMainForm::settingsDialogRemakesConnection() {
         return int(settings.result());
     });
     form->mnuCommSettingsClick();
+    QVERIFY(prompts.dialogs.isEmpty());
+    QCOMPARE(tooltip, second.slavePath()); // each entry names its device path
     QCOMPARE(prompts.dialogTitles, QStringList{QStringLiteral("通信ポートのプロパティ")});
     QVERIFY(form->portOpen);
     QCOMPARE(form->comPort, pressOk ? 5 : 3);
