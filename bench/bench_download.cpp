@@ -103,8 +103,8 @@ int main(int argc, char** argv) {
     const double floorMs = (txBytes + rxBytes) * byteMs + exchanges * (200.0 + 100.0);
     std::printf("%s-lap download: %lld ms for %d exchanges (%d bytes out, %d in); floor %.0f ms; "
                 "ratio %.3f; longest UI stall %lld ms; laps read %d\n",
-                qPrintable(laps), wall, exchanges, txBytes, rxBytes, floorMs, double(wall) / floorMs,
-                longestStall, form.lapTable.lapCount);
+                qPrintable(laps), wall, exchanges, txBytes, rxBytes, floorMs,
+                double(wall) / floorMs, longestStall, form.lapTable.lapCount);
     form.close();
     return 0;
 }

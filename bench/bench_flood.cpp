@@ -4,15 +4,15 @@
 //
 //   bench_flood KODA_SIM SECONDS
 #include "app/frmmain.h"
+#include "serial/rscommthread.h"
 #include "support/scriptedprompts.h"
 #include "support/simprocess.h"
-#include "serial/rscommthread.h"
 #include "windows/frmanimation.h"
 
 #include <QApplication>
-#include <QPlainTextEdit>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -44,9 +44,10 @@ int main(int argc, char** argv) {
     QFile ini(dir.filePath(QStringLiteral("KodaMonitor.ini")));
     if (!ini.open(QIODevice::WriteOnly))
         return 1;
-    ini.write(QStringLiteral("[Com]\r\nPort=1\r\n[Model]\r\nRK-13 ID=0x1234\r\n[Ports]\r\nCOM1=%1\r\n")
-                  .arg(sim.path())
-                  .toLocal8Bit());
+    ini.write(
+        QStringLiteral("[Com]\r\nPort=1\r\n[Model]\r\nRK-13 ID=0x1234\r\n[Ports]\r\nCOM1=%1\r\n")
+            .arg(sim.path())
+            .toLocal8Bit());
     ini.close();
     ScriptedPrompts prompts;
     TMainForm form(prompts, {ini.fileName(), false});
@@ -80,8 +81,8 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
     std::printf("flood for %d s: resident memory %.1f MB after 30 s, %.1f MB at the end; "
                 "longest UI stall %lld ms; receptions %d; monitor %d characters; port open %d\n",
-                seconds, double(after30) / 1024.0, double(residentKb()) / 1024.0, stall,
-                receptions, int(form.memTxRxMonitor->toPlainText().size()), int(form.portOpen));
+                seconds, double(after30) / 1024.0, double(residentKb()) / 1024.0, stall, receptions,
+                int(form.memTxRxMonitor->toPlainText().size()), int(form.portOpen));
     for (const QString& text : prompts.texts().mid(0, 5))
         std::printf("message: %s\n", qPrintable(text));
     form.close();

@@ -1,7 +1,6 @@
 // The main window's shell: construction, the idle pass, the hint display and the
 // close sequence.
 #include "app/frmmain.h"
-#include "windows/updown.h"
 #include "files/fuellog.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridrules.h"
@@ -10,23 +9,26 @@
 #include "protocol/settingcommands.h"
 #include "serial/rscommthread.h"
 #include "windows/frmanimation.h"
+#include "windows/updown.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QTabBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTabBar>
 #include <QTabWidget>
 
-static void initResources() { Q_INIT_RESOURCE(resources); }
+static void initResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
     : QMainWindow(parent), prompts(prompts_), options(std::move(options_)) {
@@ -211,9 +213,13 @@ void TMainForm::wakeIdle() {
         idleTimer.start(kIdleActiveMs);
 }
 
-void TMainForm::ShowHint(const QString& hint) { statusPanel[0]->setText(hint); }
+void TMainForm::ShowHint(const QString& hint) {
+    statusPanel[0]->setText(hint);
+}
 
-void TMainForm::mnuExitClick() { close(); }
+void TMainForm::mnuExitClick() {
+    close();
+}
 
 bool TMainForm::FormClose() {
     if (!confirmDiscardEdits())
@@ -289,7 +295,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 // Keys typed into an entry arrive as text; navigation and editing keys carry none or
 // a control character and always pass. The filters return true to drop the key.
-static bool isControlKey(const QString& text) { return text.isEmpty() || text.at(0) < QChar(0x20); }
+static bool isControlKey(const QString& text) {
+    return text.isEmpty() || text.at(0) < QChar(0x20);
+}
 
 bool TMainForm::edtIDKeyPress(QLineEdit* edit, const QString& text) {
     if (isControlKey(text))

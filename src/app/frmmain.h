@@ -5,12 +5,12 @@
 // apply the result to the controls and keep the prescribed order of steps.
 #include "app/prompts.h"
 #include "laps/laptable.h"
-#include "protocol/radioframe.h"
-#include "windows/chartviewsettings.h"
 #include "protocol/devicemodel.h"
+#include "protocol/radioframe.h"
 #include "serial/commsettings.h"
 #include "serial/portmap.h"
 #include "serial/receptionarea.h"
+#include "windows/chartviewsettings.h"
 
 #include <QAction>
 #include <QByteArray>
@@ -164,8 +164,8 @@ public:
     CommSettings commSettings;
     qint32 comPort = 1;
     bool portOpen = false;
-    std::atomic<bool> commReady{false}; // read by the worker thread every cycle
-    ReceptionArea reception;            // rxBytes, rxLength, rxText, rxComplete
+    std::atomic<bool> commReady{false};    // read by the worker thread every cycle
+    ReceptionArea reception;               // rxBytes, rxLength, rxText, rxComplete
     std::array<bool, 100> portAvailable{}; // index 1..99
     QStringList portList;
     bool portSearching = false;

@@ -1,9 +1,9 @@
 // Creation of the main window's controls: pages, chart panel, bottom panel, menu and
 // status bar, with the captions, hints and initial states the program shows.
 #include "app/frmmain.h"
-#include "windows/updown.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
+#include "windows/updown.h"
 
 #include <QChartView>
 #include <QCheckBox>
@@ -104,9 +104,10 @@ void TMainForm::createControls() {
     Panel1->setObjectName(QStringLiteral("Panel1"));
     auto* chartColumn = new QVBoxLayout(Panel1);
     chartColumn->setContentsMargins(0, 0, 0, 0);
-    Chart1 = hinted(new LapChartView(Panel1),
-                    QStringLiteral("マウス左ボタン：左上から右下のドラッグで拡大，右下から左上のドラッグで"
-                                   "縮小 右ボタンドラッグ：スクロール"));
+    Chart1 = hinted(
+        new LapChartView(Panel1),
+        QStringLiteral("マウス左ボタン：左上から右下のドラッグで拡大，右下から左上のドラッグで"
+                       "縮小 右ボタンドラッグ：スクロール"));
     Chart1->setObjectName(QStringLiteral("Chart1"));
     chartColumn->addWidget(Chart1);
     btnZoomReset = hinted(new QPushButton(QStringLiteral("表示リセット"), Chart1),
@@ -225,8 +226,8 @@ QWidget* TMainForm::createSettingPage() {
             l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             l->setGeometry(4, 1, captionWidth - 8, height - 2);
         }
-        auto* read = new QPushButton(tag == 10 ? QStringLiteral("All Read") : QStringLiteral("Read"),
-                                     r.buttons);
+        auto* read = new QPushButton(
+            tag == 10 ? QStringLiteral("All Read") : QStringLiteral("Read"), r.buttons);
         read->setObjectName(QStringLiteral("btnRead%1").arg(tag));
         read->setProperty("Tag", tag);
         read->setEnabled(false);

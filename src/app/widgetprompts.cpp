@@ -1,8 +1,8 @@
 #include "app/widgetprompts.h"
 
 #include <QColorDialog>
-#include <QDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -73,14 +73,17 @@ QString WidgetPrompts::saveFileName(const QString& caption, const QString& initi
 }
 
 std::optional<quint32> WidgetPrompts::chooseColor(quint32 initial) {
-    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF),
+                       int((initial >> 16) & 0xFF));
     const QColor chosen = QColorDialog::getColor(start, m_parent);
     if (!chosen.isValid())
         return std::nullopt;
     return quint32(chosen.red()) | (quint32(chosen.green()) << 8) | (quint32(chosen.blue()) << 16);
 }
 
-int WidgetPrompts::runDialog(QDialog& dialog) { return dialog.exec(); }
+int WidgetPrompts::runDialog(QDialog& dialog) {
+    return dialog.exec();
+}
 
 void WidgetPrompts::openUrl(const QString& address) {
     // QUrl would decode the percent-encoded letters of a mail body: the handler gets

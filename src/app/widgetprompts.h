@@ -14,8 +14,8 @@ public:
                    Buttons buttons) override;
     QString openFileName(const QString& caption, const QString& initialPath,
                          const QString& filter) override;
-    QString saveFileName(const QString& caption, const QString& initialPath,
-                         const QString& filter, const QString& defaultSuffix) override;
+    QString saveFileName(const QString& caption, const QString& initialPath, const QString& filter,
+                         const QString& defaultSuffix) override;
     std::optional<quint32> chooseColor(quint32 initial) override;
     int runDialog(QDialog& dialog) override;
     void openUrl(const QString& address) override;

@@ -4,10 +4,9 @@
 bool TMainForm::confirmDiscardEdits() {
     if (!dataModified)
         return true;
-    const auto answer =
-        prompts.message(QStringLiteral("データを保存しなくてもよろしいですか？"),
-                        QStringLiteral("KODA Monitor"), Prompts::Icon::Information,
-                        Prompts::Buttons::YesNo);
+    const auto answer = prompts.message(QStringLiteral("データを保存しなくてもよろしいですか？"),
+                                        QStringLiteral("KODA Monitor"), Prompts::Icon::Information,
+                                        Prompts::Buttons::YesNo);
     if (answer != Prompts::Answer::Yes)
         return false;
     dataModified = false;

@@ -30,7 +30,9 @@ void TMainForm::showElapsedTime() {
     pnlClock->setText(formatElapsedTime(secondsSinceFuel));
 }
 
-void TMainForm::timDisplayedTimeTimer() { ++secondsSinceFuel; }
+void TMainForm::timDisplayedTimeTimer() {
+    ++secondsSinceFuel;
+}
 
 void TMainForm::rgrpQKLogClick(bool record) {
     if (!record) {

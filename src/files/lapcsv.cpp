@@ -18,8 +18,8 @@ void TMainForm::mnuCsvSaveClick() {
         prompts.saveFileName(QString(), QString(), lapFileDialogFilter, lapFileDefaultSuffix);
     if (path.isEmpty())
         return;
-    const LapFileSave save = saveLapFile(path, lblLaps->text(),
-                                         [this](int col, int row) { return lapTable.cell(col, row); });
+    const LapFileSave save = saveLapFile(
+        path, lblLaps->text(), [this](int col, int row) { return lapTable.cell(col, row); });
     if (save.status == LapFileSave::Status::Failed) {
         // The old file is untouched and the edits count as unsaved.
         prompts.message(save.message(), currentCaption(), Prompts::Icon::Error);

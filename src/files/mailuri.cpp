@@ -16,4 +16,3 @@ QByteArray mailUri(const QString& monitorText, const QString& recipient) {
     }
     return uri;
 }
-

@@ -7,10 +7,18 @@ void TMainForm::applyChartAppearance(const ChartViewSettings& settings) {
     Chart1->applySettings(settings);
 }
 
-void TMainForm::resetChartZoom() { Chart1->zoomReset(); }
+void TMainForm::resetChartZoom() {
+    Chart1->zoomReset();
+}
 
-void TMainForm::btnZoomResetClick() { Chart1->zoomReset(); }
+void TMainForm::btnZoomResetClick() {
+    Chart1->zoomReset();
+}
 
-void TMainForm::refreshLapChart() { Chart1->refreshLapChart(lapTable); }
+void TMainForm::refreshLapChart() {
+    Chart1->refreshLapChart(lapTable);
+}
 
-void TMainForm::clearChartSeries() { Chart1->clearChartSeries(); }
+void TMainForm::clearChartSeries() {
+    Chart1->clearChartSeries();
+}

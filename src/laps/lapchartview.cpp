@@ -41,7 +41,7 @@ constexpr int TimeLabelPixels = 30;
 } // namespace
 
 LapChartView::LapChartView(QWidget* parent) : QChartView(parent) {
-    QChart* c = chart(); // the view's own chart, which it owns and deletes
+    QChart* c = chart();            // the view's own chart, which it owns and deletes
     c->setBackgroundVisible(false); // drawBackground paints the colour and the 3-D box
     c->setBackgroundRoundness(0);
     c->setDropShadowEnabled(false);

@@ -18,7 +18,9 @@ void TMainForm::setSaveEnabled(bool on) {
     mnuCsvSave->setEnabled(on);
 }
 
-void TMainForm::scrollToRow(int row) { StringGrid1->scrollToRow(row); }
+void TMainForm::scrollToRow(int row) {
+    StringGrid1->scrollToRow(row);
+}
 
 void TMainForm::StringGrid1DblClick() {
     const GridClearQuestion question = gridClearQuestion();

@@ -1,8 +1,8 @@
 // The lap download sequences (RK-13 by radio frames, RK-12 by text lists), advanced once
 // per idle pass and by the decoded replies, and the lap timer's clear command.
 #include "app/frmmain.h"
-#include "windows/updown.h"
 #include "laps/lapdecoders.h"
+#include "windows/updown.h"
 
 #include <QLabel>
 #include <QLineEdit>

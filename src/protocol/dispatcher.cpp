@@ -1,10 +1,10 @@
 // The receive dispatcher: takes each completed reception over, logs it and routes it
 // to the port search, the radio-frame scan or the text-reply parser.
 #include "app/frmmain.h"
-#include "windows/updown.h"
 #include "laps/lapdecoders.h"
 #include "protocol/replyparser.h"
 #include "protocol/settingcommands.h"
+#include "windows/updown.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // The device settings page: Read and Write of each item, the All Read / All Write
 // chains, the device buttons and the layout switch between the lap-timer models.
 #include "app/frmmain.h"
-#include "windows/updown.h"
 #include "protocol/replyparser.h"
 #include "protocol/settingcommands.h"
+#include "windows/updown.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -103,8 +103,8 @@ void TestFaults::hangUpInTheMiddleOfADownload() {
     QVERIFY(rig.form->spbRead->isEnabled());
 
     // The adapter comes back: closing and opening the connection reaches it again.
-    sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--laps"), QStringLiteral("5"),
-                                                   QStringLiteral("--link"), link});
+    sim = std::make_unique<SimProcess>(
+        QStringList{QStringLiteral("--laps"), QStringLiteral("5"), QStringLiteral("--link"), link});
     QVERIFY(sim->isValid());
     rig.form->mnuCommOpenClick();
     QVERIFY(!rig.form->portOpen);
@@ -128,8 +128,10 @@ void TestFaults::replySplitByAPauseIsRetried() {
         rig.form->mnuCommOpenClick();
     rig.form->btnRead1Click(3);
     // Each half of the framed reply arrives as a reception of its own: both are dropped.
-    QVERIFY(rig.waitFor([&] { return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= 2 &&
-                                     !rig.form->reception.rxComplete; }));
+    QVERIFY(rig.waitFor([&] {
+        return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= 2 &&
+               !rig.form->reception.rxComplete;
+    }));
     QTest::qWait(400);
     QCOMPARE(rig.form->edtCP->text(), QString());
     QVERIFY(rig.form->busyWindow);
@@ -157,7 +159,8 @@ void TestFaults::deviceAnsweringEverything() {
     Rig rig;
     QVERIFY(rig.start(sim.path())); // it answers the probe, so the search links
     rig.form->btnRead1Click(1);
-    QVERIFY(rig.waitFor([&] { return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= 2; }));
+    QVERIFY(
+        rig.waitFor([&] { return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= 2; }));
     QTest::qWait(400);
     // Nothing it says is a reply: the setting stays empty and the request waits.
     QVERIFY(!rig.form->rabRealMode->isChecked() && !rig.form->rabLapMode->isChecked());

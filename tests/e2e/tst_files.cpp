@@ -30,7 +30,8 @@ const QString linked = QStringLiteral("KODAシステムとリンクしました�
 
 QList<QStringList> simulatorLaps(const QStringList& options) {
     QProcess dump;
-    dump.start(qEnvironmentVariable("KODA_SIM"), options + QStringList{QStringLiteral("--dump-laps")});
+    dump.start(qEnvironmentVariable("KODA_SIM"),
+               options + QStringList{QStringLiteral("--dump-laps")});
     dump.waitForFinished(10000);
     QList<QStringList> laps;
     for (const QByteArray& line : dump.readAllStandardOutput().split('\n'))
@@ -226,8 +227,8 @@ void TestFiles::rk12ReadFillsLapsAndSectors_data() {
 void TestFiles::rk12ReadFillsLapsAndSectors() {
     QFETCH(int, lines);
     const QStringList options{QStringLiteral("--rk12"), QStringLiteral("--laps"),
-                              QStringLiteral("20"), QStringLiteral("--sectors"),
-                              QString::number(lines), QStringLiteral("--seed"),
+                              QStringLiteral("20"),     QStringLiteral("--sectors"),
+                              QString::number(lines),   QStringLiteral("--seed"),
                               QStringLiteral("5")};
     const QList<QStringList> expected = simulatorLaps(options);
     QCOMPARE(expected.size(), 20);
@@ -287,8 +288,7 @@ void TestFiles::fuelLogHoldsOneRowPerFrame() {
     QVERIFY(lines[0].startsWith(QStringLiteral("QK11(ID:0x5678) ")));
     QVERIFY(lines[0].endsWith(QStringLiteral(" Logging Start")));
     QCOMPARE(lines[1], QStringLiteral("時刻,残燃料,使用燃料,燃費,走行距離"));
-    const QRegularExpression row(
-        QStringLiteral("^\\d\\d:\\d\\d:\\d\\d(, *-?\\d+\\.\\d){4}$"));
+    const QRegularExpression row(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d(, *-?\\d+\\.\\d){4}$"));
     for (int i = 2; i < 5; ++i)
         QVERIFY2(row.match(lines[i]).hasMatch(), qPrintable(lines[i]));
     QCOMPARE(lines[5], QString());
@@ -308,8 +308,8 @@ void TestFiles::killedProgramLeavesTheFuelRows() {
         std::exit(4);
     }
     // Readings at least 200 ms apart, so that each is a reception of its own.
-    SimProcess sim({QStringLiteral("--qk11"), QStringLiteral("--fuel-period"),
-                    QStringLiteral("400")});
+    SimProcess sim(
+        {QStringLiteral("--qk11"), QStringLiteral("--fuel-period"), QStringLiteral("400")});
     QVERIFY(sim.isValid());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("fuel.csv"));

@@ -26,7 +26,8 @@ const QString linked = QStringLiteral("KODAシステムとリンクしました�
 // The simulator's laps as grid texts: lap, time, sectors 1-4, top speed.
 QList<QStringList> simulatorLaps(const QStringList& options) {
     QProcess dump;
-    dump.start(qEnvironmentVariable("KODA_SIM"), options + QStringList{QStringLiteral("--dump-laps")});
+    dump.start(qEnvironmentVariable("KODA_SIM"),
+               options + QStringList{QStringLiteral("--dump-laps")});
     dump.waitForFinished(10000);
     QList<QStringList> laps;
     for (const QByteArray& line : dump.readAllStandardOutput().split('\n'))
@@ -100,9 +101,9 @@ void TestLaps::rk13ReadFillsTheGrid_data() {
 
 void TestLaps::rk13ReadFillsTheGrid() {
     QFETCH(bool, ldata);
-    const QStringList lapOptions{QStringLiteral("--laps"), QStringLiteral("45"),
+    const QStringList lapOptions{QStringLiteral("--laps"),    QStringLiteral("45"),
                                  QStringLiteral("--sectors"), QStringLiteral("3"),
-                                 QStringLiteral("--seed"), QStringLiteral("11")};
+                                 QStringLiteral("--seed"),    QStringLiteral("11")};
     const QList<QStringList> expected = simulatorLaps(lapOptions);
     QCOMPARE(expected.size(), 45);
     SimProcess sim(lapOptions + (ldata ? QStringList{QStringLiteral("--ldata")} : QStringList{}));
@@ -141,7 +142,8 @@ void TestLaps::rk13ReadFillsTheGrid() {
             const QString time = lap[1];
             const int hundredths = time.mid(1, 2).toInt() * 6000 + time.mid(4, 2).toInt() * 100 +
                                    time.mid(7, 2).toInt();
-            QCOMPARE(f.lapTable.cell(7, row), QString::asprintf("%6.2lf", 3.7 / hundredths * 360000));
+            QCOMPARE(f.lapTable.cell(7, row),
+                     QString::asprintf("%6.2lf", 3.7 / hundredths * 360000));
         }
         QCOMPARE(f.lapTable.cell(6, row), lap[6]);
     }
@@ -160,7 +162,8 @@ void TestLaps::timerWithoutLapsFinishesAtOnce() {
     Rig rig;
     QVERIFY(rig.start(sim.path()));
     QVERIFY(rig.readLaps());
-    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")), QStringList{QStringLiteral("Tx:@LINFO")});
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")),
+             QStringList{QStringLiteral("Tx:@LINFO")});
     QVERIFY(monitorLines(*rig.form, QStringLiteral("02 4C 12 34 0A 02")).isEmpty());
     QCOMPARE(rig.form->lapTable.cell(1, 2), QString());
     QVERIFY(rig.form->spbSave->isEnabled());
@@ -227,13 +230,15 @@ void TestLaps::clearAsksFirst() {
     rig.prompts.answers = {yes ? Prompts::Answer::Yes : Prompts::Answer::Cancel};
     rig.form->spbClearClick();
     const auto& question = rig.prompts.shown.last();
-    QCOMPARE(question.text, QStringLiteral("RIN-KODA のデータをクリアします。\r\nよろしいですか？"));
+    QCOMPARE(question.text,
+             QStringLiteral("RIN-KODA のデータをクリアします。\r\nよろしいですか？"));
     QCOMPARE(question.buttons, Prompts::Buttons::YesCancel);
     QCOMPARE(question.icon, Prompts::Icon::Warning);
     if (!yes) {
         QVERIFY(!rig.form->busyWindow);
         QVERIFY(rig.form->lapTable.bestLapMark != 0); // the highlighting stays
-        QVERIFY(!monitorLines(*rig.form, QStringLiteral("Tx:")).contains(QStringLiteral("Tx:@CLR")));
+        QVERIFY(
+            !monitorLines(*rig.form, QStringLiteral("Tx:")).contains(QStringLiteral("Tx:@CLR")));
     } else {
         QCOMPARE(rig.form->lapTable.bestLapMark, 0);
         QVERIFY(rig.waitFor([&] { return !rig.form->busyWindow; }));

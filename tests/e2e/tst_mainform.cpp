@@ -6,8 +6,8 @@
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"
 #include "support/windowcheck.h"
-#include "windows/frmanimation.h"
 #include "windows/frmabout.h"
+#include "windows/frmanimation.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -24,7 +24,9 @@
 
 namespace {
 
-QByteArray cp932(const QString& text) { return QStringEncoder("windows-31j").encode(text); }
+QByteArray cp932(const QString& text) {
+    return QStringEncoder("windows-31j").encode(text);
+}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -231,9 +233,8 @@ void TestMainForm::settingsDialogRemakesConnection() {
     QCOMPARE(prompts.dialogTitles, QStringList{QStringLiteral("通信ポートのプロパティ")});
     QVERIFY(form->portOpen);
     QCOMPARE(form->comPort, pressOk ? 5 : 3);
-    QCOMPARE(form->statusPanel[1]->text(),
-             pressOk ? QStringLiteral("COM5: 38400bps D8 PEVEN S1")
-                     : QStringLiteral("COM3: 38400bps D8 PEVEN S1"));
+    QCOMPARE(form->statusPanel[1]->text(), pressOk ? QStringLiteral("COM5: 38400bps D8 PEVEN S1")
+                                                   : QStringLiteral("COM3: 38400bps D8 PEVEN S1"));
     // The port in use really is the one shown: bytes sent reach its pty.
     PtyPair& used = pressOk ? second : first;
     used.read(0);
@@ -242,7 +243,8 @@ void TestMainForm::settingsDialogRemakesConnection() {
     form->spbCommandTxClick();
     const QByteArray got = used.read(2000, 14);
     QVERIFY2(got.startsWith(QByteArray("\x02\x4C\x12\x34\x0E\x01@VER\r\n", 12)),
-             qPrintable(got.toHex(' ') + " | " + form->memTxRxMonitor->toPlainText() + " | " + prompts.texts().join('/')));
+             qPrintable(got.toHex(' ') + " | " + form->memTxRxMonitor->toPlainText() + " | " +
+                        prompts.texts().join('/')));
     QVERIFY(form->close());
 }
 
@@ -274,7 +276,8 @@ void TestMainForm::windowsAreDrawnWithTheirGlyphs() {
     for (QAction* action : form->findChildren<QAction*>())
         for (const char32_t c : action->text().toUcs4())
             if (!menuMetrics.inFontUcs4(c))
-                missing << QStringLiteral("menu %1: U+%2").arg(action->text()).arg(quint32(c), 4, 16);
+                missing
+                    << QStringLiteral("menu %1: U+%2").arg(action->text()).arg(quint32(c), 4, 16);
 
     prompts.dialogs.append([&missing](QDialog& dialog) {
         windowcheck::saveScreenshot(&dialog, QStringLiteral("version-dialog"));

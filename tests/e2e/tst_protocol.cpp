@@ -1,12 +1,12 @@
 // The device protocol end to end: the real main window, offscreen, against koda-sim
 // on a pseudo-terminal mapped through the configuration's "Ports" section.
 #include "app/frmmain.h"
-#include "windows/updown.h"
 #include "serial/rscommthread.h"
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"
 #include "support/simprocess.h"
 #include "windows/frmanimation.h"
+#include "windows/updown.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -106,8 +106,9 @@ void TestProtocol::searchProbesUsablePortsInOrder() {
     QCOMPARE(monitorLines(*rig.form, QStringLiteral("KODA LiNK Search")),
              (QStringList{QStringLiteral("KODA LiNK Search 2ch"),
                           QStringLiteral("KODA LiNK Search 5ch")}));
-    QVERIFY(monitorLines(*rig.form, QStringLiteral("Rx:")).value(0).contains(
-        QStringLiteral("KODA LiNK Found")));
+    QVERIFY(monitorLines(*rig.form, QStringLiteral("Rx:"))
+                .value(0)
+                .contains(QStringLiteral("KODA LiNK Found")));
     QVERIFY(rig.form->close());
 }
 
@@ -149,12 +150,15 @@ void TestProtocol::allReadFillsEveryItem() {
     QVERIFY(!rig.form->spbRead->isEnabled());
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.form->readAllItem, 0);
-    const QStringList expected = {
-        QStringLiteral("Tx:@DISPLAYTYPE"), QStringLiteral("Tx:@LAPDISPTIME"),
-        QStringLiteral("Tx:@CP"),          QStringLiteral("Tx:@PASSCP"),
-        QStringLiteral("Tx:@SEPARATOR"),   rk13 ? QStringLiteral("Tx:@K") : QStringLiteral("Tx:@DIAMETER"),
-        QStringLiteral("Tx:@SENSORMARKTIME"), QStringLiteral("Tx:@ODO"),
-        QStringLiteral("Tx:@VER")};
+    const QStringList expected = {QStringLiteral("Tx:@DISPLAYTYPE"),
+                                  QStringLiteral("Tx:@LAPDISPTIME"),
+                                  QStringLiteral("Tx:@CP"),
+                                  QStringLiteral("Tx:@PASSCP"),
+                                  QStringLiteral("Tx:@SEPARATOR"),
+                                  rk13 ? QStringLiteral("Tx:@K") : QStringLiteral("Tx:@DIAMETER"),
+                                  QStringLiteral("Tx:@SENSORMARKTIME"),
+                                  QStringLiteral("Tx:@ODO"),
+                                  QStringLiteral("Tx:@VER")};
     QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")), expected);
     QCOMPARE(monitorLines(*rig.form, QStringLiteral("Rx:")).size(), 10); // the probe and nine
     QVERIFY(rig.form->rabRealMode->isChecked() || rig.form->rabLapMode->isChecked());
@@ -218,7 +222,8 @@ void TestProtocol::silentDeviceIsRetriedThreeTimes() {
     rig.form->mnuCommOpenClick(); // COM1 was the last port tried
     QVERIFY(rig.form->portOpen);
     rig.form->btnRead1Click(8);
-    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")), QStringList{QStringLiteral("Tx:@ODO")});
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")),
+             QStringList{QStringLiteral("Tx:@ODO")});
     // The reply timer's expiries, driven by calling its handler.
     for (int i = 0; i < 3; ++i)
         rig.form->timWakeupWaitTimer();

@@ -18,9 +18,9 @@ public:
         Buttons buttons;
     };
 
-    QList<Shown> shown;              // every message, in order
-    QList<Answer> answers;           // answers to questions, consumed in order
-    QStringList fileNames;           // answers to file dialogs, consumed in order ("" = cancel)
+    QList<Shown> shown;    // every message, in order
+    QList<Answer> answers; // answers to questions, consumed in order
+    QStringList fileNames; // answers to file dialogs, consumed in order ("" = cancel)
     QList<std::optional<quint32>> colors; // answers to colour dialogs
     QStringList openedUrls;
     // Handlers for the program's dialogs, consumed in order: each may set the

@@ -75,7 +75,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTest::mouseClick(onLogo ? static_cast<QWidget*>(form.imgLogo) : form.lblUrl,
                           Qt::LeftButton);
-        QCOMPARE(prompts.openedUrls, QStringList{QStringLiteral("https://www.koda-monitor.example/")});
+        QCOMPARE(prompts.openedUrls,
+                 QStringList{QStringLiteral("https://www.koda-monitor.example/")});
         QVERIFY(!form.isVisible());
         QCOMPARE(form.result(), int(QDialog::Accepted));
     }
