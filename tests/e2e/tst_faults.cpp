@@ -1,7 +1,7 @@
 // Faults on the line, end to end: koda-sim hanging up in the middle of a download,
 // replies split by a pause, garbage before replies, a device that answers everything.
 #include "app/frmmain.h"
-#include "support/scriptedprompts.h"
+#include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "windows/frmanimation.h"
 
@@ -20,50 +20,8 @@
 
 namespace {
 
-const QString linked = QStringLiteral("KODAシステムとリンクしました。");
 const QString noContact =
     QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。");
-
-QStringList monitorLines(TMainForm& form, const QString& prefix) {
-    QStringList out;
-    for (const QString& line : form.memTxRxMonitor->toPlainText().split(QLatin1Char('\n')))
-        if (line.startsWith(prefix))
-            out << line;
-    return out;
-}
-
-struct Rig {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TMainForm> form;
-
-    bool start(const QString& port, bool waitForLink = true) {
-        const QString ini = QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x5678\r\n"
-                                           "[Ports]\r\nCOM1=%1\r\n")
-                                .arg(port);
-        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        file.write(QStringEncoder("windows-31j").encode(ini));
-        file.close();
-        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
-        form->show();
-        return !waitForLink || waitFor([this] { return prompts.texts().contains(linked); });
-    }
-    template <typename F> bool waitFor(F done, int ms = 20000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done() && timer.elapsed() < ms)
-            QTest::qWait(10);
-        return done();
-    }
-    bool idle() {
-        return waitFor([this] {
-            return form->lapTable.lapInfoStep == 0 && !form->busyWindow &&
-                   !form->timWakeupWait.isActive();
-        });
-    }
-};
 
 } // namespace
 
@@ -85,7 +43,7 @@ void TestFaults::hangUpInTheMiddleOfADownload() {
         QStringLiteral("--laps"), QStringLiteral("100"), QStringLiteral("--hangup-after"),
         QStringLiteral("650"), QStringLiteral("--link"), link, QStringLiteral("--no-hold")});
     QVERIFY(sim->isValid());
-    Rig rig;
+    MainFormRig rig;
     QVERIFY(rig.start(link));
     rig.form->spbReadClick();
     QVERIFY(rig.waitFor([&] { return rig.form->lapTable.nextLapToRead >= 41; }));
@@ -119,10 +77,10 @@ void TestFaults::hangUpInTheMiddleOfADownload() {
 void TestFaults::replySplitByAPauseIsRetried() {
     SimProcess sim({QStringLiteral("--split-pause"), QStringLiteral("300")});
     QVERIFY(sim.isValid());
-    Rig rig;
+    MainFormRig rig;
     // The probe's answer comes in two halves as well, which the search may not
     // recognise; then the connection is made by hand on the port it tried last.
-    QVERIFY(rig.start(sim.path(), false));
+    rig.open({{1, sim.path()}});
     QVERIFY(rig.waitFor([&] { return !rig.form->portSearching; }, 30000));
     if (!rig.form->portOpen)
         rig.form->mnuCommOpenClick();
@@ -143,7 +101,7 @@ void TestFaults::replySplitByAPauseIsRetried() {
 void TestFaults::garbageBeforeRepliesIsSkipped() {
     SimProcess sim({QStringLiteral("--garbage"), QStringLiteral("40")});
     QVERIFY(sim.isValid());
-    Rig rig;
+    MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     rig.form->btnRead1Click(10);
     QVERIFY(rig.idle());
@@ -156,7 +114,7 @@ void TestFaults::garbageBeforeRepliesIsSkipped() {
 void TestFaults::deviceAnsweringEverything() {
     SimProcess sim({QStringLiteral("--answer-everything")});
     QVERIFY(sim.isValid());
-    Rig rig;
+    MainFormRig rig;
     QVERIFY(rig.start(sim.path())); // it answers the probe, so the search links
     rig.form->btnRead1Click(1);
     QVERIFY(

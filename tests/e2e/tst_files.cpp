@@ -3,7 +3,7 @@
 #include "app/frmmain.h"
 #include "files/fuellog.h"
 #include "serial/frmsettings.h"
-#include "support/scriptedprompts.h"
+#include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "windows/frmanimation.h"
 
@@ -26,76 +26,21 @@
 
 namespace {
 
-const QString linked = QStringLiteral("KODAシステムとリンクしました。");
-
-QList<QStringList> simulatorLaps(const QStringList& options) {
-    QProcess dump;
-    dump.start(qEnvironmentVariable("KODA_SIM"),
-               options + QStringList{QStringLiteral("--dump-laps")});
-    dump.waitForFinished(10000);
-    QList<QStringList> laps;
-    for (const QByteArray& line : dump.readAllStandardOutput().split('\n'))
-        if (!line.isEmpty() && !line.startsWith('#'))
-            laps << QString::fromUtf8(line).split(QLatin1Char('\t'));
-    return laps;
-}
-
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QStringList monitorLines(TMainForm& form, const QString& prefix) {
-    QStringList out;
-    for (const QString& line : form.memTxRxMonitor->toPlainText().split(QLatin1Char('\n')))
-        if (line.startsWith(prefix))
-            out << line;
-    return out;
+// The lap-timer model chosen in the port dialog, as a user does it.
+void chooseRk12(MainFormRig& rig) {
+    rig.prompts.dialogs.append([](QDialog& dialog) {
+        auto& settings = static_cast<TSettingsForm&>(dialog);
+        settings.rbtRK12->setChecked(true);
+        settings.bbtnOk->click();
+        return int(settings.result());
+    });
+    rig.form->mnuCommSettingsClick();
 }
-
-struct Rig {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TMainForm> form;
-
-    bool start(const QString& port) {
-        const QString ini = QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x5678\r\n"
-                                           "[Data]\r\nCourse length=3.7\r\n[Ports]\r\nCOM1=%1\r\n")
-                                .arg(port);
-        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        file.write(QStringEncoder("windows-31j").encode(ini));
-        file.close();
-        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
-        form->show();
-        return waitFor([this] { return prompts.texts().contains(linked); });
-    }
-    template <typename F> bool waitFor(F done, int ms = 30000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done() && timer.elapsed() < ms)
-            QTest::qWait(10);
-        return done();
-    }
-    bool readLaps() {
-        form->spbReadClick();
-        return waitFor([this] {
-            return form->lapTable.lapInfoStep == 0 && form->lapTable.lapReadStep == 0 &&
-                   !form->busyWindow;
-        });
-    }
-    // The lap-timer model chosen in the port dialog, as a user does it.
-    void chooseRk12() {
-        prompts.dialogs.append([](QDialog& dialog) {
-            auto& settings = static_cast<TSettingsForm&>(dialog);
-            settings.rbtRK12->setChecked(true);
-            settings.bbtnOk->click();
-            return int(settings.result());
-        });
-        form->mnuCommSettingsClick();
-    }
-};
 
 } // namespace
 
@@ -117,7 +62,7 @@ void TestFiles::savedLapsLoadBackTheSame() {
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("45"), QStringLiteral("--sectors"),
                     QStringLiteral("4")});
     QVERIFY(sim.isValid());
-    Rig rig;
+    MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     QVERIFY(rig.readLaps());
     TMainForm& f = *rig.form;
@@ -163,7 +108,7 @@ void TestFiles::savedLapsLoadBackTheSame() {
 void TestFiles::failedSaveKeepsTheOldFile() {
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("45")});
     QVERIFY(sim.isValid());
-    Rig rig;
+    MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     QVERIFY(rig.readLaps());
     const QString path = rig.dir.filePath(QStringLiteral("old.csv"));
@@ -196,7 +141,7 @@ void TestFiles::failedSaveKeepsTheOldFile() {
 void TestFiles::rejectedFileLeavesAnEmptyGrid() {
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("10")});
     QVERIFY(sim.isValid());
-    Rig rig;
+    MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     QVERIFY(rig.readLaps());
     const QString path = rig.dir.filePath(QStringLiteral("broken.csv"));
@@ -234,9 +179,9 @@ void TestFiles::rk12ReadFillsLapsAndSectors() {
     QCOMPARE(expected.size(), 20);
     SimProcess sim(options);
     QVERIFY(sim.isValid());
-    Rig rig;
+    MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
-    rig.chooseRk12();
+    chooseRk12(rig);
     QCOMPARE(rig.form->deviceModel, DeviceModel::RK12);
     QVERIFY(rig.form->portOpen);
     QVERIFY(rig.readLaps());
@@ -268,7 +213,7 @@ void TestFiles::rk12ReadFillsLapsAndSectors() {
 void TestFiles::fuelLogHoldsOneRowPerFrame() {
     SimProcess sim({QStringLiteral("--qk11")});
     QVERIFY(sim.isValid());
-    Rig rig;
+    MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     TMainForm& f = *rig.form;
     const QString path = rig.dir.filePath(QStringLiteral("fuel.csv"));
@@ -299,7 +244,7 @@ void TestFiles::killedProgramLeavesTheFuelRows() {
     // The window runs in a child process (this test program again, in child mode),
     // which is killed while it logs.
     if (qEnvironmentVariableIsSet("KODA_FUELLOG_CHILD")) {
-        Rig rig;
+        MainFormRig rig;
         if (!rig.start(qEnvironmentVariable("KODA_FUELLOG_PORT")))
             std::exit(3);
         rig.prompts.fileNames = {qEnvironmentVariable("KODA_FUELLOG_CHILD")};
@@ -337,7 +282,7 @@ void TestFiles::killedProgramLeavesTheFuelRows() {
 void TestFiles::mailHandOffCarriesTheMonitor() {
     SimProcess sim({QStringLiteral("--rk13")});
     QVERIFY(sim.isValid());
-    Rig rig;
+    MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     rig.form->spbMonitorClearClick();
     rig.form->appendMonitorLine(QStringLiteral("送信失敗"));

@@ -2,7 +2,7 @@
 // koda-sim holds, compared cell for cell with the simulator's own listing.
 #include "app/frmmain.h"
 #include "laps/lapdecoders.h"
-#include "support/scriptedprompts.h"
+#include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "support/windowcheck.h"
 #include "windows/frmanimation.h"
@@ -21,62 +21,7 @@
 
 namespace {
 
-const QString linked = QStringLiteral("KODAシステムとリンクしました。");
-
-// The simulator's laps as grid texts: lap, time, sectors 1-4, top speed.
-QList<QStringList> simulatorLaps(const QStringList& options) {
-    QProcess dump;
-    dump.start(qEnvironmentVariable("KODA_SIM"),
-               options + QStringList{QStringLiteral("--dump-laps")});
-    dump.waitForFinished(10000);
-    QList<QStringList> laps;
-    for (const QByteArray& line : dump.readAllStandardOutput().split('\n'))
-        if (!line.isEmpty() && !line.startsWith('#'))
-            laps << QString::fromUtf8(line).split(QLatin1Char('\t'));
-    return laps;
-}
-
-QStringList monitorLines(TMainForm& form, const QString& prefix) {
-    QStringList out;
-    for (const QString& line : form.memTxRxMonitor->toPlainText().split(QLatin1Char('\n')))
-        if (line.startsWith(prefix))
-            out << line;
-    return out;
-}
-
-struct Rig {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TMainForm> form;
-
-    bool start(const QString& port, const QString& courseLength = QStringLiteral("3.7")) {
-        const QString ini = QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x5678\r\n"
-                                           "[Data]\r\nCourse length=%1\r\n[Ports]\r\nCOM1=%2\r\n")
-                                .arg(courseLength, port);
-        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        file.write(QStringEncoder("windows-31j").encode(ini));
-        file.close();
-        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
-        form->show();
-        return waitFor([this] { return prompts.texts().contains(linked); });
-    }
-    template <typename F> bool waitFor(F done, int ms = 30000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done() && timer.elapsed() < ms)
-            QTest::qWait(10);
-        return done();
-    }
-    bool readLaps() {
-        form->spbReadClick();
-        return waitFor([this] {
-            return form->lapTable.lapInfoStep == 0 && form->lapTable.lapReadStep == 0 &&
-                   !form->busyWindow;
-        });
-    }
-};
+const QString courseLength = QStringLiteral("[Data]\r\nCourse length=3.7\r\n");
 
 } // namespace
 
@@ -108,8 +53,8 @@ void TestLaps::rk13ReadFillsTheGrid() {
     QCOMPARE(expected.size(), 45);
     SimProcess sim(lapOptions + (ldata ? QStringList{QStringLiteral("--ldata")} : QStringList{}));
     QVERIFY(sim.isValid());
-    Rig rig;
-    QVERIFY(rig.start(sim.path()));
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path(), courseLength));
     QVERIFY(rig.readLaps());
     TMainForm& f = *rig.form;
 
@@ -152,15 +97,15 @@ void TestLaps::rk13ReadFillsTheGrid() {
     QVERIFY(f.spbSave->isEnabled());
     QVERIFY(f.mnuCsvSave->isEnabled());
     QVERIFY(f.spbRead->isEnabled());
-    QCOMPARE(rig.prompts.texts(), QStringList{linked});
+    QCOMPARE(rig.prompts.texts(), QStringList{linkedMessage});
     QVERIFY(f.close());
 }
 
 void TestLaps::timerWithoutLapsFinishesAtOnce() {
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("0")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    QVERIFY(rig.start(sim.path()));
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path(), courseLength));
     QVERIFY(rig.readLaps());
     QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")),
              QStringList{QStringLiteral("Tx:@LINFO")});
@@ -176,8 +121,8 @@ void TestLaps::liveLapEndsARunningRead() {
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("200"), QStringLiteral("--latency"),
                     QStringLiteral("600")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    QVERIFY(rig.start(sim.path()));
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path(), courseLength));
     rig.form->spbReadClick();
     QVERIFY(rig.waitFor([&] { return rig.form->lapTable.lapCount == 200; }));
     sim.command("live");
@@ -195,8 +140,8 @@ void TestLaps::fullDownloadScreenshots() {
     SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--qk11"), QStringLiteral("--laps"),
                     QStringLiteral("300"), QStringLiteral("--sectors"), QStringLiteral("4")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    QVERIFY(rig.start(sim.path()));
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path(), courseLength));
     QVERIFY(rig.readLaps());
     TMainForm& f = *rig.form;
     QCOMPARE(f.lapTable.lapCount, 300);
@@ -223,8 +168,8 @@ void TestLaps::clearAsksFirst() {
     QFETCH(bool, yes);
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("5")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    QVERIFY(rig.start(sim.path()));
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path(), courseLength));
     QVERIFY(rig.readLaps());
     QVERIFY(rig.form->lapTable.bestLapMark != 0);
     rig.prompts.answers = {yes ? Prompts::Answer::Yes : Prompts::Answer::Cancel};

@@ -2,8 +2,8 @@
 // on a pseudo-terminal mapped through the configuration's "Ports" section.
 #include "app/frmmain.h"
 #include "serial/rscommthread.h"
+#include "support/mainformrig.h"
 #include "support/ptypair.h"
-#include "support/scriptedprompts.h"
 #include "support/simprocess.h"
 #include "windows/frmanimation.h"
 #include "windows/updown.h"
@@ -23,54 +23,8 @@
 
 namespace {
 
-const QString linked = QStringLiteral("KODAシステムとリンクしました。");
-const QString notFound = QStringLiteral("KODAシステムが見つかりません。");
 const QString noContact =
     QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。");
-
-// Lines of the traffic monitor that start with the given prefix.
-QStringList monitorLines(TMainForm& form, const QString& prefix) {
-    QStringList out;
-    for (const QString& line : form.memTxRxMonitor->toPlainText().split(QLatin1Char('\n')))
-        if (line.startsWith(prefix))
-            out << line;
-    return out;
-}
-
-struct Rig {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TMainForm> form;
-
-    // Starts the window with the given "Ports" entries; the start-up search runs at once.
-    void start(const QList<QPair<int, QString>>& ports, const QString& extra = {}) {
-        QString ini = QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x5678\r\n") + extra +
-                      QStringLiteral("[Ports]\r\n");
-        for (const auto& [port, path] : ports)
-            ini += QStringLiteral("COM%1=%2\r\n").arg(port).arg(path);
-        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(QStringEncoder("windows-31j").encode(ini));
-        file.close();
-        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
-        form->show();
-    }
-    bool waitForMessage(const QString& text, int ms = 10000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!prompts.texts().contains(text) && timer.elapsed() < ms)
-            QTest::qWait(10);
-        return prompts.texts().contains(text);
-    }
-    // Waits until no request is in progress.
-    bool waitIdle(int ms = 15000) {
-        QElapsedTimer timer;
-        timer.start();
-        while ((form->busyWindow || form->timWakeupWait.isActive()) && timer.elapsed() < ms)
-            QTest::qWait(10);
-        return !form->busyWindow;
-    }
-};
 
 } // namespace
 
@@ -94,11 +48,11 @@ void TestProtocol::searchProbesUsablePortsInOrder() {
     PtyPair silent; // a port that opens but never answers
     SimProcess sim({QStringLiteral("--rk13")});
     QVERIFY(silent.isValid() && sim.isValid());
-    Rig rig;
-    rig.start({{2, silent.slavePath()}, {5, sim.path()}, {7, QStringLiteral("/nonexistent")}});
+    MainFormRig rig;
+    rig.open({{2, silent.slavePath()}, {5, sim.path()}, {7, QStringLiteral("/nonexistent")}});
     QVERIFY(rig.form->portAvailable[2] && rig.form->portAvailable[5]);
     QVERIFY(!rig.form->portAvailable[7]);
-    QVERIFY(rig.waitForMessage(linked));
+    QVERIFY(rig.waitForMessage(linkedMessage));
     QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Information);
     QCOMPARE(rig.form->comPort, 5);
     QVERIFY(rig.form->portOpen);
@@ -115,9 +69,9 @@ void TestProtocol::searchProbesUsablePortsInOrder() {
 void TestProtocol::searchWithoutDeviceGivesUpAfterThreePasses() {
     SimProcess sim({QStringLiteral("--silent")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    rig.start({{4, sim.path()}});
-    QVERIFY(rig.waitForMessage(notFound, 15000));
+    MainFormRig rig;
+    rig.open({{4, sim.path()}});
+    QVERIFY(rig.waitForMessage(notFoundMessage));
     QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Warning);
     QCOMPARE(monitorLines(*rig.form, QStringLiteral("KODA LiNK Search")).size(), 3);
     QVERIFY(!rig.form->portOpen);
@@ -137,9 +91,8 @@ void TestProtocol::allReadFillsEveryItem() {
     const bool rk13 = model == QLatin1String("--rk13");
     SimProcess sim({model, QStringLiteral("--sectors"), QStringLiteral("3")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    rig.start({{1, sim.path()}});
-    QVERIFY(rig.waitForMessage(linked));
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path()));
     if (!rk13) {
         rig.form->deviceModel = DeviceModel::RK12;
         rig.form->applyModelLayout();
@@ -148,7 +101,7 @@ void TestProtocol::allReadFillsEveryItem() {
     rig.form->btnRead1Click(10);
     QVERIFY(rig.form->busyWindow);
     QVERIFY(!rig.form->spbRead->isEnabled());
-    QVERIFY(rig.waitIdle());
+    QVERIFY(rig.idle());
     QCOMPARE(rig.form->readAllItem, 0);
     const QStringList expected = {QStringLiteral("Tx:@DISPLAYTYPE"),
                                   QStringLiteral("Tx:@LAPDISPTIME"),
@@ -180,16 +133,15 @@ void TestProtocol::allReadFillsEveryItem() {
     QVERIFY(!rig.form->pnlVersion->text().isEmpty());
     QVERIFY(rig.form->spbRead->isEnabled());
     QVERIFY(rig.form->btnWrite[10]->isEnabled());
-    QVERIFY(rig.prompts.texts() == QStringList{linked});
+    QVERIFY(rig.prompts.texts() == QStringList{linkedMessage});
     QVERIFY(rig.form->close());
 }
 
 void TestProtocol::allWriteSendsItemsOneToSeven() {
     SimProcess sim({QStringLiteral("--rk13")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    rig.start({{1, sim.path()}});
-    QVERIFY(rig.waitForMessage(linked));
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path()));
     TMainForm& f = *rig.form;
     f.rabLapMode->setChecked(true);
     f.edtLapDispTime->setText(QStringLiteral("7"));
@@ -199,7 +151,7 @@ void TestProtocol::allWriteSendsItemsOneToSeven() {
     f.edtK->setText(QStringLiteral("1.50000"));
     f.edtSensorMarkTime->setText(QStringLiteral("4"));
     f.btnWrite1Click(10);
-    QVERIFY(rig.waitIdle());
+    QVERIFY(rig.idle());
     QCOMPARE(monitorLines(f, QStringLiteral("Tx:")),
              (QStringList{QStringLiteral("Tx:@DISPLAYTYPE:L"), QStringLiteral("Tx:@LAPDISPTIME:7"),
                           QStringLiteral("Tx:@CP:2"), QStringLiteral("Tx:@PASSCP:1"),
@@ -216,9 +168,9 @@ void TestProtocol::allWriteSendsItemsOneToSeven() {
 void TestProtocol::silentDeviceIsRetriedThreeTimes() {
     SimProcess sim({QStringLiteral("--silent")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    rig.start({{1, sim.path()}});
-    QVERIFY(rig.waitForMessage(notFound, 15000));
+    MainFormRig rig;
+    rig.open({{1, sim.path()}});
+    QVERIFY(rig.waitForMessage(notFoundMessage));
     rig.form->mnuCommOpenClick(); // COM1 was the last port tried
     QVERIFY(rig.form->portOpen);
     rig.form->btnRead1Click(8);
@@ -245,9 +197,9 @@ void TestProtocol::silentDeviceIsRetriedThreeTimes() {
 void TestProtocol::replyTimerRetriesOnRealTime() {
     SimProcess sim({QStringLiteral("--silent")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    rig.start({{1, sim.path()}});
-    QVERIFY(rig.waitForMessage(notFound, 15000));
+    MainFormRig rig;
+    rig.open({{1, sim.path()}});
+    QVERIFY(rig.waitForMessage(notFoundMessage));
     rig.form->mnuCommOpenClick();
     rig.form->btnRead1Click(9);
     QVERIFY(rig.form->timWakeupWait.isActive());
@@ -261,8 +213,8 @@ void TestProtocol::replyTimerRetriesOnRealTime() {
 void TestProtocol::closingBusyWindowCancels() {
     SimProcess sim({QStringLiteral("--silent")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    rig.start({{1, sim.path()}});
+    MainFormRig rig;
+    rig.open({{1, sim.path()}});
     // The busy window of the start-up search, closed by the user.
     QTRY_VERIFY(!monitorLines(*rig.form, QStringLiteral("KODA LiNK Search")).isEmpty());
     QVERIFY(rig.form->busyWindow);
@@ -287,9 +239,8 @@ void TestProtocol::closingBusyWindowCancels() {
 void TestProtocol::liveLapAndFuelFrameBlinkTheAntenna() {
     SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--qk11")});
     QVERIFY(sim.isValid());
-    Rig rig;
-    rig.start({{1, sim.path()}});
-    QVERIFY(rig.waitForMessage(linked));
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path()));
     TMainForm& f = *rig.form;
     QVERIFY(f.spbRead->isEnabled());
     QVERIFY(!f.imgAntenna->isVisible());
@@ -313,8 +264,8 @@ void TestProtocol::liveLapAndFuelFrameBlinkTheAntenna() {
 void TestProtocol::rk13CommandFramesCarryTheRadioId() {
     PtyPair pty;
     QVERIFY(pty.isValid());
-    Rig rig;
-    rig.start({{1, pty.slavePath()}});
+    MainFormRig rig;
+    rig.open({{1, pty.slavePath()}});
     QElapsedTimer timer;
     timer.start();
     QByteArray seen;
@@ -323,7 +274,7 @@ void TestProtocol::rk13CommandFramesCarryTheRadioId() {
         QTest::qWait(10);
     }
     pty.write("KODA LiNK Found");
-    QVERIFY(rig.waitForMessage(linked));
+    QVERIFY(rig.waitForMessage(linkedMessage));
     pty.read(0);
 
     // "@CP" to ID 0x1234 is exactly this frame, logged as one line of hexadecimal bytes.

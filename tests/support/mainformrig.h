@@ -1,0 +1,91 @@
+#pragma once
+// The real main window for end-to-end tests: a temporary configuration with the radio
+// IDs of koda-sim's defaults and the test's "Ports" entries, scripted prompts, and waits
+// that keep the event loop running.
+#include "app/frmmain.h"
+#include "support/scriptedprompts.h"
+#include "windows/frmanimation.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+inline const QString linkedMessage = QStringLiteral("KODAシステムとリンクしました。");
+inline const QString notFoundMessage = QStringLiteral("KODAシステムが見つかりません。");
+
+// Lines of the traffic monitor that start with the given prefix.
+inline QStringList monitorLines(TMainForm& form, const QString& prefix) {
+    QStringList out;
+    for (const QString& line : form.memTxRxMonitor->toPlainText().split(QLatin1Char('\n')))
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+// The laps koda-sim holds with the given options, as grid texts: lap, time, sectors 1-4,
+// top speed.
+inline QList<QStringList> simulatorLaps(const QStringList& options) {
+    QProcess dump;
+    dump.start(qEnvironmentVariable("KODA_SIM"),
+               options + QStringList{QStringLiteral("--dump-laps")});
+    dump.waitForFinished(10000);
+    QList<QStringList> laps;
+    for (const QByteArray& line : dump.readAllStandardOutput().split('\n'))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            laps << QString::fromUtf8(line).split(QLatin1Char('\t'));
+    return laps;
+}
+
+struct MainFormRig {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMainForm> form;
+
+    // Starts the window; the start-up port search runs at once.
+    void open(const QList<QPair<int, QString>>& ports, const QString& extra = {}) {
+        QString ini = QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x5678\r\n") + extra +
+                      QStringLiteral("[Ports]\r\n");
+        for (const auto& [port, path] : ports)
+            ini += QStringLiteral("COM%1=%2\r\n").arg(port).arg(path);
+        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QStringEncoder("windows-31j").encode(ini));
+        file.close();
+        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
+        form->show();
+    }
+    // One port, COM1: true once the search has linked to it.
+    bool start(const QString& port, const QString& extra = {}) {
+        open({{1, port}}, extra);
+        return waitForMessage(linkedMessage);
+    }
+    template <typename F> bool waitFor(F done, int ms = 30000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms)
+            QTest::qWait(10);
+        return done();
+    }
+    bool waitForMessage(const QString& text, int ms = 15000) {
+        return waitFor([&] { return prompts.texts().contains(text); }, ms);
+    }
+    // No request and no lap read in progress.
+    bool idle(int ms = 30000) {
+        return waitFor(
+            [this] {
+                return form->lapTable.lapInfoStep == 0 && form->lapTable.lapReadStep == 0 &&
+                       !form->busyWindow && !form->timWakeupWait.isActive();
+            },
+            ms);
+    }
+    bool readLaps() {
+        form->spbReadClick();
+        return idle();
+    }
+};
