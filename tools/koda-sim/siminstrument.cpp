@@ -106,6 +106,8 @@ QList<QByteArray> Instrument::handleFrame(const Frame& frame) {
         const int first = (static_cast<quint8>(frame.payload.at(0)) << 8) |
                           static_cast<quint8>(frame.payload.at(1));
         log_ << QStringLiteral("lap-data request from lap %1").arg(first);
+        downloadUntilLap_ = first + 19 < laps_.count() ? laps_.count() : 0;
+        lastDownloadRequest_.start();
         if (options_.ldata)
             replies << textFrame(laps_.lapDataText(first));
         else
@@ -135,8 +137,11 @@ std::optional<QByteArray> Instrument::handleCommand(const QByteArray& rawLine) {
         laps_.clear();
         return QByteArray("OK\r\n");
     }
-    if (options_.rk13 && name == "LINFO")
+    if (options_.rk13 && name == "LINFO") {
+        downloadUntilLap_ = laps_.count();
+        lastDownloadRequest_.start();
         return laps_.lapInfoText();
+    }
     if (options_.rk13 && name == "LDATA")
         return laps_.lapDataText(value ? value->toInt() : 1);
     if (options_.rk12 && name == "LAP")

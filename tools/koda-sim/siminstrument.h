@@ -6,6 +6,7 @@
 #include "simsettings.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
 
@@ -19,6 +20,13 @@ public:
 
     // Feeds received bytes; returns the replies they call for, in order.
     QList<QByteArray> receive(const QByteArray& bytes);
+    // A lap download is under way: "@LINFO" was answered and the block holding the
+    // last lap has not been sent yet. The lap timer pushes no live laps meanwhile.
+    // A download abandoned by the program counts as over after 3 s without a request.
+    bool downloading() const {
+        return downloadUntilLap_ > 0 && lastDownloadRequest_.isValid() &&
+               lastDownloadRequest_.elapsed() < 3000;
+    }
     // Drops a half-received command or frame: the line was quiet too long.
     void resetInput();
 
@@ -36,6 +44,8 @@ public:
     static constexpr const char* kProbeReply = "KODA LiNK Found\r\n";
 
 private:
+    int downloadUntilLap_ = 0;
+    QElapsedTimer lastDownloadRequest_;
     QList<QByteArray> handleFrame(const Frame& frame);
     std::optional<QByteArray> handleCommand(const QByteArray& line);
     QByteArray textFrame(const QByteArray& text) const;

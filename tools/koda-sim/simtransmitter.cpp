@@ -53,7 +53,7 @@ void Transmitter::sendPush(const QByteArray& bytes) {
     qsizetype at = 0;
     while (at < queue_.size() && queue_[at].earliestUs <= now)
         ++at;
-    queue_.insert(at, {bytes, now, 0});
+    queue_.insert(at, {bytes, now, 0, false, true});
     if (!current_)
         arm(0);
 }
@@ -81,7 +81,11 @@ void Transmitter::pump() {
                 queue_.append({garbage(pacing::chunkBytes(options_.baud) * 4), now, 0, true});
             }
             const Item& next = queue_.first();
-            const qint64 start = qMax(next.earliestUs, wireFreeUs_ + next.gapUs);
+            // The radio link relays one unit at a time: a push and a reply are kept
+            // further apart than the receiver's quiet time, so each arrives alone.
+            const qint64 separation =
+                wireFreeUs_ > 0 && !next.noise && next.push != lastWasPush_ ? kSeparationUs : 0;
+            const qint64 start = qMax(next.earliestUs, wireFreeUs_ + next.gapUs + separation);
             if (start > now) {
                 arm(start - now);
                 return;
@@ -136,6 +140,7 @@ void Transmitter::pump() {
             chunkWritten_ = 0;
         }
         wireFreeUs_ = itemStartUs_ + pacing::wireTimeUs(item_.bytes.size(), options_.baud);
+        lastWasPush_ = item_.push;
         current_ = false;
     }
 }

@@ -32,11 +32,13 @@ signals:
     void logLine(const QString& line);
 
 private:
+    static constexpr qint64 kSeparationUs = 250000;
     struct Item {
         QByteArray bytes;
         qint64 earliestUs = 0; // on the transmitter's clock
         qint64 gapUs = 0;      // extra quiet after the previous burst
         bool noise = false;    // flood garbage, not logged
+        bool push = false;     // sent unasked (live lap, fuel reading), not a reply
     };
     void enqueue(Item item);
     void pump();
@@ -56,6 +58,7 @@ private:
     qsizetype chunkIndex_ = 0;
     qsizetype chunkWritten_ = 0;
     qint64 wireFreeUs_ = 0;
+    bool lastWasPush_ = false;
     qint64 sent_ = 0;
     bool hungUp_ = false;
     quint64 noise_ = 0x2545F4914F6CDD1DULL;

@@ -63,7 +63,12 @@ Simulator::Simulator(const SimOptions& options, PortEnds ends, LapStore laps, QO
     connect(stdinNotifier_, &QSocketNotifier::activated, this, &Simulator::onStdin);
 
     liveTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&liveTimer_, &QTimer::timeout, this, &Simulator::pushLiveLap);
+    // Periodic live laps wait while the lap timer answers a lap download; a live lap
+    // asked for on stdin goes out at once.
+    connect(&liveTimer_, &QTimer::timeout, this, [this] {
+        if (!instrument_.downloading())
+            pushLiveLap();
+    });
     if (options_.livePeriodMs > 0)
         liveTimer_.start(options_.livePeriodMs);
     fuelTimer_.setTimerType(Qt::PreciseTimer);
