@@ -6,15 +6,11 @@
 //
 //   bench_download [KODA_SIM] [LAPS]
 #include "app/frmmain.h"
-#include "support/scriptedprompts.h"
+#include "support/mainformrig.h"
 #include "support/simprocess.h"
-#include "windows/frmanimation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -46,28 +42,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "koda-sim did not start (give its path as the first argument)\n");
         return 1;
     }
-    QTemporaryDir dir;
-    QFile ini(dir.filePath(QStringLiteral("KodaMonitor.ini")));
-    if (!ini.open(QIODevice::WriteOnly))
-        return 1;
-    ini.write(QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\n[Ports]\r\nCOM1=%1\r\n")
-                  .arg(sim.path())
-                  .toLocal8Bit());
-    ini.close();
-    ScriptedPrompts prompts;
-    TMainForm form(prompts, {ini.fileName(), false});
-    form.show();
-
-    QElapsedTimer clock;
-    clock.start();
-    while (form.portSearching && clock.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (!form.portOpen) {
+    MainFormRig rig;
+    if (!rig.start(sim.path())) {
         std::fprintf(stderr, "no link to koda-sim\n");
         return 1;
     }
+    TMainForm& form = *rig.form;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
     form.spbMonitorClearClick();
+    QElapsedTimer clock;
+    clock.start();
 
     qint64 lastBeat = 0, longestStall = 0;
     bool running = true;

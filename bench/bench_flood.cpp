@@ -5,15 +5,13 @@
 //   bench_flood KODA_SIM SECONDS
 #include "app/frmmain.h"
 #include "serial/rscommthread.h"
-#include "support/scriptedprompts.h"
+#include "support/mainformrig.h"
 #include "support/simprocess.h"
-#include "windows/frmanimation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -40,22 +38,13 @@ int main(int argc, char** argv) {
     SimProcess sim({QStringLiteral("--garbage-flood")});
     if (!sim.isValid())
         return 1;
-    QTemporaryDir dir;
-    QFile ini(dir.filePath(QStringLiteral("KodaMonitor.ini")));
-    if (!ini.open(QIODevice::WriteOnly))
-        return 1;
-    ini.write(
-        QStringLiteral("[Com]\r\nPort=1\r\n[Model]\r\nRK-13 ID=0x1234\r\n[Ports]\r\nCOM1=%1\r\n")
-            .arg(sim.path())
-            .toLocal8Bit());
-    ini.close();
-    ScriptedPrompts prompts;
-    TMainForm form(prompts, {ini.fileName(), false});
-    form.show();
+    MainFormRig rig;
+    rig.open({{1, sim.path()}});
+    rig.waitFor([&] { return !rig.form->portSearching; });
+    TMainForm& form = *rig.form;
+    const ScriptedPrompts& prompts = rig.prompts;
     QElapsedTimer clock;
     clock.start();
-    while (form.portSearching)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     if (!form.portOpen)
         form.mnuCommOpenClick(); // a flood never lets a probe answer stand out
     int receptions = 0;
@@ -63,7 +52,7 @@ int main(int argc, char** argv) {
                      [&receptions] { ++receptions; });
 
     long after30 = -1;
-    qint64 last = clock.elapsed(), stall = 0;
+    qint64 last = clock.elapsed(), stall = 0, lastRequest = 0;
     QTimer beat;
     QObject::connect(&beat, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
@@ -72,8 +61,10 @@ int main(int argc, char** argv) {
         if (after30 < 0 && now > 30000)
             after30 = residentKb();
         // Commands go out now and then, as a user would send them.
-        if (now / 1000 % 10 == 0 && form.portOpen && !form.txBusy)
+        if (now - lastRequest >= 10000 && form.portOpen && !form.txBusy) {
+            lastRequest = now;
             form.btnRead1Click(9);
+        }
     });
     beat.start(5);
     // Not QCoreApplication::quit(): it would close the window before the figures are taken.
