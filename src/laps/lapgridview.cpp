@@ -135,8 +135,10 @@ class FixedColumnHeader : public QHeaderView {
 public:
     explicit FixedColumnHeader(LapGridView* grid) : QHeaderView(Qt::Vertical, grid), grid(grid) {}
 
+    // The grid takes only the width of its vertical header; asking the base class would
+    // measure the texts of the 302 rows each time the layout changes.
     QSize sizeHint() const override {
-        return {grid->fixedColumnWidth(), QHeaderView::sizeHint().height()};
+        return {grid->fixedColumnWidth(), defaultSectionSize()};
     }
 
 protected:
