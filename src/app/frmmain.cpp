@@ -82,7 +82,7 @@ TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
     mnuComPortSearch->setVisible(true);
     applyModelLayout();
     mnuComPortSearchClick();
-    mnuQkodaMessageClick(false);
+    mnuQkodaMessageClick();
 
     connectHandlers();
     FormCreate();
@@ -112,7 +112,7 @@ void TMainForm::connectHandlers() {
     connect(spbExit, &QPushButton::clicked, this, &TMainForm::mnuExitClick);
     connect(mnuCommSettings, &QAction::triggered, this, &TMainForm::mnuCommSettingsClick);
     connect(mnuComPortSearch, &QAction::triggered, this, &TMainForm::mnuComPortSearchClick);
-    connect(mnuQkodaMessage, &QAction::triggered, this, [this] { mnuQkodaMessageClick(true); });
+    connect(mnuQkodaMessage, &QAction::triggered, this, &TMainForm::mnuQkodaMessageClick);
     connect(mnuAbout, &QAction::triggered, this, &TMainForm::mnuAboutClick);
 
     connect(&timAntenna, &QTimer::timeout, this, &TMainForm::timAntennaTimer);

@@ -152,7 +152,7 @@ public:
     void timDisplayedTimeTimer();
     void stopFuelLog();
     void showElapsedTime();
-    void mnuQkodaMessageClick(bool fromMenu);
+    void mnuQkodaMessageClick();
     void mnuAboutClick();
     void mnuChartSettingsClick();
 

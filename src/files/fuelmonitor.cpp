@@ -63,9 +63,9 @@ void TMainForm::stopFuelLog() {
         prompts.message(fuelLog->failureMessage(), currentCaption(), Prompts::Icon::Error);
 }
 
-void TMainForm::mnuQkodaMessageClick(bool fromMenu) {
-    // A menu click has already toggled the tick of the checkable item.
-    Q_UNUSED(fromMenu);
+void TMainForm::mnuQkodaMessageClick() {
+    // A menu click has already toggled the tick of the checkable item; at start-up the
+    // tick read from the configuration file is applied as it is.
     const bool shown = mnuQkodaMessage->isChecked();
     grpLine->setVisible(shown);
     // The panel keeps its controls; its lower part holds the QK-11 row, which is cut
