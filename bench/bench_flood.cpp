@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -51,15 +52,17 @@ int main(int argc, char** argv) {
     QObject::connect(form.commThread.get(), &RsCommThread::receptionHandedOver,
                      [&receptions] { ++receptions; });
 
-    long after30 = -1;
+    // The first memory figure is taken after 30 s, or half-way through a shorter flood.
+    const qint64 firstMark = std::min<qint64>(30000, qint64(seconds) * 500);
+    long atFirstMark = -1;
     qint64 last = clock.elapsed(), stall = 0, lastRequest = 0;
     QTimer beat;
     QObject::connect(&beat, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
         stall = std::max(stall, now - last);
         last = now;
-        if (after30 < 0 && now > 30000)
-            after30 = residentKb();
+        if (atFirstMark < 0 && now > firstMark)
+            atFirstMark = residentKb();
         // Commands go out now and then, as a user would send them.
         if (now - lastRequest >= 10000 && form.portOpen && !form.txBusy) {
             lastRequest = now;
@@ -70,9 +73,10 @@ int main(int argc, char** argv) {
     // Not QCoreApplication::quit(): it would close the window before the figures are taken.
     while (clock.elapsed() < qint64(seconds) * 1000 + 3000)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    std::printf("flood for %d s: resident memory %.1f MB after 30 s, %.1f MB at the end; "
+    std::printf("flood for %d s: resident memory %.1f MB after %lld s, %.1f MB at the end; "
                 "longest UI stall %lld ms; receptions %d; monitor %d characters; port open %d\n",
-                seconds, double(after30) / 1024.0, double(residentKb()) / 1024.0, stall, receptions,
+                seconds, double(atFirstMark) / 1024.0, firstMark / 1000,
+                double(residentKb()) / 1024.0, stall, receptions,
                 int(form.memTxRxMonitor->toPlainText().size()), int(form.portOpen));
     for (const QString& text : prompts.texts().mid(0, 5))
         std::printf("message: %s\n", qPrintable(text));

@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sys/resource.h>
 
 namespace {
@@ -51,7 +52,10 @@ public:
             QTimer::singleShot(0, [this, ms] {
                 std::printf("%s: first paint %lld ms, peak RSS %.1f MB\n", m_name, ms,
                             double(peakRssKb()) / 1024.0);
-                QCoreApplication::quit();
+                // Leave without tearing the window down, so that a profile of
+                // this run (callgrind) counts the start-up alone.
+                std::fflush(stdout);
+                std::_Exit(0);
             });
         }
         return QObject::eventFilter(watched, event);

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
+#include "windows/colouredsplitter.h"
 #include "windows/updown.h"
 
 #include <QChartView>
@@ -19,7 +20,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -80,11 +80,10 @@ void TMainForm::createControls() {
     auto* mainRow = new QHBoxLayout(pnlMain);
     mainRow->setContentsMargins(0, 0, 0, 0);
 
-    Splitter1 = new QSplitter(Qt::Horizontal, pnlMain);
+    Splitter1 = new ColouredSplitter(Qt::Horizontal, Qt::blue, pnlMain);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setHandleWidth(6);
     Splitter1->setChildrenCollapsible(false);
-    Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background-color: blue; }"));
 
     Panel2 = new QWidget(Splitter1);
     Panel2->setObjectName(QStringLiteral("Panel2"));

@@ -111,9 +111,9 @@ class FixedRowsHeader : public QHeaderView {
 public:
     explicit FixedRowsHeader(LapGridView* grid) : QHeaderView(Qt::Horizontal, grid), grid(grid) {}
 
-    QSize sizeHint() const override {
-        return {QHeaderView::sizeHint().width(), grid->fixedRowsHeight()};
-    }
+    // The grid asks only for the height; the base class would measure the texts of
+    // every column each time the layout changes.
+    QSize sizeHint() const override { return {length(), grid->fixedRowsHeight()}; }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
@@ -137,9 +137,7 @@ public:
 
     // The grid takes only the width of its vertical header; asking the base class would
     // measure the texts of the 302 rows each time the layout changes.
-    QSize sizeHint() const override {
-        return {grid->fixedColumnWidth(), defaultSectionSize()};
-    }
+    QSize sizeHint() const override { return {grid->fixedColumnWidth(), defaultSectionSize()}; }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
