@@ -317,6 +317,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void createControls();
@@ -326,6 +327,7 @@ private:
     QWidget* createMonitorPanel();
     void createMenu();
     void createStatusBar();
+    void setNaturalTabOrder();
     void connectHandlers();
     void stopWorker();
 };

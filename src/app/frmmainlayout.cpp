@@ -6,6 +6,7 @@
 #include "windows/colouredsplitter.h"
 #include "windows/updown.h"
 
+#include <QApplication>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -128,6 +129,73 @@ void TMainForm::createControls() {
 
     createMenu();
     createStatusBar();
+    setNaturalTabOrder();
+}
+
+void TMainForm::setNaturalTabOrder() {
+    // Reading order: the page tabs and the shown page, the chart, then the bottom panel
+    // row by row. A radio group is one stop (its checked button; the arrow keys move
+    // within it); hidden and disabled controls are passed over.
+    QList<QWidget*> order{PageControlSetting->tabBar(), StringGrid1};
+    for (int tag = 1; tag <= 11; ++tag) {
+        order << btnRead[tag];
+        if (btnWrite[tag])
+            order << btnWrite[tag];
+        switch (tag) {
+        case 1:
+            order << rabRealMode << rabLapMode;
+            break;
+        case 2:
+            order << edtLapDispTime << updLapDispTime;
+            break;
+        case 3:
+            order << edtCP << updCP;
+            break;
+        case 4:
+            order << edtPass << updPass;
+            break;
+        case 5:
+            order << rabColon << rabDash;
+            break;
+        case 6:
+            for (QRadioButton* b : rabPulse)
+                order << b;
+            order << edtK;
+            break;
+        case 7:
+            order << edtSensorMarkTime << updSensorMarkTime;
+            break;
+        case 11:
+            order << chkGAP;
+            break;
+        default:
+            break;
+        }
+    }
+    order << memTxRxMonitor << txtEdit << cmbTemplate << spbCommandTx << spbMonitorClear
+          << btnSendMail << Chart1 << btnZoomReset << edtID << edtCourseLength << spbRead
+          << spbClear << spbSave << spbExit << edtIDQK11 << rgrpQKLogRecord << rgrpQKLogStop;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+bool TMainForm::focusNextPrevChild(bool next) {
+    if (!QMainWindow::focusNextPrevChild(next))
+        return false;
+    // Tab enters a radio group at its first button; the chosen one is where the user
+    // expects to land, and a Space there must not change the choice.
+    auto* radio = qobject_cast<QRadioButton*>(QApplication::focusWidget());
+    if (!radio || radio->isChecked() || !radio->autoExclusive() || !radio->parentWidget())
+        return true;
+    for (auto* sibling :
+         radio->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly)) {
+        if (sibling->isChecked() && sibling->autoExclusive() && sibling->isVisible() &&
+            sibling->isEnabled()) {
+            sibling->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            break;
+        }
+    }
+    return true;
 }
 
 QWidget* TMainForm::createDataPage() {
@@ -162,6 +230,8 @@ QWidget* TMainForm::createSettingPage() {
     auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* scroll = new QScrollArea(page);
+    // The rows' own controls take the focus; the area brings the focused one into view.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     outer->addWidget(scroll);
@@ -258,16 +328,20 @@ QWidget* TMainForm::createSettingPage() {
     // 1: display type
     Row r1 = makeRow(1, QStringLiteral("計測中の表示タイプ （ｔｙP）"), true, 44);
     rabRealMode = new QRadioButton(QStringLiteral("REALモード"), r1.value);
+    rabRealMode->setObjectName(QStringLiteral("rabRealMode"));
     rabRealMode->setGeometry(4, 2, 100, 20);
     rabRealMode->setChecked(true);
     rabLapMode = new QRadioButton(QStringLiteral("LAPモード"), r1.value);
+    rabLapMode->setObjectName(QStringLiteral("rabLapMode"));
     rabLapMode->setGeometry(4, 22, 100, 20);
 
     // 2..4 and 7: numbers with up-down spinners
-    auto numberItem = [&](Row& r, QLineEdit*& edit, UpDown*& upDown, const QString& text, int min,
-                          int max, const QString& unit) {
+    auto numberItem = [&](Row& r, QLineEdit*& edit, UpDown*& upDown, const QString& name,
+                          const QString& text, int min, int max, const QString& unit) {
         edit = entry(r.value, text, 2, QRect(4, 5, 36, 22));
+        edit->setObjectName(QStringLiteral("edt") + name);
         upDown = new UpDown(r.value);
+        upDown->setObjectName(QStringLiteral("upd") + name);
         upDown->setRange(min, max);
         upDown->setPosition(text.toInt());
         upDown->setAssociate(edit);
@@ -276,19 +350,21 @@ QWidget* TMainForm::createSettingPage() {
             label(unit, r.value, QRect(62, 8, 30, 16));
     };
     Row r2 = makeRow(2, QStringLiteral("REALモード    表示時間 （ｔｍ）"), true, 32);
-    numberItem(r2, edtLapDispTime, updLapDispTime, QStringLiteral("1"), 1, 59,
-               QStringLiteral("秒"));
+    numberItem(r2, edtLapDispTime, updLapDispTime, QStringLiteral("LapDispTime"),
+               QStringLiteral("1"), 1, 59, QStringLiteral("秒"));
     Row r3 = makeRow(3, QStringLiteral("磁気ラインの数 （CP）"), true, 32);
-    numberItem(r3, edtCP, updCP, QStringLiteral("1"), 1, 4, {});
+    numberItem(r3, edtCP, updCP, QStringLiteral("CP"), QStringLiteral("1"), 1, 4, {});
     Row r4 = makeRow(4, QStringLiteral("通過する磁気ラインの数 （PAS）"), true, 32);
-    numberItem(r4, edtPass, updPass, QStringLiteral("1"), 1, 4, {});
+    numberItem(r4, edtPass, updPass, QStringLiteral("Pass"), QStringLiteral("1"), 1, 4, {});
 
     // 5: separator
     Row r5 = makeRow(5, QStringLiteral("時間表示用セパレータ  （SEP）"), true, 44);
     rabColon = new QRadioButton(QStringLiteral("：："), r5.value);
+    rabColon->setObjectName(QStringLiteral("rabColon"));
     rabColon->setGeometry(4, 2, 60, 20);
     rabColon->setChecked(true);
     rabDash = new QRadioButton(QStringLiteral("’”"), r5.value);
+    rabDash->setObjectName(QStringLiteral("rabDash"));
     rabDash->setGeometry(4, 22, 60, 20);
 
     // 6: pulse factor (RK-12) or pulse width K (RK-13); the layout switch moves it.
@@ -307,10 +383,12 @@ QWidget* TMainForm::createSettingPage() {
     rabPulse[2]->setChecked(true);
     lblK = label(QStringLiteral("K = "), r6.value, QRect(4, 17, 26, 16));
     edtK = entry(r6.value, QString(), 7, QRect(30, 14, 66, 22));
+    edtK->setObjectName(QStringLiteral("edtK"));
 
     // 7: sensor valid time
     Row r7 = makeRow(7, QStringLiteral("センサ有効時間"), true, 32);
-    numberItem(r7, edtSensorMarkTime, updSensorMarkTime, QStringLiteral("0"), 0, 9, {});
+    numberItem(r7, edtSensorMarkTime, updSensorMarkTime, QStringLiteral("SensorMarkTime"),
+               QStringLiteral("0"), 0, 9, {});
 
     // 8, 9: odometer and firmware version (read only)
     Row r8 = makeRow(8, QStringLiteral("累計走行距離"), false, 32);
@@ -326,6 +404,7 @@ QWidget* TMainForm::createSettingPage() {
     // 11: time-difference display (RK-13 only)
     Row r11 = makeRow(11, QStringLiteral("タイム差表示"), true, 32);
     chkGAP = new QCheckBox(QStringLiteral("表示"), r11.value);
+    chkGAP->setObjectName(QStringLiteral("chkGAP"));
     chkGAP->setGeometry(4, 6, 80, 20);
 
     rows->addStretch(1);
@@ -345,6 +424,9 @@ QWidget* TMainForm::createDevelopPage() {
     memTxRxMonitor = new QPlainTextEdit(grpMonitor);
     memTxRxMonitor->setObjectName(QStringLiteral("memTxRxMonitor"));
     memTxRxMonitor->setReadOnly(true);
+    // Read only, but its lines can be selected and copied from the keyboard too.
+    memTxRxMonitor->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
     memTxRxMonitor->setLineWrapMode(QPlainTextEdit::NoWrap);
     memTxRxMonitor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memTxRxMonitor->setUndoRedoEnabled(false);
@@ -488,8 +570,10 @@ QWidget* TMainForm::createMonitorPanel() {
     rgrpQKLog->setObjectName(QStringLiteral("rgrpQKLog"));
     rgrpQKLog->setGeometry(862, 58, 140, 56);
     rgrpQKLogRecord = new QRadioButton(QStringLiteral("記録"), rgrpQKLog);
+    rgrpQKLogRecord->setObjectName(QStringLiteral("rgrpQKLogRecord"));
     rgrpQKLogRecord->setGeometry(10, 24, 60, 22);
     rgrpQKLogStop = new QRadioButton(QStringLiteral("停止"), rgrpQKLog);
+    rgrpQKLogStop->setObjectName(QStringLiteral("rgrpQKLogStop"));
     rgrpQKLogStop->setGeometry(72, 24, 60, 22);
     rgrpQKLogStop->setChecked(true);
     return panel;

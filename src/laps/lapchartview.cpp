@@ -5,6 +5,7 @@
 
 #include <QCategoryAxis>
 #include <QChart>
+#include <QKeyEvent>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QRubberBand>
@@ -276,25 +277,9 @@ void LapChartView::mouseReleaseEvent(QMouseEvent* event) {
         case ChartDrag::ZoomIn:
             zoomToRect(QRectF(dragStart, event->position()));
             break;
-        case ChartDrag::Undo: {
-            // Undo animates like the zoom, from the current ranges back to the rebuild's.
-            const AxisSpan fromLap = lapSpan(), fromTime = timeSpan(), fromSpeed = speedSpan();
-            zoomAnimation->stop();
-            if (zoomAnimationMs <= 0) {
-                zoomReset();
-                break;
-            }
-            zoomAnimation->disconnect(this);
-            connect(zoomAnimation, &QVariantAnimation::valueChanged, this,
-                    [=, this](const QVariant& v) {
-                        const double t = v.toDouble();
-                        setSpans(blendSpans(fromLap, homeLap, t), blendSpans(fromTime, homeTime, t),
-                                 blendSpans(fromSpeed, homeSpeed, t));
-                    });
-            zoomAnimation->setDuration(zoomAnimationMs);
-            zoomAnimation->start();
+        case ChartDrag::Undo:
+            undoZoom();
             break;
-        }
         case ChartDrag::None:
             break;
         }
@@ -305,6 +290,61 @@ void LapChartView::mouseReleaseEvent(QMouseEvent* event) {
     } else {
         QChartView::mouseReleaseEvent(event);
     }
+}
+
+void LapChartView::undoZoom() {
+    // Undo animates like the zoom, from the current ranges back to the rebuild's.
+    const AxisSpan fromLap = lapSpan(), fromTime = timeSpan(), fromSpeed = speedSpan();
+    zoomAnimation->stop();
+    if (zoomAnimationMs <= 0) {
+        zoomReset();
+        return;
+    }
+    zoomAnimation->disconnect(this);
+    connect(zoomAnimation, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
+        const double t = v.toDouble();
+        setSpans(blendSpans(fromLap, homeLap, t), blendSpans(fromTime, homeTime, t),
+                 blendSpans(fromSpeed, homeSpeed, t));
+    });
+    zoomAnimation->setDuration(zoomAnimationMs);
+    zoomAnimation->start();
+}
+
+void LapChartView::keyPressEvent(QKeyEvent* event) {
+    // A tenth of the plot per arrow key; the content moves as a right-drag would move it.
+    const QRectF plot = plotRect();
+    const double dx = plot.width() / 10, dy = plot.height() / 10;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) {
+        QChartView::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+        scrollByPixels(QPointF(dx, 0));
+        break;
+    case Qt::Key_Right:
+        scrollByPixels(QPointF(-dx, 0));
+        break;
+    case Qt::Key_Up:
+        scrollByPixels(QPointF(0, dy));
+        break;
+    case Qt::Key_Down:
+        scrollByPixels(QPointF(0, -dy));
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        zoomToRect(plot.adjusted(plot.width() / 4, plot.height() / 4, -plot.width() / 4,
+                                 -plot.height() / 4));
+        break;
+    case Qt::Key_Minus:
+        undoZoom();
+        break;
+    default:
+        QChartView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void LapChartView::resizeEvent(QResizeEvent* event) {

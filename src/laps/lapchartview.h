@@ -2,8 +2,9 @@
 // The lap chart: lap time and sector times on a time axis and the top speed on a speed axis,
 // against the lap number, rebuilt as a whole from the lap grid's cells. Left-dragging from
 // upper left to lower right zooms into the rectangle, dragging back up or left undoes the
-// zoom, right-dragging scrolls. The 3-D view draws the plot as a box with depth: back wall,
-// side wall, floor and every series as a ribbon running into the depth.
+// zoom, right-dragging scrolls; with the keyboard focus, the arrow keys scroll, "+" zooms into
+// the middle of the plot and "-" undoes the zoom. The 3-D view draws the plot as a box with
+// depth: back wall, side wall, floor and every series as a ribbon running into the depth.
 #include "laps/lapchartdata.h"
 #include "windows/chartviewsettings.h"
 
@@ -75,6 +76,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void drawBackground(QPainter* painter, const QRectF& rect) override;
 
@@ -83,6 +85,8 @@ private:
     void updateTicks();
     void updateDepthMargins();
     void draw3D(QPainter* painter);
+    // Back to the ranges of the last rebuild, animated like a zoom.
+    void undoZoom();
 
     QValueAxis* axisLap = nullptr;
     QCategoryAxis* axisTime = nullptr;

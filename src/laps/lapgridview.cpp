@@ -340,6 +340,16 @@ void LapGridView::currentChanged(const QModelIndex& current, const QModelIndex& 
 }
 
 void LapGridView::keyPressEvent(QKeyEvent* event) {
+    // Tab and Shift+Tab move between cells and wrap around, so without a way out the
+    // grid would hold the keyboard focus for good: Ctrl+Tab and Ctrl+Shift+Tab leave it
+    // for the next or previous control.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+        (event->modifiers() & Qt::ControlModifier)) {
+        const bool next = event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier);
+        QWidget::focusNextPrevChild(next); // past the cell-by-cell Tab of the item view
+        event->accept();
+        return;
+    }
     if (!event->text().isEmpty() && currentIndex().isValid() &&
         currentIndex().column() == LapTable::ColRemarks)
         emit remarksTyped();

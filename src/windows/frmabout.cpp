@@ -78,6 +78,8 @@ TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddre
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
     lblVersion->setText(versionText());
+    // The dialog opens with OK focused: Return closes it rather than opening the link.
+    BitBtn1->setFocus();
     lblBuild->setText(buildText());
     if (!webAddress.isEmpty()) {
         lblUrl->setText(webAddress);

@@ -3,6 +3,7 @@
 #include "windows/shapewidget.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 
@@ -84,6 +85,15 @@ void TAnimationForm::timAnimationTimer() {
 void TAnimationForm::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
+}
+
+void TAnimationForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TAnimationForm::FormClose() {

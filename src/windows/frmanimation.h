@@ -39,6 +39,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes the window, as its close button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormClose();

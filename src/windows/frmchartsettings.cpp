@@ -52,6 +52,8 @@ TChartForm::TChartForm(QWidget* owner, Prompts& prompts, ChartViewSettings& sett
             [this](int position) { edtChart3DPercent->setText(QString::number(position)); });
     updChart3DPercent->setRange(ChartViewSettings::minDepthPercent,
                                 ChartViewSettings::maxDepthPercent);
+    // Up and Down in the depth entry step the depth as the spinner's arrows do.
+    updChart3DPercent->setAssociate(edtChart3DPercent);
 
     btnBackColor = new QPushButton(QStringLiteral("背景色"), this);
     btnBackColor->setObjectName(QStringLiteral("btnBackColor"));

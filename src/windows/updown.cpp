@@ -37,6 +37,31 @@ void UpDown::setPosition(int position) {
     emit positionChanged(m_position);
 }
 
+void UpDown::setAssociate(QLineEdit* entry) {
+    if (m_associate)
+        m_associate->removeEventFilter(this);
+    m_associate = entry;
+    if (m_associate)
+        m_associate->installEventFilter(this);
+}
+
+bool UpDown::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_associate && event->type() == QEvent::KeyPress && isEnabled()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            if (key->key() == Qt::Key_Up) {
+                stepUp();
+                return true;
+            }
+            if (key->key() == Qt::Key_Down) {
+                stepDown();
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void UpDown::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Up)
         stepUp();

@@ -3,6 +3,7 @@
 // [minimum, maximum] by one. The value is shown by a separate read-only entry
 // tied to it, so the value can only change through the arrows (or the arrow
 // keys while the spinner has the focus).
+#include <QPointer>
 #include <QWidget>
 
 class QLineEdit;
@@ -22,8 +23,9 @@ public:
 
     // An entry that shows the position: every change of the position is written into
     // it. The entry may be emptied meanwhile; setting the position it already has
-    // leaves it alone.
-    void setAssociate(QLineEdit* entry) { m_associate = entry; }
+    // leaves it alone. The Up and Down arrow keys typed into the entry step the
+    // spinner as its arrows do.
+    void setAssociate(QLineEdit* entry);
 
     void stepUp() { setPosition(m_position + 1); }
     void stepDown() { setPosition(m_position - 1); }
@@ -35,11 +37,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updateButtons();
 
-    QLineEdit* m_associate = nullptr;
+    QPointer<QLineEdit> m_associate;
     QToolButton* m_up;
     QToolButton* m_down;
     int m_min = 0;

@@ -6,6 +6,7 @@
 #include "windows/clickablelabel.h"
 #include "windows/frmabout.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -77,6 +78,39 @@ private slots:
                           Qt::LeftButton);
         QCOMPARE(prompts.openedUrls,
                  QStringList{QStringLiteral("https://www.koda-monitor.example/")});
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+    }
+
+    // The dialog opens on OK, so Return closes it; the link and the logo are reached with
+    // Tab and act on Space or Return as a click does.
+    void keyboard_data() {
+        QTest::addColumn<int>("tabs");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("return on OK") << 0 << int(Qt::Key_Return) << "BitBtn1" << false;
+        QTest::newRow("space on link") << 1 << int(Qt::Key_Space) << "lblUrl" << true;
+        QTest::newRow("return on logo") << 2 << int(Qt::Key_Return) << "imgLogo" << true;
+        QTest::newRow("enter on link") << 1 << int(Qt::Key_Enter) << "lblUrl" << true;
+    }
+
+    void keyboard() {
+        QFETCH(int, tabs);
+        QFETCH(int, key);
+        QFETCH(QString, focused);
+        QFETCH(bool, opens);
+        ScriptedPrompts prompts;
+        TAboutForm form(nullptr, prompts, makerWebAddress());
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(QApplication::focusWidget(), form.BitBtn1);
+        for (int i = 0; i < tabs; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QCOMPARE(prompts.openedUrls.size(), opens ? 1 : 0);
         QVERIFY(!form.isVisible());
         QCOMPARE(form.result(), int(QDialog::Accepted));
     }

@@ -53,6 +53,20 @@ private slots:
         QVERIFY(!open);
     }
 
+    // Escape cancels like the close button: the flag falls, the window goes.
+    void escapeCloses() {
+        bool open = false;
+        QPointer<TAnimationForm> form = new TAnimationForm(nullptr, open);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QTest::keyClick(form, Qt::Key_A); // other keys leave it alone
+        QVERIFY(open);
+        QTest::keyClick(form, Qt::Key_Escape);
+        QVERIFY(!open);
+        QVERIFY(!form->isVisible());
+        delete form;
+    }
+
     void closeFromCode() {
         bool open = false;
         auto* form = new TAnimationForm(nullptr, open);

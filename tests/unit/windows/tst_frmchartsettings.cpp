@@ -130,6 +130,37 @@ private slots:
         QCOMPARE(s.depthPercent, 1);
     }
 
+    // The arrow keys step the depth from the spinner and from its entry alike, within
+    // the limits, and only while the 3-D view is ticked.
+    void arrowKeysStepDepth_data() {
+        QTest::addColumn<bool>("inEntry");
+        QTest::newRow("spinner") << false;
+        QTest::newRow("entry") << true;
+    }
+
+    void arrowKeysStepDepth() {
+        QFETCH(bool, inEntry);
+        ScriptedPrompts prompts;
+        ChartViewSettings s = record(true, 99, 0);
+        TChartForm form(nullptr, prompts, s);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QWidget* target = inEntry ? static_cast<QWidget*>(form.edtChart3DPercent)
+                                  : static_cast<QWidget*>(form.updChart3DPercent);
+        QTest::keyClick(target, Qt::Key_Up);
+        QCOMPARE(form.edtChart3DPercent->text(), QStringLiteral("100"));
+        QTest::keyClick(target, Qt::Key_Up);
+        QCOMPARE(form.edtChart3DPercent->text(), QStringLiteral("100"));
+        QTest::keyClick(target, Qt::Key_Down);
+        QTest::keyClick(target, Qt::Key_Down);
+        QCOMPARE(form.edtChart3DPercent->text(), QStringLiteral("98"));
+        form.chkView3D->click(); // depth off: the keys do nothing
+        QTest::keyClick(target, Qt::Key_Down);
+        QCOMPARE(form.edtChart3DPercent->text(), QStringLiteral("98"));
+        form.bbtnOkClick();
+        QCOMPARE(s.depthPercent, 98);
+    }
+
     void okWritesRecord() {
         ColourPrompts prompts;
         prompts.colors << std::optional<quint32>(0x00336699u);
