@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QWidget>
 
 namespace windowcheck {
@@ -75,7 +76,12 @@ inline bool saveScreenshot(QWidget* window, const QString& name) {
     const QString folder = base + QStringLiteral("/screenshots");
     if (!QDir().mkpath(folder))
         return false;
-    return window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    // A picture taken with the screen scaled (QT_SCALE_FACTOR) is named as Qt names
+    // high-resolution pictures, beside the plain one.
+    const QPixmap picture = window->grab();
+    const qreal ratio = picture.devicePixelRatio();
+    const QString suffix = ratio > 1.0 ? QStringLiteral("@%1x").arg(ratio) : QString();
+    return picture.save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
 }
 
 } // namespace windowcheck
