@@ -46,7 +46,10 @@ void UpDown::setAssociate(QLineEdit* entry) {
 }
 
 bool UpDown::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_associate && event->type() == QEvent::KeyPress && isEnabled()) {
+    // The event type is tested first: while the entry is being destroyed it still
+    // sends events here, and reading the guarded pointer then would treat a
+    // half-destroyed widget as an entry.
+    if (event->type() == QEvent::KeyPress && watched == m_associate && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
             if (key->key() == Qt::Key_Up) {

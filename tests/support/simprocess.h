@@ -5,12 +5,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 class SimProcess {
 public:
     explicit SimProcess(const QStringList& arguments) {
         m_process.setProgram(qEnvironmentVariable("KODA_SIM"));
         m_process.setArguments(arguments);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // The simulator shares the test's stderr; if the test dies without running
+        // its destructors (a sanitizer abort), the simulator must die with it, or the
+        // test runner waits on the open pipe until its timeout.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         m_process.start();
         if (!m_process.waitForStarted(5000))
             return;
