@@ -293,7 +293,7 @@ QWidget* TMainForm::createSettingPage() {
             auto* l = new QLabel(caption, r.caption);
             l->setWordWrap(true);
             l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            l->setGeometry(4, 1, captionWidth - 8, height - 2);
+            l->setGeometry(4, 0, captionWidth - 8, height);
         }
         auto* read = new QPushButton(
             tag == 10 ? QStringLiteral("All Read") : QStringLiteral("Read"), r.buttons);
@@ -371,7 +371,7 @@ QWidget* TMainForm::createSettingPage() {
     Row r6 = makeRow(6, QString(), true, 50);
     lblPLS = new QLabel(r6.caption);
     lblPLS->setWordWrap(true);
-    lblPLS->setGeometry(4, 4, captionWidth - 8, 42);
+    lblPLS->setGeometry(4, 0, captionWidth - 8, 50);
     const int tags[7] = {1, 2, 4, 8, 16, 20, 25};
     const char* captions[7] = {"1倍", "2倍", "4倍", "8倍", "16倍", "20倍", "25倍"};
     for (int i = 0; i < 7; ++i) {

@@ -224,7 +224,8 @@ void TMainForm::applyModelLayout() {
     settingRow[11]->setVisible(rk13);
     // The pulse buttons need a tall row; the K entry a short one.
     settingRow[6]->setFixedHeight(rk13 ? 50 : 81);
-    lblPLS->move(lblPLS->x(), rk13 ? 4 : 29);
+    // The RK-13 caption wraps to three lines, which need the whole height of the row.
+    lblPLS->setGeometry(lblPLS->x(), rk13 ? 0 : 29, lblPLS->width(), rk13 ? 50 : 42);
     btnRead[6]->move(btnRead[6]->x(), rk13 ? 16 : 32);
     btnWrite[6]->move(btnWrite[6]->x(), rk13 ? 16 : 32);
 }

@@ -70,6 +70,8 @@ private slots:
     void windowsAreDrawnWithTheirGlyphs();
     void hintOfControlUnderMouseShowsInPanelZero();
     void windowHeightStopsAt180();
+    void wrappedCaptionsFitTheirLabels_data();
+    void wrappedCaptionsFitTheirLabels();
 
 private:
     std::unique_ptr<TMainForm> makeForm(ScriptedPrompts& prompts, const QString& iniPath) {
@@ -319,6 +321,46 @@ void TestMainForm::windowHeightStopsAt180() {
     QTRY_COMPARE(form->height(), 180);
     form->resize(form->width(), 400);
     QTRY_COMPARE(form->height(), 400);
+    QVERIFY(form->close());
+}
+
+void TestMainForm::wrappedCaptionsFitTheirLabels_data() {
+    QTest::addColumn<bool>("rk12");
+    QTest::newRow("RK-13") << false;
+    QTest::newRow("RK-12") << true;
+}
+
+// The captions of the settings page wrap within fixed labels, and the Japanese font's lines
+// are taller than the lines the layout was drawn for: a three-line caption once lost the
+// top of its first line and the bottom of its last to the label's edges. A caption drawn
+// whole leaves the label's top and bottom rows of pixels free of ink.
+void TestMainForm::wrappedCaptionsFitTheirLabels() {
+    QFETCH(bool, rk12);
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->deviceModel = rk12 ? DeviceModel::RK12 : DeviceModel::RK13;
+    form->applyModelLayout();
+    form->PageControlSetting->setCurrentWidget(form->tabSetting);
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    int checked = 0;
+    for (QLabel* label : form->tabSetting->findChildren<QLabel*>()) {
+        if (!label->wordWrap() || !label->isVisibleTo(form.get()) || label->text().isEmpty())
+            continue;
+        ++checked;
+        const QImage picture = label->grab().toImage();
+        for (const int y : {0, picture.height() - 1}) {
+            bool ink = false;
+            for (int x = 0; x < picture.width() && !ink; ++x)
+                ink = qGray(picture.pixel(x, y)) < 128;
+            QVERIFY2(!ink,
+                     qPrintable(QStringLiteral("cut off at the %1: %2")
+                                    .arg(y == 0 ? QStringLiteral("top") : QStringLiteral("bottom"),
+                                         label->text())));
+        }
+    }
+    QVERIFY(checked >= 8);
     QVERIFY(form->close());
 }
 
