@@ -1,12 +1,25 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, running and testing KODA Monitor needs.
+# Nothing is assumed to be present: the list is what a minimal Debian 12 root lacks.
 set -euo pipefail
 packages=(
+    # build
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-qpa-plugins libgl-dev
-    fonts-noto-cjk xvfb xauth
+    # Qt 6 Widgets and Charts; Qt Charts' CMake package needs the OpenGL one, which
+    # qt6-charts-dev only recommends
+    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
+    qt6-qpa-plugins
+    # Qt's own dialog and button texts in Japanese, the Japanese font
+    qt6-translations-l10n fonts-noto-cjk
+    # a display for the program without a desktop, and a window manager for the tests
+    # that need one (stacking, frames, positions)
+    xvfb xauth openbox x11-utils xdotool
+    # sanitizer and fuzzer builds
     clang libclang-rt-14-dev
+    # the mail hand-off
     xdg-utils
+    # the Debian package: dependencies from the binaries, checks
+    dpkg-dev file lintian appstream man-db
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 // fuel meter on a serial port.
 #include "app/config/configuration.h"
 #include "app/frmmain.h"
+#include "app/qttranslations.h"
 #include "app/widgetprompts.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KodaMonitor"));
+    installQtTranslations(app);
     QFont font(QStringLiteral("Noto Sans CJK JP"));
     font.setPixelSize(12);
     QApplication::setFont(font);

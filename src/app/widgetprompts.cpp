@@ -1,5 +1,6 @@
 #include "app/widgetprompts.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
@@ -8,43 +9,65 @@
 #include <QProcess>
 #include <QUrl>
 
-Prompts::Answer WidgetPrompts::message(const QString& text, const QString& caption, Icon icon,
-                                       Buttons buttons) {
-    QMessageBox box(m_parent);
-    box.setWindowTitle(caption);
+QWidget* WidgetPrompts::dialogParent() const {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window != m_parent &&
+            window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+            !qobject_cast<QDialog*>(window))
+            return window;
+    return m_parent;
+}
+
+void WidgetPrompts::keepAbove(QDialog& dialog) const {
+    if (QWidget* parent = dialog.parentWidget();
+        parent && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+std::unique_ptr<QMessageBox> WidgetPrompts::messageBox(const QString& text, const QString& caption,
+                                                       Icon icon, Buttons buttons) const {
+    auto box = std::make_unique<QMessageBox>(dialogParent());
+    box->setWindowTitle(caption);
     // Texts keep the CR LF line ends they are written with; the box breaks lines at LF.
-    box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (icon) {
     case Icon::Information:
-        box.setIcon(QMessageBox::Information);
+        box->setIcon(QMessageBox::Information);
         break;
     case Icon::Warning:
-        box.setIcon(QMessageBox::Warning);
+        box->setIcon(QMessageBox::Warning);
         break;
     case Icon::Error:
-        box.setIcon(QMessageBox::Critical);
+        box->setIcon(QMessageBox::Critical);
         break;
     case Icon::Question:
-        box.setIcon(QMessageBox::Question);
+        box->setIcon(QMessageBox::Question);
         break;
     case Icon::None:
         break;
     }
     switch (buttons) {
     case Buttons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
+        box->setStandardButtons(QMessageBox::Ok);
         break;
     case Buttons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     case Buttons::YesCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
         break;
     case Buttons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
-    switch (box.exec()) {
+    keepAbove(*box);
+    return box;
+}
+
+Prompts::Answer WidgetPrompts::message(const QString& text, const QString& caption, Icon icon,
+                                       Buttons buttons) {
+    const auto box = messageBox(text, caption, icon, buttons);
+    switch (box->exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -58,24 +81,33 @@ Prompts::Answer WidgetPrompts::message(const QString& text, const QString& capti
 
 QString WidgetPrompts::openFileName(const QString& caption, const QString& initialPath,
                                     const QString& filter) {
-    return QFileDialog::getOpenFileName(m_parent, caption, initialPath, filter);
+    return QFileDialog::getOpenFileName(dialogParent(), caption, initialPath, filter);
+}
+
+std::unique_ptr<QFileDialog> WidgetPrompts::saveDialog(const QString& caption,
+                                                       const QString& initialPath,
+                                                       const QString& filter,
+                                                       const QString& defaultSuffix) const {
+    auto dialog = std::make_unique<QFileDialog>(dialogParent(), caption, initialPath, filter);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(defaultSuffix);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    keepAbove(*dialog);
+    return dialog;
 }
 
 QString WidgetPrompts::saveFileName(const QString& caption, const QString& initialPath,
                                     const QString& filter, const QString& defaultSuffix) {
-    QFileDialog dialog(m_parent, caption, initialPath, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(defaultSuffix);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const auto dialog = saveDialog(caption, initialPath, filter, defaultSuffix);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 std::optional<quint32> WidgetPrompts::chooseColor(quint32 initial) {
     const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF),
                        int((initial >> 16) & 0xFF));
-    const QColor chosen = QColorDialog::getColor(start, m_parent);
+    const QColor chosen = QColorDialog::getColor(start, dialogParent());
     if (!chosen.isValid())
         return std::nullopt;
     return quint32(chosen.red()) | (quint32(chosen.green()) << 8) | (quint32(chosen.blue()) << 16);

@@ -4,7 +4,14 @@
 #include <QPointer>
 #include <QWidget>
 
-// Prompts shown as real Qt dialogs, modal over the given parent window.
+#include <memory>
+
+class QFileDialog;
+class QMessageBox;
+
+// Prompts shown as real Qt dialogs, modal over the given parent window, or over the busy
+// window while that is up: the busy window stays on top, and a box beneath it would be
+// hidden from the user.
 class WidgetPrompts : public Prompts {
 public:
     explicit WidgetPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
@@ -20,6 +27,20 @@ public:
     int runDialog(QDialog& dialog) override;
     void openUrl(const QString& address) override;
 
+    // The dialogs as the calls above show them, not yet shown: tests look at them
+    // without running them modally.
+    std::unique_ptr<QMessageBox> messageBox(const QString& text, const QString& caption, Icon icon,
+                                            Buttons buttons) const;
+    std::unique_ptr<QFileDialog> saveDialog(const QString& caption, const QString& initialPath,
+                                            const QString& filter,
+                                            const QString& defaultSuffix) const;
+    // The window a dialog opens over: a visible always-on-top window of the program
+    // (the busy window) when there is one, otherwise the main window.
+    QWidget* dialogParent() const;
+
 private:
+    // A dialog opened while an always-on-top window is up shares its layer.
+    void keepAbove(QDialog& dialog) const;
+
     QPointer<QWidget> m_parent;
 };

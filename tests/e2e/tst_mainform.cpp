@@ -1,6 +1,9 @@
 // The real main window, offscreen, with a temporary configuration file, scripted
 // prompts and pseudo-terminals standing in for the serial adapters.
 #include "app/frmmain.h"
+#include "app/qttranslations.h"
+#include "app/widgetprompts.h"
+#include "files/lapfile.h"
 #include "serial/frmsettings.h"
 #include "serial/rscommthread.h"
 #include "support/ptypair.h"
@@ -10,9 +13,12 @@
 #include "windows/frmanimation.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringDecoder>
@@ -72,6 +78,7 @@ private slots:
     void windowHeightStopsAt180();
     void wrappedCaptionsFitTheirLabels_data();
     void wrappedCaptionsFitTheirLabels();
+    void standardDialogsSpeakJapanese();
 
 private:
     std::unique_ptr<TMainForm> makeForm(ScriptedPrompts& prompts, const QString& iniPath) {
@@ -366,3 +373,42 @@ void TestMainForm::wrappedCaptionsFitTheirLabels() {
 
 QTEST_MAIN(TestMainForm)
 #include "tst_mainform.moc"
+
+// The dialogs the program really shows (not the scripted ones) carry Qt's own texts in
+// Japanese: the buttons of the question before edits are lost, and the lap file's save
+// dialog.
+void TestMainForm::standardDialogsSpeakJapanese() {
+    QVERIFY(installQtTranslations(*QCoreApplication::instance()));
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    WidgetPrompts real(form.get());
+
+    const auto box = real.messageBox(QStringLiteral("データを保存しなくてもよろしいですか？"),
+                                     QStringLiteral("KODA Monitor"), Prompts::Icon::Information,
+                                     Prompts::Buttons::YesNo);
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    QCOMPARE(box->button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+    QCOMPARE(box->button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
+    QVERIFY(windowcheck::saveScreenshot(box.get(), QStringLiteral("question-discard-edits")));
+    QStringList missing = windowcheck::missingGlyphs(box.get());
+    box->close();
+
+    const auto save =
+        real.saveDialog(QString(), dir.path(), lapFileDialogFilter, lapFileDefaultSuffix);
+    save->setOption(QFileDialog::DontUseNativeDialog);
+    save->show();
+    QVERIFY(QTest::qWaitForWindowExposed(save.get()));
+    QCOMPARE(save->windowTitle(), QStringLiteral("名前を付けて保存"));
+    const auto* buttons = save->findChild<QDialogButtonBox*>();
+    QVERIFY(buttons);
+    QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    QVERIFY(windowcheck::saveScreenshot(save.get(), QStringLiteral("lap-file-save-dialog")));
+    missing += windowcheck::missingGlyphs(save.get());
+    save->close();
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
+    QVERIFY(form->close());
+}
