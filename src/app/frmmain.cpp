@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -222,13 +223,18 @@ void TMainForm::mnuExitClick() {
 }
 
 bool TMainForm::FormClose() {
-    if (!confirmDiscardEdits())
-        return false;
+    if (!closeConfirmed) {
+        if (!unattendedClose && !confirmDiscardEdits())
+            return false;
+        closeConfirmed = true;
+    }
     closing = true;
-    // Let a transmission under way end before the port goes.
-    while (txBusy) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        OnIdle();
+    if (txBusy) {
+        // Only a close handled inside a transmission's own event processing finds one
+        // under way; waiting for it here would wait for ever. The transmission ends
+        // first, then the close goes on.
+        closeAfterTransmission = true;
+        return false;
     }
     if (portOpen)
         mnuCommOpenClick();
@@ -239,6 +245,22 @@ bool TMainForm::FormClose() {
     saveConfiguration();
     idleTimer.stop();
     return true;
+}
+
+void TMainForm::closeUnattended() {
+    unattendedClose = true;
+    // A question or message box open at this moment would keep its own event loop
+    // running after the window has gone.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            break;
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 void TMainForm::stopWorker() {

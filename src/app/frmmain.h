@@ -61,7 +61,10 @@ public:
     void wakeIdle();
     static constexpr int kIdleActiveMs = 10;
     static constexpr int kIdleQuietMs = 250;
-    bool FormClose(); // false: the close was vetoed
+    bool FormClose(); // false: the close was vetoed or waits for a transmission
+    // Closes the window as the user would, without a question nobody could answer: for
+    // SIGTERM, SIGINT and SIGHUP (logout, shutdown, Ctrl+C in a terminal).
+    void closeUnattended();
     void ShowHint(const QString& hint);
     void FormKeyPress(QChar key);
     void Panel2DblClick();
@@ -85,6 +88,19 @@ public:
     void appendMonitorLine(const QString& text);
     void dumpFrameHex(const char* bytes, int count);
     bool sendCommand(const QString& text);
+    // Marks a transmission in progress (txBusy) for its lifetime; a close that came in
+    // meanwhile goes on once the outermost transmission has ended.
+    class Transmission {
+    public:
+        explicit Transmission(TMainForm& form);
+        ~Transmission();
+        Transmission(const Transmission&) = delete;
+        Transmission& operator=(const Transmission&) = delete;
+
+    private:
+        TMainForm& form_;
+        bool outer_;
+    };
     void sendLogged(const QString& text);
     void showBusy();
     void endBusy();
@@ -179,6 +195,10 @@ public:
     bool txBusy = false;
     bool closing = false;
     bool closeDone = false;
+    bool closeConfirmed = false;         // the close was asked for and not vetoed
+    bool closeAfterTransmission = false; // a close came in while a transmission waited
+    bool unattendedClose = false;        // nobody can answer a question (a signal ends us)
+    QPoint placedAt;                     // where the configuration put the window
     bool idleRunning = false;
     LapTable lapTable; // cells, lap info, marks and the read sequences' bookkeeping
     bool dataModified = false;

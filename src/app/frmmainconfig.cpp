@@ -15,6 +15,7 @@ void TMainForm::loadConfiguration() {
     const ConfigurationValues values =
         loadConfigurationFile(options.configPath, screenSize, frameGeometry().size());
     move(values.left, values.top);
+    placedAt = QPoint(values.left, values.top);
 
     comPort = values.comPort;
     commSettings = values.comm;
@@ -33,12 +34,13 @@ void TMainForm::loadConfiguration() {
 
 void TMainForm::saveConfiguration() {
     ConfigurationValues values;
-    // The position is set before the window is first shown, when it places the
-    // window's client area; saving the client area's position keeps the window
-    // where it was from run to run.
+    // The position is the frame's top-left corner, as move() places it at start: with
+    // or without a window manager's frame the window reopens where it was. A window
+    // never shown has no frame yet, and stays where it was placed.
     const QRect frame = frameGeometry();
-    values.top = geometry().top();
-    values.left = geometry().left();
+    const QPoint topLeft = isVisible() ? frame.topLeft() : placedAt;
+    values.top = topLeft.y();
+    values.left = topLeft.x();
     values.height = frame.height();
     values.width = frame.width();
     values.comPort = comPort;

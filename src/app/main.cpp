@@ -3,6 +3,7 @@
 #include "app/config/configuration.h"
 #include "app/frmmain.h"
 #include "app/qttranslations.h"
+#include "app/shutdownsignals.h"
 #include "app/widgetprompts.h"
 
 #include <QApplication>
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
     WidgetPrompts prompts;
     TMainForm form(prompts, {configurationPath(QCoreApplication::applicationFilePath()), true});
     prompts.setParent(&form);
+    ShutdownSignals shutdown;
+    QObject::connect(&shutdown, &ShutdownSignals::shutdownRequested, &form,
+                     [&form] { form.closeUnattended(); });
     form.show();
     return app.exec();
 }

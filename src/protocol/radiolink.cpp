@@ -22,10 +22,13 @@ bool TMainForm::checkRadioId() {
 bool TMainForm::sendFrameBytes(const quint8* bytes, int count) {
     if (closing)
         return false;
+    const Transmission transmission(*this);
     count = std::clamp(count, 0, int(sizeof sendBuffer));
     std::memcpy(sendBuffer, bytes, size_t(count));
     if (commThread->writeBytes(reinterpret_cast<const char*>(sendBuffer), count) == count)
         return true;
+    if (closing)
+        return false; // the window closes: nobody waits for this frame
     prompts.message(QStringLiteral("送信失敗"), currentCaption(), Prompts::Icon::Warning);
     return false;
 }

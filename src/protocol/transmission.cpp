@@ -31,8 +31,23 @@ void TMainForm::dumpFrameHex(const char* bytes, int count) {
     memTxRxMonitor->appendPlainText(TrafficMonitor::dumpFrameHex(QByteArrayView(bytes, count)));
 }
 
+TMainForm::Transmission::Transmission(TMainForm& form) : form_(form), outer_(!form.txBusy) {
+    form_.txBusy = true;
+}
+
+TMainForm::Transmission::~Transmission() {
+    if (!outer_)
+        return;
+    form_.txBusy = false;
+    if (form_.closeAfterTransmission) {
+        form_.closeAfterTransmission = false;
+        QMetaObject::invokeMethod(
+            &form_, [form = &form_] { form->close(); }, Qt::QueuedConnection);
+    }
+}
+
 bool TMainForm::sendCommand(const QString& text) {
-    txBusy = true;
+    const Transmission transmission(*this);
     bool result = false;
     const QByteArray line = encodeDeviceText(text);
     if (deviceModel == DeviceModel::RK13 && !portSearching) {
@@ -65,7 +80,6 @@ bool TMainForm::sendCommand(const QString& text) {
             prompts.message(QStringLiteral("送信失敗"), currentCaption(), Prompts::Icon::Warning);
         }
     }
-    txBusy = false;
     return result;
 }
 

@@ -26,7 +26,9 @@ void TMainForm::startPortSearchFromOpen() {
 }
 
 void TMainForm::portSearchStep() {
-    if (timPortSearchWait.isActive())
+    // A reception already complete is the answer of the port it came in on: it is
+    // dispatched before the search moves on to the next port.
+    if (timPortSearchWait.isActive() || reception.rxComplete)
         return;
     for (;;) {
         ++searchPort;
@@ -61,6 +63,8 @@ void TMainForm::portSearchStep() {
 
 void TMainForm::timPortSearchWaitTimer() {
     timPortSearchWait.stop();
-    if (portOpen)
+    // A complete reception waiting for its dispatch keeps the port open; the next
+    // search step closes it if the reception was not the answer.
+    if (portOpen && !reception.rxComplete)
         mnuCommOpenClick();
 }

@@ -20,11 +20,15 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStringDecoder>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <csignal>
 
 #include <memory>
 
@@ -79,6 +83,9 @@ private slots:
     void wrappedCaptionsFitTheirLabels_data();
     void wrappedCaptionsFitTheirLabels();
     void standardDialogsSpeakJapanese();
+    void closeInsideTransmissionFinishes();
+    void shutdownSignalRunsCloseSequence_data();
+    void shutdownSignalRunsCloseSequence();
 
 private:
     std::unique_ptr<TMainForm> makeForm(ScriptedPrompts& prompts, const QString& iniPath) {
@@ -105,12 +112,11 @@ void TestMainForm::startsRunsIdleAndWritesConfigurationAtClose() {
     QCOMPARE(form->statusPanel[1]->text(), QString());
 
     const QRect frame = form->frameGeometry();
-    const QRect client = form->geometry();
     QVERIFY(form->close());
     const QString expected =
         QStringLiteral("[Form]\r\nTop=%1\r\nLeft=%2\r\nHeight=%3\r\nWidth=%4\r\n")
-            .arg(client.top())
-            .arg(client.left())
+            .arg(frame.top())
+            .arg(frame.left())
             .arg(frame.height())
             .arg(frame.width()) +
         QStringLiteral("[Com]\r\nPort=1\r\nBaudRate=38400\r\nByteSize=8\r\nParity=2\r\n"
@@ -169,7 +175,7 @@ void TestMainForm::configurationValuesAreApplied() {
     QVERIFY(saved.contains("Rin Koda=RK-13\r\n"));
     QVERIFY(saved.contains("[Custom]\r\nKeep=me\r\n"));
     QVERIFY(!saved.contains("EvtChar"));
-    QVERIFY(saved.contains("Left=33\r\n")); // the window stays where it was
+    QVERIFY2(saved.contains("Left=33\r\n"), saved.constData()); // the window stays where it was
 }
 
 void TestMainForm::startupSearchLinksToAnsweringPort() {
@@ -411,4 +417,70 @@ void TestMainForm::standardDialogsSpeakJapanese() {
     save->close();
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
     QVERIFY(form->close());
+}
+
+// A close handled inside a transmission's own event processing (a click while the write
+// waits for the port) must not wait for that transmission: it ends first, then the
+// window closes and writes its configuration.
+void TestMainForm::closeInsideTransmissionFinishes() {
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    writeFile(ini, cp932(QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\n[Ports]\r\nCOM1=%1\r\n")
+                             .arg(pty.slavePath())));
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, ini);
+    form->show();
+    QVERIFY(answerProbe(pty, 15000));
+    QTRY_VERIFY(!form->portSearching);
+    QVERIFY(form->portOpen);
+
+    QTimer::singleShot(0, form.get(), [&form] { form->close(); });
+    QVERIFY(form->sendCommand(QStringLiteral("@VER\r\n")));
+    QTRY_VERIFY(form->closeDone);
+    QVERIFY(!form->isVisible());
+    QVERIFY(!form->portOpen);
+    QVERIFY(readFile(ini).contains("[Form]\r\nTop="));
+}
+
+void TestMainForm::shutdownSignalRunsCloseSequence_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// The program itself, killed by a signal while a message box waits for an answer: it
+// closes as the window's close would and writes its configuration.
+void TestMainForm::shutdownSignalRunsCloseSequence() {
+    QFETCH(int, signalNumber);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QTemporaryDir dir;
+    // The program keeps its configuration beside itself when its folder is writable.
+    const QString program = dir.filePath(QStringLiteral("KodaMonitor"));
+    QVERIFY(QFile::copy(qEnvironmentVariable("KODA_PROGRAM"), program));
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+    QString ini = QStringLiteral("[Com]\r\nPort=1\r\n[Ports]\r\nCOM1=%1\r\n").arg(pty.slavePath());
+    // Every other port number leads nowhere: the machine's own serial devices stay untouched.
+    for (int n = 2; n <= 99; ++n)
+        ini += QStringLiteral("COM%1=%2/none\r\n").arg(n).arg(dir.path());
+    writeFile(dir.filePath(QStringLiteral("KodaMonitor.ini")), cp932(ini));
+
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, {});
+    QVERIFY(process.waitForStarted());
+    // The search's probe shows the program running; its answer opens a message box.
+    QVERIFY(answerProbe(pty, 30000));
+    QTest::qWait(500);
+    QCOMPARE(process.state(), QProcess::Running);
+    ::kill(pid_t(process.processId()), signalNumber);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    const QByteArray saved = readFile(dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    QVERIFY2(saved.contains("[Form]\r\nTop="), saved.constData());
+    QVERIFY2(saved.contains("[Com]\r\nPort=1\r\nBaudRate=38400\r\n"), saved.constData());
 }

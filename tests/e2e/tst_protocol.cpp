@@ -34,6 +34,7 @@ class TestProtocol : public QObject {
 private slots:
     void searchProbesUsablePortsInOrder();
     void searchWithoutDeviceGivesUpAfterThreePasses();
+    void lateProbeReplyLinksItsOwnPort();
     void allReadFillsEveryItem_data();
     void allReadFillsEveryItem();
     void allWriteSendsItemsOneToSeven();
@@ -77,6 +78,29 @@ void TestProtocol::searchWithoutDeviceGivesUpAfterThreePasses() {
     QVERIFY(!rig.form->portOpen);
     QCOMPARE(rig.form->comPort, 4);
     QVERIFY(!rig.form->busyWindow);
+    QVERIFY(rig.form->close());
+}
+
+// The search's wait ends while a complete answer waits for its dispatch (a device that
+// answers late): the answer is taken first, and the search links to the port it came in
+// on rather than moving on to the next one.
+void TestProtocol::lateProbeReplyLinksItsOwnPort() {
+    PtyPair device;
+    PtyPair silent;
+    QVERIFY(device.isValid() && silent.isValid());
+    MainFormRig rig;
+    rig.open({{1, device.slavePath()}, {2, silent.slavePath()}});
+    QByteArray probe;
+    QVERIFY(
+        rig.waitFor([&] { return (probe += device.read(0)).contains("KODA LiNK Search"); }, 15000));
+    QVERIFY(device.write("KODA LiNK Found\r\n"));
+    QVERIFY(rig.waitFor([&] { return rig.form->reception.rxComplete; }, 15000));
+    rig.form->timPortSearchWaitTimer(); // the wait's expiry, before the dispatch
+    QVERIFY(rig.waitForMessage(linkedMessage));
+    QCOMPARE(rig.form->comPort, 1);
+    QVERIFY(rig.form->portOpen);
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("KODA LiNK Search")),
+             QStringList{QStringLiteral("KODA LiNK Search 1ch")});
     QVERIFY(rig.form->close());
 }
 
