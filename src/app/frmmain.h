@@ -78,6 +78,9 @@ public:
     void enumeratePorts();
     void mnuCommOpenClick();
     void showConnected(int port);
+    // The open port's device has gone: the connection is closed as the toggle closes
+    // it, and the device buttons stay off until a port is open again.
+    void portVanished();
     void mnuCommSettingsClick();
     void mnuComPortSearchClick();
     void startPortSearchFromOpen();
@@ -180,6 +183,7 @@ public:
     CommSettings commSettings;
     qint32 comPort = 1;
     bool portOpen = false;
+    bool portLost = false;                 // the device went away; cleared by the next open
     std::atomic<bool> commReady{false};    // read by the worker thread every cycle
     ReceptionArea reception;               // rxBytes, rxLength, rxText, rxComplete
     std::array<bool, 100> portAvailable{}; // index 1..99

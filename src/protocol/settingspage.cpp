@@ -201,6 +201,8 @@ void TMainForm::settingReplyDone() {
 }
 
 void TMainForm::enableDeviceButtons(bool on) {
+    // Nothing can be asked of a device that has gone.
+    on = on && !portLost;
     for (int tag = 1; tag <= 11; ++tag) {
         if (btnRead[tag])
             btnRead[tag]->setEnabled(on);

@@ -36,9 +36,16 @@ void TMainForm::mnuCommOpenClick() {
 
 void TMainForm::showConnected(int port) {
     portOpen = true;
+    portLost = false;
     statusPanel[1]->setText(connectionStatusText(port, commSettings));
     spbCommandTx->setEnabled(true);
     enableDeviceButtons(true);
+}
+
+void TMainForm::portVanished() {
+    portLost = true;
+    if (portOpen)
+        mnuCommOpenClick();
 }
 
 void TMainForm::mnuCommSettingsClick() {

@@ -116,6 +116,7 @@ bool RsCommThread::openPort(int port, const CommSettings& settings) {
     port_.purge();
     port_.takeLineErrors();
     rxQuietMs_ = kQuietMs;
+    goneReported_.store(false, std::memory_order_release);
     closeRequest_.store(0, std::memory_order_release);
     return true;
 }
@@ -159,10 +160,14 @@ int RsCommThread::writeBytes(const char* bytes, int length) {
             continue;
         }
         if (!port_.checkModemStatus()) {
-            showSystemError(errno);
+            const int error = errno;
+            showSystemError(error);
+            reportIfGone(error);
             return result;
         }
         const int n = port_.write(bytes + written, remaining);
+        if (n < 0 && reportIfGone(errno))
+            return result;
         if (n < 0)
             continue; // retried until the deadline
         written += n;
@@ -227,16 +232,34 @@ void RsCommThread::run() {
 }
 
 void RsCommThread::readStep() {
-    if (!port_.isOpen())
+    if (!port_.isOpen() || goneReported_.load(std::memory_order_acquire))
         return;
     port_.takeLineErrors(); // reported by the next write, if at all; cleared here
     const int waiting = port_.inputQueue();
+    if (waiting < 0 && reportIfGone(errno))
+        return;
     if (waiting > 0) {
         const int n = port_.read(readBuffer_, qMin(waiting, kReadSize));
+        if (n < 0 && reportIfGone(errno))
+            return;
         if (n > 0)
             storeBytes(readBuffer_, n);
     }
     finishReception();
+}
+
+bool RsCommThread::reportIfGone(int error) {
+    if (!SerialPort::isGoneError(error))
+        return false;
+    if (!goneReported_.exchange(true, std::memory_order_acq_rel))
+        QMetaObject::invokeMethod(
+            uiContext_,
+            [self = self_] {
+                if (self)
+                    emit self->portVanished();
+            },
+            Qt::QueuedConnection);
+    return true;
 }
 
 void RsCommThread::storeBytes(const char* bytes, int count) {

@@ -67,6 +67,9 @@ public:
 signals:
     // A reception has been appended to the area (user-interface thread).
     void receptionHandedOver();
+    // The open port's device has gone (unplugged, hung up): emitted once per open, in the
+    // user-interface thread.
+    void portVanished();
 
 protected:
     void run() override;
@@ -80,6 +83,8 @@ private:
     void standStill();
     void reportLineErrors(quint32 flags);
     void showSystemError(int error);
+    // True when the error says the device is gone; tells the window once.
+    bool reportIfGone(int error);
 
     const std::atomic<bool>& commReady_;
     ReceptionArea& area_;
@@ -97,6 +102,7 @@ private:
     std::atomic<int> closeRequest_{0};
     std::atomic<bool> stop_{false};
     std::atomic<bool> bodyEnded_{false};
+    std::atomic<bool> goneReported_{false};
 
     // Reception being collected; the worker's alone while it services the port.
     char readBuffer_[kReadSize];

@@ -248,6 +248,10 @@ int SerialPort::inputQueue() const {
     int waiting = 0;
     if (ioctl(fd, FIONREAD, &waiting) != 0)
         return -1;
+    if (waiting == 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        errno = EIO; // what a read on the hung-up line would say
+        return -1;
+    }
     return waiting;
 }
 

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <cerrno>
+
 #include <atomic>
 #include <mutex>
 
@@ -55,7 +57,8 @@ public:
     int read(char* buffer, int maximum);
     // Bytes accepted by the driver (0 when its queue is full), or -1.
     int write(const char* bytes, int length);
-    // Bytes waiting in the input queue / output queue, or -1.
+    // Bytes waiting in the input queue / output queue, or -1. An input queue that is
+    // empty on a hung-up line gives -1 with EIO.
     int inputQueue() const;
     int outputQueue() const;
     // Discards both queues.
@@ -65,6 +68,8 @@ public:
     quint32 takeLineErrors();
     // False (errno set) when the device is gone; drivers without modem lines pass.
     bool checkModemStatus() const;
+    // The errors that mean the device itself has gone (unplugged, hung up).
+    static bool isGoneError(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
 
 private:
     std::atomic<int> fd_{-1};
