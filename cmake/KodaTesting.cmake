@@ -1,14 +1,20 @@
-# koda_add_test(<name> LABEL <unit|serial|e2e|bench> SOURCES <files...> LIBS <targets...> [TIMEOUT <s>])
-# Builds one Qt Test executable and registers it with CTest under its label.
+# koda_add_test(<name> LABEL <unit|serial|e2e|bench> SOURCES <files...> LIBS <targets...>
+#               [TIMEOUT <s>] [WRAPPER <script>])
+# Builds one Qt Test executable and registers it with CTest under its label; a wrapper
+# script, when given, runs it (e.g. on an X server with a window manager).
 function(koda_add_test name)
-    cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "" "LABEL;TIMEOUT;WRAPPER" "SOURCES;LIBS" ${ARGN})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
     endif()
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-    add_test(NAME ${name} COMMAND ${name})
+    if(T_WRAPPER)
+        add_test(NAME ${name} COMMAND ${T_WRAPPER} $<TARGET_FILE:${name}>)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     set_tests_properties(${name} PROPERTIES
         LABELS "${T_LABEL}"
         TIMEOUT ${T_TIMEOUT}

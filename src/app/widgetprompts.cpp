@@ -5,8 +5,10 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSpacerItem>
 #include <QUrl>
 
 QWidget* WidgetPrompts::dialogParent() const {
@@ -59,6 +61,16 @@ std::unique_ptr<QMessageBox> WidgetPrompts::messageBox(const QString& text, cons
     case Buttons::YesNoCancel:
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    }
+    // A box sized to a short text ("送信失敗") is narrower than its own caption, which
+    // the window manager then cuts to a few letters: it is made wide enough for the
+    // caption in a bold title font, with room for the frame's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        QFont titleFont = box->font();
+        titleFont.setBold(true);
+        const int width = QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleButtonsRoom;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
     keepAbove(*box);
     return box;

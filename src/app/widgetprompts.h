@@ -38,6 +38,10 @@ public:
     // (the busy window) when there is one, otherwise the main window.
     QWidget* dialogParent() const;
 
+    // Room in a title bar beside the caption: the window menu, minimise, maximise and
+    // close buttons of a usual frame, and its margins.
+    static constexpr int kTitleButtonsRoom = 120;
+
 private:
     // A dialog opened while an always-on-top window is up shares its layer.
     void keepAbove(QDialog& dialog) const;

@@ -45,6 +45,7 @@ inline QList<QStringList> simulatorLaps(const QStringList& options) {
 struct MainFormRig {
     QTemporaryDir dir;
     ScriptedPrompts prompts;
+    Prompts* shownBy = nullptr; // other prompts than the scripted ones, when set
     std::unique_ptr<TMainForm> form;
 
     // Starts the window; the start-up port search runs at once.
@@ -57,7 +58,8 @@ struct MainFormRig {
         if (file.open(QIODevice::WriteOnly))
             file.write(QStringEncoder("windows-31j").encode(ini));
         file.close();
-        form = std::make_unique<TMainForm>(prompts, TMainForm::Options{file.fileName(), false});
+        form = std::make_unique<TMainForm>(shownBy ? *shownBy : prompts,
+                                           TMainForm::Options{file.fileName(), false});
         form->show();
     }
     // One port, COM1: true once the search has linked to it.

@@ -68,20 +68,26 @@ inline QStringList missingGlyphs(const QWidget* window) {
     return missing;
 }
 
-// Saves the window as $KODA_TEST_OUTPUT/screenshots/<name>.png; false on failure.
-inline bool saveScreenshot(QWidget* window, const QString& name) {
+// $KODA_TEST_OUTPUT/screenshots/<name>.png, its folder made; empty on failure.
+inline QString screenshotPath(const QString& name) {
     QString base = qEnvironmentVariable("KODA_TEST_OUTPUT");
     if (base.isEmpty())
         base = QDir::currentPath() + QStringLiteral("/test-output");
     const QString folder = base + QStringLiteral("/screenshots");
     if (!QDir().mkpath(folder))
-        return false;
+        return {};
+    return folder + QLatin1Char('/') + name + QStringLiteral(".png");
+}
+
+// Saves the window as $KODA_TEST_OUTPUT/screenshots/<name>.png; false on failure.
+inline bool saveScreenshot(QWidget* window, const QString& name) {
     // A picture taken with the screen scaled (QT_SCALE_FACTOR) is named as Qt names
     // high-resolution pictures, beside the plain one.
     const QPixmap picture = window->grab();
     const qreal ratio = picture.devicePixelRatio();
     const QString suffix = ratio > 1.0 ? QStringLiteral("@%1x").arg(ratio) : QString();
-    return picture.save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
+    const QString path = screenshotPath(name + suffix);
+    return !path.isEmpty() && picture.save(path);
 }
 
 } // namespace windowcheck
