@@ -86,6 +86,8 @@ public:
     void startPortSearchFromOpen();
     void portSearchStep();
     void timPortSearchWaitTimer();
+    // Lines naming why each existing but unusable port could not be used.
+    QString searchFailureCauses() const;
 
     // ---- Device protocol --------------------------------------------------------------
     void appendMonitorLine(const QString& text);

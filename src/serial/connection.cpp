@@ -2,8 +2,10 @@
 // status text and the port properties dialog.
 #include "app/frmmain.h"
 #include "serial/frmsettings.h"
+#include "serial/portdoctor.h"
 #include "serial/portlist.h"
 #include "serial/rscommthread.h"
+#include "serial/serialport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -56,9 +58,16 @@ void TMainForm::mnuCommSettingsClick() {
         quint8 model = quint8(deviceModel);
         int port = comPort;
         TSettingsForm dialog(this, port, model, commSettings, portList);
-        // Each port's device path, shown when the mouse rests on its entry.
-        for (int n = 1; n < dialog.cmbComCh->count(); ++n)
-            dialog.cmbComCh->setItemData(n, portMap.devicePath(n), Qt::ToolTipRole);
+        // Each port's device path, shown when the mouse rests on its entry, and why a
+        // port cannot be used.
+        const PortDoctor doctor;
+        for (int n = 1; n < dialog.cmbComCh->count(); ++n) {
+            const QString path = portMap.devicePath(n);
+            const QString cause =
+                portAvailable[n] ? QString()
+                                 : doctor.diagnose(path, SerialPort::probeError(path)).explanation;
+            dialog.cmbComCh->setItemData(n, portEntryToolTip(path, cause), Qt::ToolTipRole);
+        }
         prompts.runDialog(dialog);
         comPort = port;
         deviceModel = model == quint8(DeviceModel::RK13) ? DeviceModel::RK13 : DeviceModel::RK12;

@@ -62,3 +62,14 @@ QString connectionStatusText(int port, const CommSettings& settings) {
     }
     return text;
 }
+
+QString portEntryToolTip(const QString& devicePath, const QString& cause) {
+    return cause.isEmpty() ? devicePath : devicePath + u'\n' + cause;
+}
+
+QString portCauseLine(int port, const QString& devicePath, const QString& cause) {
+    // A cause of several lines stays one line under the message.
+    return QStringLiteral("COM%1 (%2): %3")
+        .arg(port)
+        .arg(devicePath, QString(cause).replace(u'\n', u' '));
+}

@@ -11,5 +11,9 @@ QStringList portListTexts(const bool* available);
 // The port number of a list entry: 0 for the first ("自動"), otherwise the
 // decimal number after "COM" (0 when there is none).
 int portNumberOfEntry(int index, const QString& text);
+// The tooltip of a port's entry: its device path, and below it why it cannot be used.
+QString portEntryToolTip(const QString& devicePath, const QString& cause);
+// One line under the search's failure message: "COM3 (/dev/ttyUSB2): <cause>".
+QString portCauseLine(int port, const QString& devicePath, const QString& cause);
 // "COM3: 38400bps D8 PEVEN S1" and the like.
 QString connectionStatusText(int port, const CommSettings& settings);

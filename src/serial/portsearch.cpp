@@ -1,5 +1,10 @@
 // The port search: tries every usable port with the probe text until a device answers.
 #include "app/frmmain.h"
+#include "serial/portdoctor.h"
+#include "serial/portlist.h"
+#include "serial/serialport.h"
+
+#include <QFileInfo>
 
 void TMainForm::mnuComPortSearchClick() {
     if (portSearching)
@@ -37,8 +42,9 @@ void TMainForm::portSearchStep() {
             if (searchPass >= 3) {
                 endBusy();
                 portSearching = false;
-                prompts.message(QStringLiteral("KODAシステムが見つかりません。"), currentCaption(),
-                                Prompts::Icon::Warning);
+                prompts.message(QStringLiteral("KODAシステムが見つかりません。") +
+                                    searchFailureCauses(),
+                                currentCaption(), Prompts::Icon::Warning);
                 return;
             }
             searchPort = 1;
@@ -67,4 +73,20 @@ void TMainForm::timPortSearchWaitTimer() {
     // search step closes it if the reception was not the answer.
     if (portOpen && !reception.rxComplete)
         mnuCommOpenClick();
+}
+
+QString TMainForm::searchFailureCauses() const {
+    // Ports whose device is there but could not be used: the reason is what the user
+    // needs when no device answered.
+    const PortDoctor doctor;
+    QString lines;
+    for (int n = 1; n <= PortMap::kMaxPort; ++n) {
+        const QString path = portMap.devicePath(n);
+        if (portAvailable[n] || path.isEmpty() || !QFileInfo(path).exists())
+            continue;
+        const PortDiagnosis diagnosis = doctor.diagnose(path, SerialPort::probeError(path));
+        if (diagnosis.cause != PortDiagnosis::Cause::Usable)
+            lines += QStringLiteral("\r\n") + portCauseLine(n, path, diagnosis.explanation);
+    }
+    return lines.isEmpty() ? lines : QStringLiteral("\r\n") + lines;
 }

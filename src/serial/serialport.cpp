@@ -74,12 +74,12 @@ SerialPort::~SerialPort() {
     close();
 }
 
-bool SerialPort::probe(const QString& path) {
+int SerialPort::probeError(const QString& path) {
     const int fd = openDevice(path);
     if (fd < 0)
-        return false;
+        return errno;
     ::close(fd);
-    return true;
+    return 0;
 }
 
 bool SerialPort::open(const QString& path) {

@@ -38,7 +38,10 @@ public:
     SerialPort& operator=(const SerialPort&) = delete;
 
     // True when the path is a terminal device that nobody else holds right now.
-    static bool probe(const QString& path);
+    static bool probe(const QString& path) { return probeError(path) == 0; }
+    // 0 when the path could be opened as probe() opens it, otherwise the error (errno)
+    // that stopped it; EBUSY when another opener holds it.
+    static int probeError(const QString& path);
 
     // Opens the device for reading and writing, exclusively and without becoming
     // its controlling terminal. Fails for paths that are not terminals.

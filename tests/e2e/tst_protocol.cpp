@@ -35,6 +35,7 @@ private slots:
     void searchProbesUsablePortsInOrder();
     void searchWithoutDeviceGivesUpAfterThreePasses();
     void lateProbeReplyLinksItsOwnPort();
+    void searchFailureNamesWhyPortsCannotBeUsed();
     void allReadFillsEveryItem_data();
     void allReadFillsEveryItem();
     void allWriteSendsItemsOneToSeven();
@@ -101,6 +102,19 @@ void TestProtocol::lateProbeReplyLinksItsOwnPort() {
     QVERIFY(rig.form->portOpen);
     QCOMPARE(monitorLines(*rig.form, QStringLiteral("KODA LiNK Search")),
              QStringList{QStringLiteral("KODA LiNK Search 1ch")});
+    QVERIFY(rig.form->close());
+}
+
+// No device answered: below the message, each port that exists but could not be used,
+// with the reason; ports without a device are not listed.
+void TestProtocol::searchFailureNamesWhyPortsCannotBeUsed() {
+    MainFormRig rig;
+    rig.open({{3, QStringLiteral("/dev/null")}, {7, QStringLiteral("/nonexistent")}});
+    QVERIFY(rig.waitFor([&] { return !rig.form->portSearching; }));
+    QCOMPARE(
+        rig.prompts.texts(),
+        QStringList{notFoundMessage +
+                    QStringLiteral("\r\n\r\nCOM3 (/dev/null): シリアルポートではありません。")});
     QVERIFY(rig.form->close());
 }
 

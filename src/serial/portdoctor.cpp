@@ -1,0 +1,165 @@
+#include "serial/portdoctor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// USB vendor IDs of the usual USB-serial chips: WCH (CH340), Silicon Labs (CP210x),
+// FTDI and Prolific.
+const QStringList kSerialChipVendors = {QStringLiteral("1a86"), QStringLiteral("10c4"),
+                                        QStringLiteral("0403"), QStringLiteral("067b")};
+
+QString readTrimmed(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLocal8Bit(file.read(4096)).trimmed();
+}
+
+QString groupName(gid_t gid) {
+    if (const group* g = ::getgrgid(gid))
+        return QString::fromLocal8Bit(g->gr_name);
+    return QString::number(gid);
+}
+
+} // namespace
+
+PortDoctor::PortDoctor() : PortDoctor(Places{}) {}
+
+PortDoctor::PortDoctor(Places places) : places_(std::move(places)) {
+    if (!places_.readUserGroups)
+        return;
+    const int count = ::getgroups(0, nullptr);
+    if (count > 0) {
+        std::vector<gid_t> groups(static_cast<size_t>(count));
+        if (::getgroups(count, groups.data()) == count)
+            places_.sessionGroups = QList<gid_t>(groups.cbegin(), groups.cend());
+    }
+    places_.sessionGroups << ::getegid();
+    if (const passwd* user = ::getpwuid(::geteuid())) {
+        int n = 64;
+        std::vector<gid_t> groups(static_cast<size_t>(n));
+        if (::getgrouplist(user->pw_name, user->pw_gid, groups.data(), &n) < 0) {
+            groups.resize(size_t(n));
+            ::getgrouplist(user->pw_name, user->pw_gid, groups.data(), &n);
+        }
+        groups.resize(size_t(std::max(n, 0)));
+        places_.accountGroups = QList<gid_t>(groups.cbegin(), groups.cend());
+    }
+}
+
+PortDiagnosis PortDoctor::diagnose(const QString& devicePath, int openError) const {
+    using Cause = PortDiagnosis::Cause;
+    switch (openError) {
+    case 0:
+        return {};
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return {Cause::Missing, missingText(devicePath)};
+    case EACCES:
+    case EPERM:
+        return {Cause::PermissionDenied, permissionText(devicePath)};
+    case EBUSY: {
+        const QStringList by = holders(devicePath);
+        return {Cause::InUse, by.isEmpty() ? QStringLiteral("他のプログラムが使用中です。")
+                                           : QStringLiteral("使用中です: %1").arg(by.join(u'、'))};
+    }
+    case ENOTTY:
+        return {Cause::NotSerial, QStringLiteral("シリアルポートではありません。")};
+    default:
+        return {Cause::OtherError, qt_error_string(openError)};
+    }
+}
+
+QString PortDoctor::missingText(const QString& devicePath) const {
+    QString text = QStringLiteral("デバイスがありません。");
+    if (QFileInfo(devicePath).isSymLink())
+        text += QStringLiteral("（リンク先 %1 がありません）")
+                    .arg(QFileInfo(devicePath).symLinkTarget());
+    const bool brltty = std::any_of(places_.brlttyPrograms.cbegin(), places_.brlttyPrograms.cend(),
+                                    [](const QString& p) { return QFileInfo::exists(p); });
+    if (brltty && usbSerialAdapterAttached())
+        text += QStringLiteral("\nUSBシリアル変換器は接続されていますが、ポートがありません。"
+                               "点字端末用の brltty が変換器を使用している可能性があります。"
+                               "点字端末を使わない場合は「sudo apt remove brltty」で削除し、"
+                               "変換器を接続し直してください。");
+    return text;
+}
+
+QString PortDoctor::permissionText(const QString& devicePath) const {
+    struct stat st {};
+    if (::stat(QFile::encodeName(devicePath).constData(), &st) != 0)
+        return QStringLiteral("アクセス権がありません。");
+    const QString group = groupName(st.st_gid);
+    QString text = QStringLiteral("アクセス権がありません。%1 はグループ「%2」のデバイスです。")
+                       .arg(devicePath, group);
+    if (places_.sessionGroups.contains(st.st_gid))
+        return text;
+    if (places_.accountGroups.contains(st.st_gid))
+        return text + QStringLiteral("\nグループ「%1」には登録済みです。ログインし直すと使えます。")
+                          .arg(group);
+    return text + QStringLiteral("\n「sudo usermod -aG %1 $USER」を実行してから、ログインし直して"
+                                 "ください。")
+                      .arg(group);
+}
+
+QStringList PortDoctor::holders(const QString& devicePath) const {
+    const QString device = QFileInfo(devicePath).canonicalFilePath();
+    QStringList found;
+    if (device.isEmpty())
+        return found;
+    const QDir proc(places_.proc);
+    const pid_t self = ::getpid();
+    for (const QString& pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        const int number = pid.toInt(&numeric);
+        if (!numeric || number == self)
+            continue;
+        const QDir fds(proc.filePath(pid + QStringLiteral("/fd")));
+        for (const QFileInfo& fd :
+             fds.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+            if (fd.symLinkTarget() != device)
+                continue;
+            QString name = readTrimmed(proc.filePath(pid + QStringLiteral("/comm")));
+            found << QStringLiteral("%1 (PID %2)")
+                         .arg(name.isEmpty() ? QStringLiteral("?") : name, pid);
+            break;
+        }
+    }
+    // A UUCP lock file names the holder by PID even where its open files cannot be seen.
+    const QString lock = readTrimmed(
+        QDir(places_.lockDir).filePath(QStringLiteral("LCK..") + QFileInfo(device).fileName()));
+    bool numeric = false;
+    const int lockPid = lock.toInt(&numeric);
+    if (numeric && lockPid > 0 && !std::any_of(found.cbegin(), found.cend(), [&](const QString& f) {
+            return f.endsWith(QStringLiteral("PID %1)").arg(lockPid));
+        })) {
+        const QString name = readTrimmed(proc.filePath(QStringLiteral("%1/comm").arg(lockPid)));
+        found << QStringLiteral("%1 (PID %2)")
+                     .arg(name.isEmpty() ? QStringLiteral("?") : name)
+                     .arg(lockPid);
+    }
+    return found;
+}
+
+bool PortDoctor::usbSerialAdapterAttached() const {
+    const QDir usb(places_.sys + QStringLiteral("/bus/usb/devices"));
+    for (const QString& device :
+         usb.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        const QString vendor = readTrimmed(usb.filePath(device + QStringLiteral("/idVendor")));
+        if (kSerialChipVendors.contains(vendor.toLower()))
+            return true;
+    }
+    return false;
+}
