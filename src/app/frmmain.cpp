@@ -128,6 +128,7 @@ void TMainForm::connectHandlers() {
     connect(&timDisplayedTime, &QTimer::timeout, this, &TMainForm::timDisplayedTimeTimer);
     connect(commThread.get(), &RsCommThread::receptionHandedOver, this, &TMainForm::wakeIdle);
     connect(commThread.get(), &RsCommThread::portVanished, this, &TMainForm::portVanished);
+    connect(&deviceWatcher, &DeviceWatcher::deviceReturned, this, &TMainForm::deviceReturned);
     connect(btnZoomReset, &QPushButton::clicked, this, &TMainForm::btnZoomResetClick);
     Chart1->setPrompts(&prompts);
     connect(StringGrid1, &LapGridView::cellSelected, this, [this](int col, int row) {
@@ -237,6 +238,7 @@ bool TMainForm::FormClose() {
         closeAfterTransmission = true;
         return false;
     }
+    deviceWatcher.stop();
     if (portOpen)
         mnuCommOpenClick();
     stopWorker();

@@ -8,6 +8,7 @@
 #include "protocol/devicemodel.h"
 #include "protocol/radioframe.h"
 #include "serial/commsettings.h"
+#include "serial/devicewatcher.h"
 #include "serial/portmap.h"
 #include "serial/receptionarea.h"
 #include "windows/chartviewsettings.h"
@@ -81,6 +82,8 @@ public:
     // The open port's device has gone: the connection is closed as the toggle closes
     // it, and the device buttons stay off until a port is open again.
     void portVanished();
+    // The vanished device is back: the same port is opened again with the same settings.
+    void deviceReturned();
     void mnuCommSettingsClick();
     void mnuComPortSearchClick();
     void startPortSearchFromOpen();
@@ -185,7 +188,9 @@ public:
     CommSettings commSettings;
     qint32 comPort = 1;
     bool portOpen = false;
-    bool portLost = false;                 // the device went away; cleared by the next open
+    bool portLost = false; // the device went away; cleared by the next open
+    qint32 lostPort = 0;   // the port whose device is awaited
+    DeviceWatcher deviceWatcher;
     std::atomic<bool> commReady{false};    // read by the worker thread every cycle
     ReceptionArea reception;               // rxBytes, rxLength, rxText, rxComplete
     std::array<bool, 100> portAvailable{}; // index 1..99

@@ -39,6 +39,7 @@ void TMainForm::mnuCommOpenClick() {
 void TMainForm::showConnected(int port) {
     portOpen = true;
     portLost = false;
+    deviceWatcher.stop();
     statusPanel[1]->setText(connectionStatusText(port, commSettings));
     spbCommandTx->setEnabled(true);
     enableDeviceButtons(true);
@@ -46,8 +47,25 @@ void TMainForm::showConnected(int port) {
 
 void TMainForm::portVanished() {
     portLost = true;
-    if (portOpen)
-        mnuCommOpenClick();
+    if (!portOpen)
+        return;
+    const int port = comPort;
+    mnuCommOpenClick();
+    if (closing)
+        return;
+    lostPort = port;
+    statusPanel[1]->setText(waitingForDeviceText(port));
+    deviceWatcher.watch(portMap.devicePath(port));
+}
+
+void TMainForm::deviceReturned() {
+    if (!portLost || portOpen || closing || portSearching || comPort != lostPort)
+        return;
+    mnuCommOpenClick();
+    if (!portOpen) {
+        statusPanel[1]->setText(waitingForDeviceText(lostPort));
+        deviceWatcher.watch(portMap.devicePath(lostPort));
+    }
 }
 
 void TMainForm::mnuCommSettingsClick() {

@@ -73,3 +73,7 @@ QString portCauseLine(int port, const QString& devicePath, const QString& cause)
         .arg(port)
         .arg(devicePath, QString(cause).replace(u'\n', u' '));
 }
+
+QString waitingForDeviceText(int port) {
+    return QStringLiteral("COM%1: デバイスを待っています").arg(port);
+}

@@ -15,5 +15,7 @@ int portNumberOfEntry(int index, const QString& text);
 QString portEntryToolTip(const QString& devicePath, const QString& cause);
 // One line under the search's failure message: "COM3 (/dev/ttyUSB2): <cause>".
 QString portCauseLine(int port, const QString& devicePath, const QString& cause);
+// The connection status while the program waits for a vanished device to come back.
+QString waitingForDeviceText(int port);
 // "COM3: 38400bps D8 PEVEN S1" and the like.
 QString connectionStatusText(int port, const CommSettings& settings);

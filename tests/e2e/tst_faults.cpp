@@ -1,6 +1,7 @@
 // Faults on the line, end to end: koda-sim hanging up in the middle of a download,
 // replies split by a pause, garbage before replies, a device that answers everything.
 #include "app/frmmain.h"
+#include "files/fuellog.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "windows/frmanimation.h"
@@ -30,6 +31,7 @@ class TestFaults : public QObject {
 
 private slots:
     void hangUpInTheMiddleOfADownload();
+    void unpluggedAdapterIsReopenedWhenItReturns();
     void replySplitByAPauseIsRetried();
     void garbageBeforeRepliesIsSkipped();
     void deviceAnsweringEverything();
@@ -61,21 +63,60 @@ void TestFaults::hangUpInTheMiddleOfADownload() {
     // The connection closed with the device: the status says so and nothing can be
     // asked of the timer, also after the read gave up.
     QVERIFY(!rig.form->portOpen);
-    QCOMPARE(rig.form->statusPanel[1]->text(), QString());
+    QCOMPARE(rig.form->statusPanel[1]->text(), QStringLiteral("COM1: デバイスを待っています"));
     QVERIFY(!rig.form->spbRead->isEnabled());
     QVERIFY(!rig.form->btnRead[9]->isEnabled());
 
-    // The adapter comes back: opening the connection reaches it again.
+    // The adapter comes back: the connection is made again by itself.
     sim = std::make_unique<SimProcess>(
         QStringList{QStringLiteral("--laps"), QStringLiteral("5"), QStringLiteral("--link"), link});
     QVERIFY(sim->isValid());
-    rig.form->mnuCommOpenClick();
-    QVERIFY(rig.form->portOpen);
+    QVERIFY(rig.waitFor([&] { return rig.form->portOpen; }));
     QVERIFY(rig.form->spbRead->isEnabled());
     rig.form->btnRead1Click(9);
     QVERIFY(rig.idle());
     QVERIFY(!rig.form->pnlVersion->text().isEmpty());
     QVERIFY(rig.form->close());
+}
+
+// The adapter is unplugged while fuel readings are logged (its link goes, its terminal
+// hangs up) and plugged in again: the same port reopens by itself, the readings come
+// back, and the log goes on in the same file.
+void TestFaults::unpluggedAdapterIsReopenedWhenItReturns() {
+    QTemporaryDir links;
+    const QString link = links.filePath(QStringLiteral("koda-port"));
+    const QStringList options{QStringLiteral("--qk11"), QStringLiteral("--fuel-period"),
+                              QStringLiteral("300"), QStringLiteral("--link"), link};
+    auto sim = std::make_unique<SimProcess>(options);
+    QVERIFY(sim->isValid());
+    MainFormRig rig;
+    QVERIFY(rig.start(link));
+    TMainForm& f = *rig.form;
+    const QString connected = f.statusPanel[1]->text();
+    const QString log = rig.dir.filePath(QStringLiteral("fuel.csv"));
+    rig.prompts.fileNames = {log};
+    f.rgrpQKLogRecord->click();
+    QVERIFY(f.fuelLog->isLogging());
+    QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() >= 4; })); // heading + 2 rows
+
+    sim.reset(); // unplugged
+    QVERIFY(rig.waitFor([&] { return !f.portOpen; }));
+    QCOMPARE(f.statusPanel[1]->text(), QStringLiteral("COM1: デバイスを待っています"));
+    QVERIFY(!f.spbRead->isEnabled());
+    const qsizetype rowsBefore = f.fuelLog->lines().size();
+
+    sim = std::make_unique<SimProcess>(options); // plugged in again
+    QVERIFY(sim->isValid());
+    QVERIFY(rig.waitFor([&] { return f.portOpen; }));
+    QCOMPARE(f.statusPanel[1]->text(), connected);
+    QVERIFY(f.spbRead->isEnabled());
+    QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() >= rowsBefore + 2; }));
+    QVERIFY(f.fuelLog->isLogging());
+    f.rgrpQKLogStop->click();
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().count("\r\n") >= int(rowsBefore) + 2);
+    QVERIFY(f.close());
 }
 
 void TestFaults::replySplitByAPauseIsRetried() {
