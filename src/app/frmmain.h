@@ -4,6 +4,7 @@
 // The logic lives in UI-free units; the operations here read controls, call a unit,
 // apply the result to the controls and keep the prescribed order of steps.
 #include "app/prompts.h"
+#include "files/laplistgatherer.h"
 #include "laps/laptable.h"
 #include "protocol/devicemodel.h"
 #include "protocol/radioframe.h"
@@ -211,7 +212,8 @@ public:
     bool unattendedClose = false;        // nobody can answer a question (a signal ends us)
     QPoint placedAt;                     // where the configuration put the window
     bool idleRunning = false;
-    LapTable lapTable; // cells, lap info, marks and the read sequences' bookkeeping
+    LapTable lapTable;               // cells, lap info, marks and the read sequences' bookkeeping
+    LapListGatherer lapListGatherer; // the RK-12 lap list being received
     bool dataModified = false;
     bool showCaution = false;
     QString webAddress;

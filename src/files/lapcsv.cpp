@@ -84,25 +84,36 @@ void TMainForm::applyLapList(const LapListResult& result) {
 }
 
 bool TMainForm::takeLapList(const QByteArray& reception) {
-    // The RK-12 sends each list in one burst that ends with a line "END"; the lines
-    // before it are the list.
+    // While the RK-12 read waits for a lap or sector list, every reception is part of
+    // it; the list goes to the lap-list parser once its lap lines are all there. Until
+    // then the reply timer keeps running, so a list that never completes ends in the
+    // resends and the failure report of a request without a reply.
     const int step = lapTable.lapReadStep;
     const bool waitingForList = step >= 4 && step <= 12 && step % 2 == 0;
-    if (deviceModel != DeviceModel::RK12 || !waitingForList)
+    if (deviceModel != DeviceModel::RK12 || !waitingForList) {
+        lapListGatherer.stop();
         return false;
-    const qsizetype end = reception.indexOf("\r\nEND");
-    if (end < 0 || (!reception.startsWith("Laps") && !reception.startsWith("Fastest")))
+    }
+    if (!lapListGatherer.awaiting())
         return false;
-    timWakeupWait.stop();
-    const LapListState state{lapTable.sectorIndex, lblLaps->text(), marksOf(lapTable)};
-    const LapListParse parse =
-        parseLapFile(LapListForm::Device, QByteArrayView(reception.constData(), end + 2), state,
-                     [this](int col, int row) { return lapTable.cell(col, row); });
-    if (!parse.accepted()) {
+    const bool fresh = lapListGatherer.status() == LapListGatherer::Status::Incomplete;
+    const LapListGatherer::Status status = lapListGatherer.add(reception);
+    if (!fresh || status == LapListGatherer::Status::Incomplete)
+        return true;
+    std::optional<LapListParse> parse;
+    if (status == LapListGatherer::Status::Complete) {
+        const LapListState state{lapTable.sectorIndex, lblLaps->text(), marksOf(lapTable)};
+        parse = parseLapFile(LapListForm::Device, lapListGatherer.text(), state,
+                             [this](int col, int row) { return lapTable.cell(col, row); });
+    }
+    if (!parse || !parse->accepted()) {
+        // A list the parser cannot read counts as no reply: the request is sent again
+        // when the reply timer runs out.
         clearLapFileState();
         return true;
     }
-    applyLapList(*parse.result);
+    timWakeupWait.stop();
+    applyLapList(*parse->result);
     advanceLapRead();
     return true;
 }

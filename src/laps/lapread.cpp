@@ -34,7 +34,11 @@ void TMainForm::runLapReadStep() {
     int& step = lapTable.lapReadStep;
     if (step == 0)
         return;
-    auto requestList = [this](const QString& command) {
+    auto requestList = [this](const QString& command, int sector) {
+        // A sector list has as many lap lines as the lap list had.
+        bool counted = false;
+        const qint32 laps = lblLaps->text().toInt(&counted);
+        lapListGatherer.start(sector, counted ? std::optional<qint32>(laps) : std::nullopt);
         lastCommand = command;
         sendLogged(lastCommand);
         replyWaitMs = 12000;
@@ -45,7 +49,7 @@ void TMainForm::runLapReadStep() {
             step = 99;
             return;
         }
-        requestList(QStringLiteral("@SECTOR:%1\r\n").arg(sector));
+        requestList(QStringLiteral("@SECTOR:%1\r\n").arg(sector), sector);
         lapTable.sectorIndex = sector;
         ++step;
     };
@@ -55,7 +59,7 @@ void TMainForm::runLapReadStep() {
         step = 2;
         break;
     case 3:
-        requestList(QStringLiteral("@LAP\r\n"));
+        requestList(QStringLiteral("@LAP\r\n"), 0);
         step = 4;
         break;
     case 5:

@@ -129,6 +129,9 @@ void TMainForm::timWakeupWaitTimer() {
             sendFrameBytes(frameBuffer, frameLength);
             dumpFrameHex(reinterpret_cast<const char*>(frameBuffer), frameLength);
         } else {
+            // A lap list asked for again is received afresh.
+            if (lapListGatherer.awaiting())
+                lapListGatherer.restart();
             sendLogged(lastCommand);
         }
         startReplyTimer(replyWaitMs);

@@ -35,6 +35,7 @@ private slots:
     void replySplitByAPauseIsRetried();
     void garbageBeforeRepliesIsSkipped();
     void deviceAnsweringEverything();
+    void liveLapEndsADownloadKeepingItsLaps();
 };
 
 void TestFaults::hangUpInTheMiddleOfADownload() {
@@ -169,6 +170,32 @@ void TestFaults::deviceAnsweringEverything() {
     QVERIFY(!rig.form->rabRealMode->isChecked() && !rig.form->rabLapMode->isChecked());
     QVERIFY(rig.form->busyWindow);
     QVERIFY(rig.form->close());
+}
+
+// Live laps that keep coming while 200 laps are read: the first one that arrives ends
+// the read, and the laps read until then stay in the grid.
+void TestFaults::liveLapEndsADownloadKeepingItsLaps() {
+    const QStringList laps{QStringLiteral("--laps"), QStringLiteral("200"),
+                           QStringLiteral("--seed"), QStringLiteral("4")};
+    const QList<QStringList> expected = simulatorLaps(laps);
+    SimProcess sim(laps + QStringList{QStringLiteral("--live-in-download"),
+                                      QStringLiteral("--live-period"), QStringLiteral("1000")});
+    QVERIFY(sim.isValid());
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path()));
+    TMainForm& f = *rig.form;
+    QVERIFY(rig.readLaps());
+    QVERIFY(!rig.prompts.texts().contains(noContact));
+    QVERIFY(f.lapTable.lastLiveRow > 1); // a live lap came, and with it the end of the read
+    const int read = f.lapTable.nextLapToRead - 1;
+    // 20 laps a block at about 0.4 s a block: a live lap a second ends it early.
+    QVERIFY2(read >= 0 && read < 200, qPrintable(QString::number(read)));
+    for (int lap = 1; lap <= read; ++lap) {
+        QCOMPARE(f.lapTable.cell(0, lap + 1), expected[lap - 1][0]);
+        QCOMPARE(f.lapTable.cell(1, lap + 1), expected[lap - 1][1]);
+    }
+    QVERIFY(f.spbSave->isEnabled());
+    QVERIFY(f.close());
 }
 
 QTEST_MAIN(TestFaults)

@@ -163,21 +163,32 @@ void TestFiles::rejectedFileLeavesAnEmptyGrid() {
 }
 
 void TestFiles::rk12ReadFillsLapsAndSectors_data() {
+    // The lists carry no end line: each is complete when its lap lines are all there.
     QTest::addColumn<int>("lines");
-    QTest::newRow("1 magnetic line") << 1;
-    QTest::newRow("2 magnetic lines") << 2;
-    QTest::newRow("3 magnetic lines") << 3;
+    QTest::addColumn<int>("laps");
+    QTest::addColumn<QStringList>("link"); // how the lists travel
+    QTest::newRow("1 magnetic line") << 1 << 20 << QStringList{};
+    QTest::newRow("2 magnetic lines") << 2 << 20 << QStringList{};
+    QTest::newRow("3 magnetic lines") << 3 << 20 << QStringList{};
+    QTest::newRow("4 magnetic lines") << 4 << 20 << QStringList{};
+    QTest::newRow("45 laps, 3 lines, each list split by a 300 ms pause")
+        << 3 << 45 << QStringList{QStringLiteral("--list-pause"), QStringLiteral("300")};
+    QTest::newRow("no laps") << 2 << 0 << QStringList{};
+    QTest::newRow("lists that end with END")
+        << 2 << 20 << QStringList{QStringLiteral("--list-end")};
 }
 
 void TestFiles::rk12ReadFillsLapsAndSectors() {
     QFETCH(int, lines);
+    QFETCH(int, laps);
+    QFETCH(QStringList, link);
     const QStringList options{QStringLiteral("--rk12"), QStringLiteral("--laps"),
-                              QStringLiteral("20"),     QStringLiteral("--sectors"),
+                              QString::number(laps),    QStringLiteral("--sectors"),
                               QString::number(lines),   QStringLiteral("--seed"),
                               QStringLiteral("5")};
     const QList<QStringList> expected = simulatorLaps(options);
-    QCOMPARE(expected.size(), 20);
-    SimProcess sim(options);
+    QCOMPARE(expected.size(), laps);
+    SimProcess sim(options + link);
     QVERIFY(sim.isValid());
     MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
@@ -192,7 +203,9 @@ void TestFiles::rk12ReadFillsLapsAndSectors() {
         sent << QStringLiteral("Tx:@SECTOR:%1").arg(s);
     QCOMPARE(monitorLines(f, QStringLiteral("Tx:")), sent);
     QVERIFY(monitorLines(f, QStringLiteral("Wakeup Retry:")).isEmpty());
-    QCOMPARE(f.lblLaps->text(), QStringLiteral("20"));
+    QVERIFY(!rig.prompts.texts().contains(
+        QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。")));
+    QCOMPARE(f.lblLaps->text(), QString::number(laps));
     for (const QStringList& lap : expected) {
         const int row = lap[0].toInt() + 1;
         QCOMPARE(f.lapTable.cell(0, row), lap[0]);
@@ -203,9 +216,10 @@ void TestFiles::rk12ReadFillsLapsAndSectors() {
                      s <= lines && lines >= 2 ? lap[1 + s].mid(1) : QString());
         QCOMPARE(f.lapTable.cell(6, row), lap[6]);
     }
+    QCOMPARE(f.lapTable.cell(1, laps + 2), QString()); // nothing beyond the last lap
     const int best = f.lapTable.bestLapMark;
-    QVERIFY(best >= 1 && best <= 20);
-    QVERIFY(f.lapTable.cell(8, best + 1).contains(QStringLiteral("FL ")));
+    QVERIFY(laps == 0 || (best >= 1 && best <= laps));
+    QVERIFY(laps == 0 || f.lapTable.cell(8, best + 1).contains(QStringLiteral("FL ")));
     QVERIFY(f.spbSave->isEnabled());
     QVERIFY(f.close());
 }

@@ -23,7 +23,8 @@ void putFloat(QByteArray& out, float value) {
 } // namespace
 
 Instrument::Instrument(const SimOptions& options, LapStore laps)
-    : options_(options), laps_(std::move(laps)), settings_(options.rk13, laps_.sectorCount()) {}
+    : options_(options), laps_(std::move(laps)),
+      settings_(options.rk13, laps_.sectorCount(), options.unpadded) {}
 
 QStringList Instrument::takeLog() {
     QStringList out;
@@ -145,11 +146,11 @@ std::optional<QByteArray> Instrument::handleCommand(const QByteArray& rawLine) {
     if (options_.rk13 && name == "LDATA")
         return laps_.lapDataText(value ? value->toInt() : 1);
     if (options_.rk12 && name == "LAP")
-        return laps_.rk12List(0);
+        return laps_.rk12List(0, options_.listEnd);
     if (options_.rk12 && name == "SECTOR") {
         const int s = value ? value->toInt() : -1;
         if (s >= 0 && s <= 4)
-            return laps_.rk12List(s);
+            return laps_.rk12List(s, options_.listEnd);
         return std::nullopt;
     }
     if (auto reply = settings_.handle(name, value, options_.writeReply))

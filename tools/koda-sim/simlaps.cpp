@@ -211,7 +211,7 @@ QByteArray LapStore::livePayload() const {
     return out;
 }
 
-QByteArray LapStore::rk12List(int sector) const {
+QByteArray LapStore::rk12List(int sector, bool endLine) const {
     const LapSummary sum = summary();
     QByteArray out = "Laps," + QByteArray::number(sum.lapCount) + "\r\n";
     if (sector == 0) {
@@ -236,7 +236,7 @@ QByteArray LapStore::rk12List(int sector) const {
             out += ',' + lapNumberText(l.topSpeed);
         out += "\r\n";
     }
-    return out + "END\r\n";
+    return endLine ? out + "END\r\n" : out;
 }
 
 QByteArray LapStore::dumpGrid() const {

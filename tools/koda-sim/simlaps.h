@@ -64,9 +64,9 @@ public:
     QByteArray lapDataText(int lapNumber) const;     // "LData:...\r\n"
     QByteArray blockPayload(quint16 firstLap) const; // code 0x82: 20 records from firstLap
     QByteArray livePayload() const;                  // code 0x83: the newest three laps
-    // The RK-12 list in reply to "@LAP" (sector 0) or "@SECTOR:s"; CR LF lines,
-    // closed by the line "END".
-    QByteArray rk12List(int sector) const;
+    // The RK-12 list in reply to "@LAP" (sector 0) or "@SECTOR:s"; CR LF lines, the
+    // last one the last lap line, or the line "END" with endLine (the old form).
+    QByteArray rk12List(int sector, bool endLine = false) const;
 
     // Grid texts (what the program's lap grid should show after a block download)
     // or the laps file form, which --laps-file reads back.

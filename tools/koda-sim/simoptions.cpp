@@ -82,6 +82,26 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     add("foreign-id", "Sends frames from another radio ID (the configured ID + 1).");
     add("hangup-after", "Closes the port after <n> bytes sent and exits.", "n");
     add("answer-everything", "Answers every input with \"KODA LiNK Found\" and junk.");
+    add("field", "Behaves like a real link: --shared-pushes 20 --partial-frames 10 --late 20 "
+                 "--stx-garbage 16 --unpadded --live-in-download --list-pause 300.");
+    add("shared-pushes",
+        "Puts a push (fuel frame, else live lap) into the burst of <pct> per "
+        "cent of the replies.",
+        "pct", "0");
+    add("partial-frames",
+        "RK-13: sends a cut-off frame right before <pct> per cent of the "
+        "replies.",
+        "pct", "0");
+    add("late", "Delays <pct> per cent of the replies by 300 to 700 ms.", "pct", "0");
+    add("stx-garbage",
+        "RK-13: <n> noise bytes holding STX bytes before each reply; each "
+        "STX's length ends inside the noise.",
+        "n", "0");
+    add("unpadded", "Setting values below 10 without a leading zero (LapDispTime:5).");
+    add("live-in-download", "Periodic live laps do not wait for a lap download to end.");
+    add("list-pause", "RK-12: splits each lap list once by a pause of <ms> milliseconds.", "ms",
+        "0");
+    add("list-end", "RK-12: ends each lap list with a line \"END\".");
 
     ParsedOptions result;
     if (!p.parse(arguments)) {
@@ -146,8 +166,31 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         !number("sectors", 1, 4, &o.sectors) || !number("baud", 50, 4000000, &o.baud) ||
         !number("latency", 0, 600000, &o.latencyMs) ||
         !number("split-pause", 0, 600000, &o.splitPauseMs) ||
-        !number("garbage", 0, 100000, &o.garbage))
+        !number("garbage", 0, 100000, &o.garbage) ||
+        !number("shared-pushes", 0, 100, &o.sharedPushPercent) ||
+        !number("partial-frames", 0, 100, &o.partialFramePercent) ||
+        !number("late", 0, 100, &o.latePercent) || !number("stx-garbage", 0, 1000, &o.stxGarbage) ||
+        !number("list-pause", 0, 600000, &o.listPauseMs))
         return fail(error);
+    if (o.sharedPushPercent + o.partialFramePercent > 100)
+        return fail(QStringLiteral("--shared-pushes and --partial-frames add up to at most 100"));
+    o.unpadded = p.isSet("unpadded");
+    o.liveInDownload = p.isSet("live-in-download");
+    o.listEnd = p.isSet("list-end");
+    if (p.isSet("field")) {
+        // Each part of the field mode unless given on its own.
+        const auto fieldDefault = [&p](const char* name, int value, int* out) {
+            if (!p.isSet(QString::fromLatin1(name)))
+                *out = value;
+        };
+        fieldDefault("shared-pushes", 20, &o.sharedPushPercent);
+        fieldDefault("partial-frames", 10, &o.partialFramePercent);
+        fieldDefault("late", 20, &o.latePercent);
+        fieldDefault("stx-garbage", 16, &o.stxGarbage);
+        fieldDefault("list-pause", 300, &o.listPauseMs);
+        o.unpadded = true;
+        o.liveInDownload = true;
+    }
     if (o.livePeriodMs > 0 && !o.rk13)
         return fail(QStringLiteral("--live-period needs the RK-13"));
     if (o.fuelPeriodMs > 0 && !o.qk11)

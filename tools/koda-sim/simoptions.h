@@ -42,6 +42,15 @@ struct SimOptions {
     bool foreignId = false;
     qint64 hangupAfter = -1;
     bool answerEverything = false;
+    // What real links do (each part of --field).
+    int sharedPushPercent = 0;   // replies that share their burst with a push
+    int partialFramePercent = 0; // replies behind a cut-off frame
+    int latePercent = 0;         // replies 300-700 ms late
+    int stxGarbage = 0;          // noise bytes with harmless STX before each frame reply
+    bool unpadded = false;       // one-digit setting values without a leading zero
+    bool liveInDownload = false; // periodic live laps also during a lap download
+    int listPauseMs = 0;         // RK-12 lists split once by this pause
+    bool listEnd = false;        // RK-12 lists end with a line "END" (the old form)
 };
 
 struct ParsedOptions {

@@ -19,13 +19,20 @@ std::optional<int> intIn(const QByteArray& text, int low, int high) {
 
 } // namespace
 
-SettingsStore::SettingsStore(bool rk13, int lines) : lineCount(lines), rk13_(rk13) {}
+SettingsStore::SettingsStore(bool rk13, int lines, bool unpadded)
+    : lineCount(lines), rk13_(rk13), unpadded_(unpadded) {}
+
+// Two-digit fields: "05", or "5" as some lap timers send it.
+QByteArray SettingsStore::twoDigits(int value) const {
+    const QByteArray digits = QByteArray::number(value);
+    return unpadded_ ? digits : digits.rightJustified(2, '0');
+}
 
 QByteArray SettingsStore::replyFor(const QByteArray& name) const {
     if (name == "DISPLAYTYPE")
         return QByteArray("DisplayType:") + displayType;
     if (name == "LAPDISPTIME")
-        return "LapDispTime:" + QByteArray::number(lapDispTime).rightJustified(2, '0');
+        return "LapDispTime:" + twoDigits(lapDispTime);
     if (name == "CP")
         return "CP:" + QByteArray::number(lineCount);
     if (name == "PASSCP")
@@ -33,7 +40,7 @@ QByteArray SettingsStore::replyFor(const QByteArray& name) const {
     if (name == "SEPARATOR")
         return QByteArray("Separator:") + separator;
     if (name == "DIAMETER")
-        return "Diameter:" + QByteArray::number(diameter).rightJustified(2, '0');
+        return "Diameter:" + twoDigits(diameter);
     if (name == "K")
         return "K:" + QByteArray::number(k);
     if (name == "SENSORMARKTIME")

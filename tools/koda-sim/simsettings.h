@@ -14,7 +14,7 @@ enum class WriteReply { Echo, Ok };
 // sender sees the value the timer really has.
 class SettingsStore {
 public:
-    SettingsStore(bool rk13, int lineCount);
+    SettingsStore(bool rk13, int lineCount, bool unpadded = false);
 
     // name is the command word without '@' (e.g. "CP"); value is what followed the
     // first ':' or nothing for a read. Empty result: not a setting of this model.
@@ -35,8 +35,10 @@ public:
 
 private:
     QByteArray replyFor(const QByteArray& name) const;
+    QByteArray twoDigits(int value) const;
     bool store(const QByteArray& name, const QByteArray& value);
     bool rk13_;
+    bool unpadded_;
 };
 
 } // namespace kodasim

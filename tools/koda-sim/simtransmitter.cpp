@@ -32,10 +32,15 @@ QByteArray Transmitter::garbage(qsizetype count) {
     return out;
 }
 
-void Transmitter::sendReply(const QByteArray& bytes) {
+void Transmitter::sendReply(const QByteArray& bytes, int lateMs, qsizetype splitAt, int pauseMs) {
     QByteArray burst = garbage(options_.garbage) + bytes;
-    const qint64 earliest = nowUs() + static_cast<qint64>(options_.latencyMs) * 1000;
-    if (options_.splitPauseMs > 0 && burst.size() > 1) {
+    const qint64 earliest =
+        nowUs() + static_cast<qint64>(options_.latencyMs) * 1000 + qint64(lateMs) * 1000;
+    if (splitAt > 0 && splitAt < bytes.size()) {
+        const qsizetype at = splitAt + burst.size() - bytes.size();
+        enqueue({burst.left(at), earliest, 0});
+        enqueue({burst.mid(at), earliest, static_cast<qint64>(pauseMs) * 1000});
+    } else if (options_.splitPauseMs > 0 && burst.size() > 1) {
         const qsizetype half = burst.size() / 2;
         enqueue({burst.left(half), earliest, 0});
         enqueue({burst.mid(half), earliest, static_cast<qint64>(options_.splitPauseMs) * 1000});
@@ -83,8 +88,11 @@ void Transmitter::pump() {
             const Item& next = queue_.first();
             // The radio link relays one unit at a time: a push and a reply are kept
             // further apart than the receiver's quiet time, so each arrives alone.
+            const bool keepApart = options_.sharedPushPercent == 0;
             const qint64 separation =
-                wireFreeUs_ > 0 && !next.noise && next.push != lastWasPush_ ? kSeparationUs : 0;
+                keepApart && wireFreeUs_ > 0 && !next.noise && next.push != lastWasPush_
+                    ? kSeparationUs
+                    : 0;
             const qint64 start = qMax(next.earliestUs, wireFreeUs_ + next.gapUs + separation);
             if (start > now) {
                 arm(start - now);

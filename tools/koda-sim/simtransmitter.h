@@ -19,8 +19,10 @@ class Transmitter : public QObject {
 public:
     Transmitter(int fd, const SimOptions& options, QObject* parent = nullptr);
 
-    // A reply, to start after the configured latency.
-    void sendReply(const QByteArray& bytes);
+    // A reply, to start after the configured latency and lateMs more; with splitAt it
+    // pauses pauseMs before that byte.
+    void sendReply(const QByteArray& bytes, int lateMs = 0, qsizetype splitAt = -1,
+                   int pauseMs = 0);
     // A pushed frame, to start as soon as the line is free.
     void sendPush(const QByteArray& bytes);
     void setFd(int fd) { fd_ = fd; }
@@ -32,7 +34,7 @@ signals:
     void logLine(const QString& line);
 
 private:
-    static constexpr qint64 kSeparationUs = 250000;
+    static constexpr qint64 kSeparationUs = 250000; // unless pushes may share a reception
     struct Item {
         QByteArray bytes;
         qint64 earliestUs = 0; // on the transmitter's clock

@@ -41,7 +41,7 @@ bool Simulator::installSignalHandlers() {
 
 Simulator::Simulator(const SimOptions& options, PortEnds ends, LapStore laps, QObject* parent)
     : QObject(parent), options_(options), ends_(ends), instrument_(options, std::move(laps)),
-      transmitter_(new Transmitter(ends.fd, options, this)) {
+      field_(options), transmitter_(new Transmitter(ends.fd, options, this)) {
     connect(transmitter_, &Transmitter::logLine, this, &Simulator::log);
     connect(transmitter_, &Transmitter::hangupReached, this, &Simulator::hangUp);
 
@@ -63,10 +63,10 @@ Simulator::Simulator(const SimOptions& options, PortEnds ends, LapStore laps, QO
     connect(stdinNotifier_, &QSocketNotifier::activated, this, &Simulator::onStdin);
 
     liveTimer_.setTimerType(Qt::PreciseTimer);
-    // Periodic live laps wait while the lap timer answers a lap download; a live lap
-    // asked for on stdin goes out at once.
+    // Periodic live laps wait while the lap timer answers a lap download (unless
+    // --live-in-download); a live lap asked for on stdin goes out at once.
     connect(&liveTimer_, &QTimer::timeout, this, [this] {
-        if (!instrument_.downloading())
+        if (options_.liveInDownload || !instrument_.downloading())
             pushLiveLap();
     });
     if (options_.livePeriodMs > 0)
@@ -130,7 +130,46 @@ void Simulator::onReadable() {
     if (options_.silent)
         return;
     for (const QByteArray& reply : replies)
-        transmitter_->sendReply(reply);
+        sendShaped(reply);
+}
+
+// One line on stdout for each reply the link spoils, so that a test can count them.
+void Simulator::report(const char* event) {
+    std::fprintf(stdout, "%s\n", event);
+    std::fflush(stdout);
+    log(QString::fromLatin1(event));
+}
+
+void Simulator::sendShaped(const QByteArray& reply) {
+    // The probe's answer is plain text on every link and is left alone.
+    const bool probe = reply == Instrument::kProbeReply;
+    const bool framed = options_.rk13 && !probe;
+    const bool block = framed && reply.size() > 5 && static_cast<quint8>(reply.at(5)) == 0x82;
+    if (!probe)
+        report("reply");
+    QByteArray burst = reply;
+    qsizetype splitAt = -1;
+    if (options_.rk12 && options_.listPauseMs > 0 && reply.startsWith("Laps,"))
+        splitAt = reply.size() / 2;
+    const FieldLink::Draw draw = field_.next(framed || (options_.qk11 && !probe), framed);
+    if (framed && options_.stxGarbage > 0)
+        burst.prepend(field_.strayStx(options_.stxGarbage));
+    if (draw.spoil == FieldLink::Spoil::SharedPush) {
+        const QByteArray push =
+            options_.qk11 ? instrument_.fuelFrame() : instrument_.liveLapFrame();
+        burst = draw.pushFirst ? push + burst : burst + push;
+        // A lap block ends the receiver's scan, so a push behind it is what gets lost.
+        report(draw.pushFirst ? "shared-push before reply"
+                              : (block ? "shared-push after block" : "shared-push after reply"));
+    } else if (draw.spoil == FieldLink::Spoil::PartialFrame) {
+        burst.prepend(field_.cut(reply));
+        report("partial-frame before reply");
+    }
+    if (splitAt >= 0)
+        splitAt += burst.size() - reply.size();
+    if (draw.lateMs > 0)
+        report("late reply");
+    transmitter_->sendReply(burst, draw.lateMs, splitAt, options_.listPauseMs);
 }
 
 void Simulator::answerJunk() {

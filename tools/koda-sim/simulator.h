@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simfield.h"
 #include "siminstrument.h"
 #include "simoptions.h"
 #include "simport.h"
@@ -29,6 +30,8 @@ private:
     void onReadable();
     void onStdin();
     void onSignal();
+    void sendShaped(const QByteArray& reply);
+    void report(const char* event);
     void pushLiveLap();
     void pushFuel();
     void answerJunk();
@@ -39,6 +42,7 @@ private:
     SimOptions options_;
     PortEnds ends_;
     Instrument instrument_;
+    FieldLink field_;
     Transmitter* transmitter_;
     QSocketNotifier* portNotifier_ = nullptr;
     QSocketNotifier* stdinNotifier_ = nullptr;

@@ -1,6 +1,7 @@
 // The lap file: the text written for the lap grid, and the lap-list parser in its
 // file form (versions "1.0" and "2.0") and its device form (RK-12 lap lists).
 #include "files/lapfile.h"
+#include "files/laplistgatherer.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(LapListParse::Failure)
+Q_DECLARE_METATYPE(LapListGatherer::Status)
 
 namespace {
 
@@ -91,6 +93,8 @@ private slots:
     void deviceSectorList();
     void deviceRejections_data();
     void deviceRejections();
+    void deviceListGathering_data();
+    void deviceListGathering();
     void saveFailsUnderRegularFile();
     void saveFailsWhenFolderGone();
     void saveFailureKeepsOldFile();
@@ -545,6 +549,99 @@ void TestLapFile::deviceRejections() {
     const LapListParse parse = parseLapFile(LapListForm::Device, list, state, grid.reader());
     QCOMPARE(parse.failure, failure);
     QCOMPARE(parse.accepted(), failure == LapListParse::Failure::None);
+}
+
+void TestLapFile::deviceListGathering_data() {
+    using S = LapListGatherer::Status;
+    QTest::addColumn<int>("sector");
+    QTest::addColumn<int>("lapCount"); // the lap list's count for a sector list, -1: none
+    QTest::addColumn<QList<QByteArray>>("receptions");
+    QTest::addColumn<QList<S>>("statuses");
+    QTest::addColumn<QByteArray>("list");
+    const QByteArray laps2 = "Laps,2\r\n"
+                             "Fastest,Lap,002,Top,Speed,Lap,001\r\n"
+                             "Lap,Time,Speed\r\n"
+                             "001,\" 01'23\"\"45\",123\r\n"
+                             "002,\" 01'21\"\"00\",150\r\n";
+    QTest::newRow("lap list in one reception")
+        << 0 << -1 << QList<QByteArray>{laps2} << QList<S>{S::Complete} << laps2;
+    QTest::newRow("lap list split inside a lap line")
+        << 0 << -1 << QList<QByteArray>{laps2.left(75), laps2.mid(75)}
+        << QList<S>{S::Incomplete, S::Complete} << laps2;
+    QTest::newRow("lap list in three pieces, the first only part of line 1")
+        << 0 << -1 << QList<QByteArray>{"La", "ps,2\r\nFastest,Lap,002", laps2.mid(23)}
+        << QList<S>{S::Incomplete, S::Incomplete, S::Complete} << laps2;
+    QTest::newRow("leading CR LF, in a reception of its own")
+        << 0 << -1 << QList<QByteArray>{"\r\n", laps2} << QList<S>{S::Incomplete, S::Complete}
+        << laps2;
+    QTest::newRow("leading CR LF before the list")
+        << 0 << -1 << QList<QByteArray>{"\r\n" + laps2} << QList<S>{S::Complete} << laps2;
+    QTest::newRow("split between CR and LF")
+        << 0 << -1 << QList<QByteArray>{laps2.left(7), laps2.mid(7)}
+        << QList<S>{S::Incomplete, S::Complete} << laps2;
+    QTest::newRow("last lap line without its line end")
+        << 0 << -1 << QList<QByteArray>{laps2.chopped(2)} << QList<S>{S::Complete} << laps2;
+    QTest::newRow("last lap line cut inside its time")
+        << 0 << -1 << QList<QByteArray>{laps2.chopped(12), laps2.right(12)}
+        << QList<S>{S::Incomplete, S::Complete} << laps2;
+    QTest::newRow("one lap line missing")
+        << 0 << -1 << QList<QByteArray>{laps2.left(laps2.lastIndexOf("002,"))}
+        << QList<S>{S::Incomplete} << QByteArray();
+    QTest::newRow("lines after the last lap line are not part of the list")
+        << 0 << -1 << QList<QByteArray>{laps2 + "END\r\n"} << QList<S>{S::Complete} << laps2;
+    QTest::newRow("receptions after a complete list are ignored")
+        << 0 << -1 << QList<QByteArray>{laps2, "Laps,9\r\n"} << QList<S>{S::Complete, S::Complete}
+        << laps2;
+    const QByteArray none = "Laps,0\r\nFastest,Lap,000,Top,Speed,Lap,000\r\nLap,Time,Speed\r\n";
+    QTest::newRow("no laps: the three header lines")
+        << 0 << -1 << QList<QByteArray>{none} << QList<S>{S::Complete} << none;
+    QTest::newRow("lap count not a number")
+        << 0 << -1 << QList<QByteArray>{"Laps,x\r\n"} << QList<S>{S::Rejected} << QByteArray();
+    QTest::newRow("first line not Laps") << 0 << -1 << QList<QByteArray>{"OK\r\n", laps2}
+                                         << QList<S>{S::Rejected, S::Rejected} << QByteArray();
+    const QByteArray sector = "not examined\r\n"
+                              "Fastest,Sector,002,Sector,3\r\n"
+                              "Lap,Sector3\r\n"
+                              "001,\" 00'40\"\"00\"\r\n"
+                              "002,\" 00'39\"\"00\"\r\n";
+    QTest::newRow("sector list: as many lap lines as the lap list had")
+        << 3 << 2
+        << QList<QByteArray>{sector.left(sector.lastIndexOf("002,")),
+                             sector.mid(sector.lastIndexOf("002,"))}
+        << QList<S>{S::Incomplete, S::Complete} << sector;
+    QTest::newRow("sector list, last line without its line end")
+        << 3 << 2 << QList<QByteArray>{sector.chopped(2)} << QList<S>{S::Complete} << sector;
+    QTest::newRow("sector list of a lap list with fewer laps")
+        << 3 << 1 << QList<QByteArray>{sector} << QList<S>{S::Complete}
+        << sector.left(sector.lastIndexOf("002,"));
+    QTest::newRow("sector list without a lap count")
+        << 1 << -1 << QList<QByteArray>{sector} << QList<S>{S::Rejected} << QByteArray();
+    QTest::newRow("a list that does not end")
+        << 0 << -1
+        << QList<QByteArray>{"Laps,300\r\nFastest,Lap,1,X\r\nh\r\n",
+                             QByteArray(LapListGatherer::maxBytes, 'x')}
+        << QList<S>{S::Incomplete, S::Rejected} << QByteArray();
+}
+
+void TestLapFile::deviceListGathering() {
+    QFETCH(int, sector);
+    QFETCH(int, lapCount);
+    QFETCH(QList<QByteArray>, receptions);
+    QFETCH(QList<LapListGatherer::Status>, statuses);
+    QFETCH(QByteArray, list);
+    LapListGatherer gatherer;
+    QVERIFY(!gatherer.awaiting());
+    gatherer.start(sector, lapCount < 0 ? std::nullopt : std::optional<qint32>(lapCount));
+    QVERIFY(gatherer.awaiting());
+    for (qsizetype i = 0; i < receptions.size(); ++i)
+        QCOMPARE(gatherer.add(receptions.at(i)), statuses.at(i));
+    QCOMPARE(gatherer.text(), list);
+    // Sent again, the list is gathered afresh.
+    gatherer.restart();
+    QCOMPARE(gatherer.status(), LapListGatherer::Status::Incomplete);
+    QCOMPARE(gatherer.text(), QByteArray());
+    gatherer.stop();
+    QCOMPARE(gatherer.add(list), LapListGatherer::Status::Idle);
 }
 
 void TestLapFile::saveFailsUnderRegularFile() {

@@ -1,4 +1,5 @@
 // Wire formats of the instrument simulator, pinned with literal bytes.
+#include "simfield.h"
 #include "simframe.h"
 #include "siminstrument.h"
 #include "simlaps.h"
@@ -71,6 +72,7 @@ private slots:
     void rk12ClearAndList();
     void faultsChangeTheFrames();
     void fuelFrames();
+    void fieldLink();
     void pacingSchedule_data();
     void pacingSchedule();
     void options_data();
@@ -185,37 +187,44 @@ void TestSimWire::livePayload() {
 
 void TestSimWire::rk12Lists_data() {
     QTest::addColumn<int>("sector");
+    QTest::addColumn<bool>("endLine");
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("laps") << 0
+    QTest::newRow("laps") << 0 << false
                           << QByteArray("Laps,3\r\n"
                                         "Fastest,Lap,002,Top,Speed,Lap,002\r\n"
                                         "Lap,Time,Speed\r\n"
                                         "001,\" 01'23\"\"45\",123\r\n"
                                         "002,\" 01'21\"\"00\",150\r\n"
-                                        "003,\" 01'22\"\"00\",150\r\n"
-                                        "END\r\n");
-    QTest::newRow("sector 1") << 1
+                                        "003,\" 01'22\"\"00\",150\r\n");
+    QTest::newRow("laps, old form with END") << 0 << true
+                                             << QByteArray("Laps,3\r\n"
+                                                           "Fastest,Lap,002,Top,Speed,Lap,002\r\n"
+                                                           "Lap,Time,Speed\r\n"
+                                                           "001,\" 01'23\"\"45\",123\r\n"
+                                                           "002,\" 01'21\"\"00\",150\r\n"
+                                                           "003,\" 01'22\"\"00\",150\r\n"
+                                                           "END\r\n");
+    QTest::newRow("sector 1") << 1 << false
                               << QByteArray("Laps,3\r\n"
                                             "Fastest,Sector,003,Sector,1\r\n"
                                             "Lap,Sector1\r\n"
                                             "001,\" 00'40\"\"00\"\r\n"
                                             "002,\" 00'41\"\"00\"\r\n"
-                                            "003,\" 00'39\"\"00\"\r\n"
-                                            "END\r\n");
-    QTest::newRow("sector 3, not measured") << 3
+                                            "003,\" 00'39\"\"00\"\r\n");
+    QTest::newRow("sector 3, not measured") << 3 << false
                                             << QByteArray("Laps,3\r\n"
                                                           "Fastest,Sector,000,Sector,3\r\n"
                                                           "Lap,Sector3\r\n"
                                                           "001,\" 00'00\"\"00\"\r\n"
                                                           "002,\" 00'00\"\"00\"\r\n"
-                                                          "003,\" 00'00\"\"00\"\r\n"
-                                                          "END\r\n");
+                                                          "003,\" 00'00\"\"00\"\r\n");
 }
 
 void TestSimWire::rk12Lists() {
     QFETCH(int, sector);
+    QFETCH(bool, endLine);
     QFETCH(QByteArray, text);
-    QCOMPARE(fixtureLaps().rk12List(sector), text);
+    QCOMPARE(fixtureLaps().rk12List(sector, endLine), text);
 }
 
 void TestSimWire::generatedLapsAreRealisticAndRepeatable() {
@@ -409,11 +418,13 @@ void TestSimWire::rk12ClearAndList() {
     QCOMPARE(replies.size(), 2);
     QVERIFY(replies.at(0).startsWith("Laps,3\r\nFastest,Lap,002,"));
     QVERIFY(replies.at(1).startsWith("Laps,3\r\nFastest,Sector,002,Sector,2\r\n"));
-    QVERIFY(replies.at(1).endsWith("\r\nEND\r\n"));
+    // The last line is the last lap line: no end line follows it.
+    QVERIFY(replies.at(1).mid(replies.at(1).lastIndexOf("\r\n", -3)).startsWith("\r\n003,\""));
     QCOMPARE(instrument.receive("@CLR\r\n"), QList<QByteArray>{QByteArray("OK\r\n")});
-    QCOMPARE(
-        instrument.receive("@LAP\r\n").first(),
-        QByteArray("Laps,0\r\nFastest,Lap,000,Top,Speed,Lap,000\r\nLap,Time,Speed\r\nEND\r\n"));
+    QCOMPARE(instrument.receive("@LAP\r\n").first(),
+             QByteArray("Laps,0\r\nFastest,Lap,000,Top,Speed,Lap,000\r\nLap,Time,Speed\r\n"));
+    Instrument old(simOptionsFrom({"--rk12", "--list-end"}), fixtureLaps());
+    QVERIFY(old.receive("@LAP\r\n").first().endsWith(",150\r\nEND\r\n"));
     // RK-13 commands are not the RK-12's.
     QVERIFY(instrument.receive("@LINFO\r\n@K\r\n@GAP\r\n").isEmpty());
 }
@@ -461,6 +472,49 @@ void TestSimWire::fuelFrames() {
     QCOMPARE(floatAt(4), 0.025f);
     QVERIFY(floatAt(8) > 5 && floatAt(8) < 20);
     QCOMPARE(frame->payload.mid(12, 3), bytes({0x00, 0x00, 0x03}));
+}
+
+void TestSimWire::fieldLink() {
+    // One-digit values without a leading zero, two-digit values as they are.
+    Instrument rk12(simOptionsFrom({"--rk12", "--unpadded"}), fixtureLaps());
+    QCOMPARE(rk12.receive("@LAPDISPTIME\r\n"), QList<QByteArray>{"LapDispTime:5\r\n"});
+    QCOMPARE(rk12.receive("@LAPDISPTIME:12\r\n"), QList<QByteArray>{"LapDispTime:12\r\n"});
+    QCOMPARE(rk12.receive("@DIAMETER\r\n"), QList<QByteArray>{"Diameter:4\r\n"});
+
+    const SimOptions field = simOptionsFrom({"--field", "--seed", "7"});
+    QCOMPARE(field.sharedPushPercent, 20);
+    QCOMPARE(field.partialFramePercent, 10);
+    QVERIFY(field.liveInDownload && field.unpadded);
+    FieldLink link(field);
+    FieldLink same(field);
+    int spoiled = 0;
+    bool last = false;
+    for (int i = 0; i < 200; ++i) {
+        const FieldLink::Draw d = link.next(true, true);
+        const FieldLink::Draw e = same.next(true, true);
+        QCOMPARE(d.spoil, e.spoil); // the seed decides
+        const bool now = d.spoil != FieldLink::Spoil::None;
+        QVERIFY(!(now && last)); // a reply sent again is never spoiled as well
+        spoiled += now;
+        last = now;
+        QVERIFY(d.lateMs == 0 || (d.lateMs >= 300 && d.lateMs <= 700));
+    }
+    QVERIFY(spoiled > 20 && spoiled < 80);
+
+    // Every STX of the noise has a length byte (four bytes on) that ends inside it.
+    for (int i = 0; i < 50; ++i) {
+        const QByteArray noise = link.strayStx(24);
+        QCOMPARE(noise.size(), 24);
+        for (qsizetype at = noise.indexOf('\x02'); at >= 0; at = noise.indexOf('\x02', at + 1)) {
+            QVERIFY(at + 4 < noise.size());
+            const int length = static_cast<quint8>(noise.at(at + 4));
+            QVERIFY(length >= 3 && at + length <= noise.size());
+        }
+    }
+    const QByteArray frame = encodeFrame('L', 0x1234, 0x01, "CP:3\r\n");
+    const QByteArray cut = link.cut(frame);
+    QVERIFY(cut.size() >= 5 && cut.size() < frame.size());
+    QVERIFY(frame.startsWith(cut));
 }
 
 void TestSimWire::pacingSchedule_data() {
@@ -513,6 +567,10 @@ void TestSimWire::options_data() {
     QTest::newRow("fuel without qk11") << QStringList{"--fuel-period", "100"} << 2;
     QTest::newRow("laps file and laps") << QStringList{"--laps-file", "x", "--laps", "3"} << 2;
     QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2;
+    QTest::newRow("field") << QStringList{"--field"} << -1;
+    QTest::newRow("spoiling more than every reply")
+        << QStringList{"--shared-pushes", "60", "--partial-frames", "50"} << 2;
+    QTest::newRow("late beyond 100") << QStringList{"--late", "101"} << 2;
 }
 
 void TestSimWire::options() {
