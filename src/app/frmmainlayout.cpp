@@ -4,6 +4,8 @@
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
 #include "windows/colouredsplitter.h"
+#include "windows/corneranchor.h"
+#include "windows/statuspanel.h"
 #include "windows/updown.h"
 
 #include <QApplication>
@@ -75,9 +77,9 @@ void TMainForm::createControls() {
 
     pnlMain = new QWidget(central);
     pnlMain->setObjectName(QStringLiteral("pnlMain"));
-    // The main panel gives way when the window is made low; the window's own limit
-    // is its minimum height.
-    pnlMain->setMinimumHeight(1);
+    // The main panel gives way when the window is made low or narrow (its panes are cut at
+    // the bottom and the right); the window's own limit is its minimum height.
+    pnlMain->setMinimumSize(1, 1);
     auto* mainRow = new QHBoxLayout(pnlMain);
     mainRow->setContentsMargins(0, 0, 0, 0);
 
@@ -468,12 +470,11 @@ QWidget* TMainForm::createMonitorPanel() {
     auto* panel = new QWidget;
     panel->setObjectName(QStringLiteral("pnlMonitor"));
     panel->setFixedHeight(122);
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addStretch(1); // the controls keep to the right edge
+    // The controls keep to the right edge; a window narrower than their row cuts the
+    // row at the left instead of refusing to become narrower.
     auto* area = new QWidget(panel);
     area->setFixedSize(1016, 122);
-    row->addWidget(area);
+    anchorToCorner(area, Qt::TopRightCorner);
 
     // Upper row: radio ID, course length, lap-timer buttons, exit.
     lblID = label(QStringLiteral("RK-13 ID"), area, QRect(8, 18, 60, 16));
@@ -613,12 +614,11 @@ void TMainForm::createStatusBar() {
     const Qt::Alignment alignments[4] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignCenter,
                                          Qt::AlignCenter, Qt::AlignCenter};
     for (int i = 0; i < 4; ++i) {
-        statusPanel[i] = new QLabel(bar);
-        statusPanel[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        statusPanel[i]->setFixedWidth(widths[i]);
-        statusPanel[i]->setAlignment(alignments[i]);
-        statusPanel[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addWidget(statusPanel[i]);
+        auto* panel = new StatusPanel(widths[i], bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setAlignment(alignments[i]);
+        bar->addWidget(panel);
+        statusPanel[i] = panel;
     }
     statusPanel[3]->setText(QStringLiteral("KODA Systems"));
 }

@@ -79,6 +79,8 @@ private slots:
     void wrappedCaptionsFitTheirLabels_data();
     void wrappedCaptionsFitTheirLabels();
     void standardDialogsSpeakJapanese();
+    void layoutFollowsTheWindowSize_data();
+    void layoutFollowsTheWindowSize();
 
 private:
     std::unique_ptr<TMainForm> makeForm(ScriptedPrompts& prompts, const QString& iniPath) {
@@ -410,5 +412,32 @@ void TestMainForm::standardDialogsSpeakJapanese() {
     missing += windowcheck::missingGlyphs(save.get());
     save->close();
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
+    QVERIFY(form->close());
+}
+
+void TestMainForm::layoutFollowsTheWindowSize_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("as designed") << QSize(1016, 649);
+    QTest::newRow("narrow") << QSize(480, 400);
+    QTest::newRow("narrowest, lowest") << QSize(200, 180);
+    QTest::newRow("large") << QSize(1400, 900);
+}
+
+// Only the window's height has a lower limit: it can be made narrower than the row of the
+// bottom panel, whose controls keep to the right edge (the row is cut at the left).
+void TestMainForm::layoutFollowsTheWindowSize() {
+    QFETCH(QSize, size);
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    form->resize(size);
+    QTRY_COMPARE(form->size(), size);
+    QTRY_COMPARE(form->pnlMonitor->width(), size.width());
+    const QPoint exitTopLeft = form->spbExit->mapTo(form->pnlMonitor, QPoint(0, 0));
+    QCOMPARE(form->pnlMonitor->width() - (exitTopLeft.x() + form->spbExit->width()), 14);
+    QVERIFY(windowcheck::saveScreenshot(
+        form.get(), QStringLiteral("main-%1x%2").arg(size.width()).arg(size.height())));
     QVERIFY(form->close());
 }
