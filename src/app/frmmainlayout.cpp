@@ -115,7 +115,8 @@ void TMainForm::createControls() {
     btnZoomReset = hinted(new QPushButton(QStringLiteral("表示リセット"), Chart1),
                           QStringLiteral("チャート表示リセット。"));
     btnZoomReset->setObjectName(QStringLiteral("btnZoomReset"));
-    btnZoomReset->setGeometry(4, 4, 90, 24);
+    btnZoomReset->resize(90, 24);
+    anchorToCorner(btnZoomReset, Qt::BottomLeftCorner, {4, 4});
 
     Splitter1->addWidget(Panel2);
     Splitter1->addWidget(Panel1);

@@ -4,6 +4,7 @@
 #include "app/qttranslations.h"
 #include "app/widgetprompts.h"
 #include "files/lapfile.h"
+#include "laps/lapchartview.h"
 #include "serial/frmsettings.h"
 #include "serial/rscommthread.h"
 #include "support/ptypair.h"
@@ -424,7 +425,8 @@ void TestMainForm::layoutFollowsTheWindowSize_data() {
 }
 
 // Only the window's height has a lower limit: it can be made narrower than the row of the
-// bottom panel, whose controls keep to the right edge (the row is cut at the left).
+// bottom panel, whose controls keep to the right edge (the row is cut at the left); the
+// chart's reset button keeps to the chart's lower left corner.
 void TestMainForm::layoutFollowsTheWindowSize() {
     QFETCH(QSize, size);
     QTemporaryDir dir;
@@ -437,6 +439,9 @@ void TestMainForm::layoutFollowsTheWindowSize() {
     QTRY_COMPARE(form->pnlMonitor->width(), size.width());
     const QPoint exitTopLeft = form->spbExit->mapTo(form->pnlMonitor, QPoint(0, 0));
     QCOMPARE(form->pnlMonitor->width() - (exitTopLeft.x() + form->spbExit->width()), 14);
+    // The chart's reset button stays in its lower left corner.
+    QCOMPARE(form->btnZoomReset->x(), 4);
+    QCOMPARE(form->Chart1->height() - (form->btnZoomReset->y() + form->btnZoomReset->height()), 4);
     QVERIFY(windowcheck::saveScreenshot(
         form.get(), QStringLiteral("main-%1x%2").arg(size.width()).arg(size.height())));
     QVERIFY(form->close());
