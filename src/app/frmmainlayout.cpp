@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
+#include "serial/portlist.h"
 #include "windows/colouredsplitter.h"
 #include "windows/corneranchor.h"
 #include "windows/statuspanel.h"
@@ -618,6 +619,9 @@ void TMainForm::createStatusBar() {
         auto* panel = new StatusPanel(widths[i], bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setAlignment(alignments[i]);
+        // The connection status must show whole on the widest line the program can open.
+        if (i == 1)
+            panel->widenToFit(widestConnectionStatusTexts());
         bar->addWidget(panel);
         statusPanel[i] = panel;
     }

@@ -13,3 +13,7 @@ QStringList portListTexts(const bool* available);
 int portNumberOfEntry(int index, const QString& text);
 // "COM3: 38400bps D8 PEVEN S1" and the like.
 QString connectionStatusText(int port, const CommSettings& settings);
+// The status texts of the highest port number on the fastest line the serial layer opens,
+// one for each parity and stop-bit suffix: the status panel must be wide enough for the
+// widest of them.
+QStringList widestConnectionStatusTexts();

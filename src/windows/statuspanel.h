@@ -3,6 +3,7 @@
 // has room for it and gives way, down to nothing, when the window is made narrower than
 // the panels together.
 #include <QLabel>
+#include <QStringList>
 
 class StatusPanel : public QLabel {
 public:
@@ -10,6 +11,8 @@ public:
 
     int designWidth() const { return width_; }
     void setDesignWidth(int width);
+    // Widens the panel, if need be, so that the widest of texts is drawn whole in its font.
+    void widenToFit(const QStringList& texts);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringDecoder>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -82,6 +83,8 @@ private slots:
     void standardDialogsSpeakJapanese();
     void layoutFollowsTheWindowSize_data();
     void layoutFollowsTheWindowSize();
+    void connectionTextFitsItsPanel_data();
+    void connectionTextFitsItsPanel();
 
 private:
     std::unique_ptr<TMainForm> makeForm(ScriptedPrompts& prompts, const QString& iniPath) {
@@ -444,5 +447,37 @@ void TestMainForm::layoutFollowsTheWindowSize() {
     QCOMPARE(form->Chart1->height() - (form->btnZoomReset->y() + form->btnZoomReset->height()), 4);
     QVERIFY(windowcheck::saveScreenshot(
         form.get(), QStringLiteral("main-%1x%2").arg(size.width()).arg(size.height())));
+    QVERIFY(form->close());
+}
+
+void TestMainForm::connectionTextFitsItsPanel_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("usual line") << QStringLiteral("COM1: 38400bps D8 PEVEN S1");
+    QTest::newRow("two-digit port") << QStringLiteral("COM99: 115200bps D8 PMARK S1.5");
+    QTest::newRow("fastest line") << QStringLiteral("COM99: 4000000bps D8 PMARK S1.5");
+}
+
+// At the designed window size the connection status is drawn whole in panel 1, and the
+// four panels keep their order and the other three their widths.
+void TestMainForm::connectionTextFitsItsPanel() {
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    QLabel* panel = form->statusPanel[1];
+    panel->setText(text);
+    const int advance = QFontMetrics(panel->font()).horizontalAdvance(text);
+    QVERIFY2(advance <= panel->contentsRect().width(),
+             qPrintable(QStringLiteral("%1 px of text in %2 px")
+                            .arg(advance)
+                            .arg(panel->contentsRect().width())));
+    QCOMPARE(form->statusPanel[0]->width(), 500);
+    QCOMPARE(form->statusPanel[2]->width(), 20);
+    QCOMPARE(form->statusPanel[3]->width(), 100);
+    for (int i = 1; i < 4; ++i)
+        QVERIFY(form->statusPanel[i]->x() > form->statusPanel[i - 1]->geometry().right());
+    QVERIFY(form->statusPanel[3]->geometry().right() < form->statusBar()->width());
     QVERIFY(form->close());
 }
