@@ -1,6 +1,8 @@
 // The real main window, offscreen, with a temporary configuration file, scripted
 // prompts and pseudo-terminals standing in for the serial adapters.
+#include "app/eventerrors.h"
 #include "app/frmmain.h"
+#include "app/kodaapplication.h"
 #include "app/qttranslations.h"
 #include "app/widgetprompts.h"
 #include "files/lapfile.h"
@@ -27,8 +29,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -85,6 +89,8 @@ private slots:
     void layoutFollowsTheWindowSize();
     void connectionTextFitsItsPanel_data();
     void connectionTextFitsItsPanel();
+    void errorReachingTheEventLoopIsShown_data();
+    void errorReachingTheEventLoopIsShown();
 
 private:
     std::unique_ptr<TMainForm> makeForm(ScriptedPrompts& prompts, const QString& iniPath) {
@@ -377,7 +383,15 @@ void TestMainForm::wrappedCaptionsFitTheirLabels() {
     QVERIFY(form->close());
 }
 
-QTEST_MAIN(TestMainForm)
+// The program's own application object, so that an error reaching the event loop takes
+// the path it takes in the program.
+int main(int argc, char** argv) {
+    KodaApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestMainForm test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_mainform.moc"
 
 // The dialogs the program really shows (not the scripted ones) carry Qt's own texts in
@@ -447,6 +461,46 @@ void TestMainForm::layoutFollowsTheWindowSize() {
     QCOMPARE(form->Chart1->height() - (form->btnZoomReset->y() + form->btnZoomReset->height()), 4);
     QVERIFY(windowcheck::saveScreenshot(
         form.get(), QStringLiteral("main-%1x%2").arg(size.width()).arg(size.height())));
+    QVERIFY(form->close());
+}
+
+void TestMainForm::errorReachingTheEventLoopIsShown_data() {
+    QTest::addColumn<bool>("standard"); // a std::exception, or anything else thrown
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("std::exception")
+        << true << QStringLiteral("KODA Monitor") << QStringLiteral("変換できない値です。");
+    QTest::newRow("anything else, after a file load")
+        << false << QStringLiteral("KODA Monitor - /tmp/laps.csv") << unknownErrorText();
+}
+
+// An error that no handler catches is shown in a message box with the window's caption and
+// the error icon, and the event loop goes on with the next event.
+void TestMainForm::errorReachingTheEventLoopIsShown() {
+    QFETCH(bool, standard);
+    QFETCH(QString, caption);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    form->setWindowTitle(caption);
+    const qsizetype before = prompts.shown.size();
+    QTimer::singleShot(0, form.get(), [standard] {
+        if (standard)
+            throw std::runtime_error("変換できない値です。");
+        throw 42;
+    });
+    bool wentOn = false;
+    QTimer::singleShot(0, form.get(), [&wentOn] { wentOn = true; });
+    QTRY_VERIFY(wentOn);
+    QCOMPARE(prompts.shown.size(), before + 1);
+    const auto& shown = prompts.shown.last();
+    QCOMPARE(shown.text, text);
+    QCOMPARE(shown.caption, caption);
+    QCOMPARE(shown.icon, Prompts::Icon::Error);
+    QCOMPARE(shown.buttons, Prompts::Buttons::Ok);
     QVERIFY(form->close());
 }
 
