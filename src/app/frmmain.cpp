@@ -1,6 +1,7 @@
 // The main window's shell: construction, the idle pass, the hint display and the
 // close sequence.
 #include "app/frmmain.h"
+#include "app/kodaapplication.h"
 #include "files/fuellog.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridrules.h"
@@ -91,6 +92,8 @@ TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
 
 TMainForm::~TMainForm() {
     idleTimer.stop();
+    if (auto* app = qobject_cast<KodaApplication*>(QCoreApplication::instance()))
+        app->setErrorReport({});
     // The worker reads members of this window: it must have ended before they go.
     stopWorker();
     commThread.reset();
@@ -166,6 +169,13 @@ void TMainForm::FormCreate() {
     idleTimer.setInterval(kIdleActiveMs);
     connect(&idleTimer, &QTimer::timeout, this, &TMainForm::OnIdle, Qt::UniqueConnection);
     idleTimer.start();
+    // Errors that no handler caught are shown by this window, with its caption.
+    if (auto* app = qobject_cast<KodaApplication*>(QCoreApplication::instance()))
+        app->setErrorReport([this](const QString& text) { showEventLoopError(text); });
+}
+
+void TMainForm::showEventLoopError(const QString& text) {
+    prompts.message(text, currentCaption(), Prompts::Icon::Error);
 }
 
 void TMainForm::OnIdle() {

@@ -72,6 +72,8 @@ public:
     void Panel2DblClick();
     void mnuExitClick();
     QString currentCaption() const { return windowTitle(); }
+    // An error that reached the event loop: its text in a message box with the error icon.
+    void showEventLoopError(const QString& text);
 
     void loadConfiguration();
     void saveConfiguration();

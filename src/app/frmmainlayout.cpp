@@ -3,7 +3,10 @@
 #include "app/frmmain.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
+#include "serial/portlist.h"
 #include "windows/colouredsplitter.h"
+#include "windows/corneranchor.h"
+#include "windows/statuspanel.h"
 #include "windows/updown.h"
 
 #include <QApplication>
@@ -75,9 +78,9 @@ void TMainForm::createControls() {
 
     pnlMain = new QWidget(central);
     pnlMain->setObjectName(QStringLiteral("pnlMain"));
-    // The main panel gives way when the window is made low; the window's own limit
-    // is its minimum height.
-    pnlMain->setMinimumHeight(1);
+    // The main panel gives way when the window is made low or narrow (its panes are cut at
+    // the bottom and the right); the window's own limit is its minimum height.
+    pnlMain->setMinimumSize(1, 1);
     auto* mainRow = new QHBoxLayout(pnlMain);
     mainRow->setContentsMargins(0, 0, 0, 0);
 
@@ -113,7 +116,8 @@ void TMainForm::createControls() {
     btnZoomReset = hinted(new QPushButton(QStringLiteral("表示リセット"), Chart1),
                           QStringLiteral("チャート表示リセット。"));
     btnZoomReset->setObjectName(QStringLiteral("btnZoomReset"));
-    btnZoomReset->setGeometry(4, 4, 90, 24);
+    btnZoomReset->resize(90, 24);
+    anchorToCorner(btnZoomReset, Qt::BottomLeftCorner, {4, 4});
 
     Splitter1->addWidget(Panel2);
     Splitter1->addWidget(Panel1);
@@ -468,12 +472,11 @@ QWidget* TMainForm::createMonitorPanel() {
     auto* panel = new QWidget;
     panel->setObjectName(QStringLiteral("pnlMonitor"));
     panel->setFixedHeight(122);
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addStretch(1); // the controls keep to the right edge
+    // The controls keep to the right edge; a window narrower than their row cuts the
+    // row at the left instead of refusing to become narrower.
     auto* area = new QWidget(panel);
     area->setFixedSize(1016, 122);
-    row->addWidget(area);
+    anchorToCorner(area, Qt::TopRightCorner);
 
     // Upper row: radio ID, course length, lap-timer buttons, exit.
     lblID = label(QStringLiteral("RK-13 ID"), area, QRect(8, 18, 60, 16));
@@ -613,12 +616,14 @@ void TMainForm::createStatusBar() {
     const Qt::Alignment alignments[4] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignCenter,
                                          Qt::AlignCenter, Qt::AlignCenter};
     for (int i = 0; i < 4; ++i) {
-        statusPanel[i] = new QLabel(bar);
-        statusPanel[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        statusPanel[i]->setFixedWidth(widths[i]);
-        statusPanel[i]->setAlignment(alignments[i]);
-        statusPanel[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addWidget(statusPanel[i]);
+        auto* panel = new StatusPanel(widths[i], bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setAlignment(alignments[i]);
+        // The connection status must show whole on the widest line the program can open.
+        if (i == 1)
+            panel->widenToFit(widestConnectionStatusTexts());
+        bar->addWidget(panel);
+        statusPanel[i] = panel;
     }
     statusPanel[3]->setText(QStringLiteral("KODA Systems"));
 }

@@ -2,15 +2,15 @@
 // fuel meter on a serial port.
 #include "app/config/configuration.h"
 #include "app/frmmain.h"
+#include "app/kodaapplication.h"
 #include "app/qttranslations.h"
 #include "app/shutdownsignals.h"
 #include "app/widgetprompts.h"
 
-#include <QApplication>
 #include <QFont>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    KodaApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KodaMonitor"));
     installQtTranslations(app);
     QFont font(QStringLiteral("Noto Sans CJK JP"));

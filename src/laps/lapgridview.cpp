@@ -282,6 +282,7 @@ void LapGridView::resetLapGrid() {
     setGridColumnWidth(0, 35);
     setGridColumnWidth(6, 50);
     setGridColumnWidth(8, 140);
+    rowToShow = -1;
     setTopRow(2);
     viewport()->update();
 }
@@ -324,6 +325,19 @@ void LapGridView::scrollToRow(int row) {
     const int newTop = LapTable::topRowToShow(row, top, visibleRowCount());
     if (newTop != top)
         setTopRow(newTop);
+    // A hidden page is laid out only when it is shown; until then the viewport keeps an
+    // old height and the rows counted as visible are wrong.
+    rowToShow = isVisible() ? -1 : row;
+}
+
+void LapGridView::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    // The rule counted the rows of the old height (a whole row more where the horizontal
+    // scroll bar now sits): the row asked for is brought fully into view at the real one.
+    if (rowToShow >= 0) {
+        setTopRow(LapTable::topRowShowingWhole(rowToShow, topRow(), visibleRowCount()));
+        rowToShow = -1;
+    }
 }
 
 void LapGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -30,7 +30,8 @@ public:
     void resetLapGrid();
 
     // Brings row into view by the lap table's scroll rule (a row below the view becomes the
-    // last fully visible one, a row above it the second).
+    // last fully visible one, a row above it the second). While the grid is hidden its
+    // size is not known yet: the row is brought fully into view when it is shown.
     void scrollToRow(int row);
     // First scrollable row shown (2 when scrolled to the top).
     int topRow() const;
@@ -67,6 +68,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void updateGeometries() override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -80,6 +82,7 @@ private:
     std::array<int, LapTable::ColumnCount> widths;
     int selCol = -1;
     int selRow = 0;
+    int rowToShow = -1; // asked for while hidden; -1: none
     bool applyingWidths = false;
     bool inKeyPress = false;
 };

@@ -29,6 +29,12 @@ int LapTable::topRowToShow(int row, int top, int visible) {
     return top;
 }
 
+int LapTable::topRowShowingWhole(int row, int top, int visible) {
+    if (row == top + visible) // shown in part, below the last fully visible row
+        return std::max(row - visible + 1, 2);
+    return topRowToShow(row, top, visible);
+}
+
 QString LapTable::cell(int col, int row) const {
     if (!inGrid(col, row))
         return {};

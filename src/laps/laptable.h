@@ -49,6 +49,9 @@ public:
     // shown now and the number of fully visible scrollable rows. A row below the view becomes
     // the last fully visible one; a row above it is shown second; never above row 2.
     static int topRowToShow(int row, int top, int visible);
+    // The same, but a row just below the last fully visible one, which that rule leaves
+    // partly hidden, becomes the last fully visible one too.
+    static int topRowShowingWhole(int row, int top, int visible);
 
     // Cells in the grid's (column, row) terms. Out-of-range reads give an empty text,
     // out-of-range writes are ignored.

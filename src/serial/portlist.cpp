@@ -77,3 +77,20 @@ QString portCauseLine(int port, const QString& devicePath, const QString& cause)
 QString waitingForDeviceText(int port) {
     return QStringLiteral("COM%1: デバイスを待っています").arg(port);
 }
+
+QStringList widestConnectionStatusTexts() {
+    constexpr int highestPort = 99;
+    constexpr qint32 fastestBaudRate = 4000000;
+    QStringList texts;
+    for (quint8 parity = 0; parity <= 3; ++parity) {
+        for (quint8 stopBits = 0; stopBits <= 2; ++stopBits) {
+            CommSettings settings;
+            settings.baudRate = fastestBaudRate;
+            settings.byteSize = 8;
+            settings.parity = parity;
+            settings.stopBits = stopBits;
+            texts << connectionStatusText(highestPort, settings);
+        }
+    }
+    return texts;
+}

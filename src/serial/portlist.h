@@ -19,3 +19,7 @@ QString portCauseLine(int port, const QString& devicePath, const QString& cause)
 QString waitingForDeviceText(int port);
 // "COM3: 38400bps D8 PEVEN S1" and the like.
 QString connectionStatusText(int port, const CommSettings& settings);
+// The status texts of the highest port number on the fastest line the serial layer opens,
+// one for each parity and stop-bit suffix: the status panel must be wide enough for the
+// widest of them.
+QStringList widestConnectionStatusTexts();

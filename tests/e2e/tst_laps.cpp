@@ -2,6 +2,7 @@
 // koda-sim holds, compared cell for cell with the simulator's own listing.
 #include "app/frmmain.h"
 #include "laps/lapdecoders.h"
+#include "laps/lapgridview.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "support/windowcheck.h"
@@ -14,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringEncoder>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,12 +42,15 @@ private slots:
 
 void TestLaps::rk13ReadFillsTheGrid_data() {
     QTest::addColumn<bool>("ldata");
-    QTest::newRow("block frames") << false;
-    QTest::newRow("LData lines") << true;
+    QTest::addColumn<bool>("gridShown"); // the "データ" page is shown during the read
+    QTest::newRow("block frames") << false << false;
+    QTest::newRow("LData lines") << true << false;
+    QTest::newRow("block frames, grid shown") << false << true;
 }
 
 void TestLaps::rk13ReadFillsTheGrid() {
     QFETCH(bool, ldata);
+    QFETCH(bool, gridShown);
     const QStringList lapOptions{QStringLiteral("--laps"),    QStringLiteral("45"),
                                  QStringLiteral("--sectors"), QStringLiteral("3"),
                                  QStringLiteral("--seed"),    QStringLiteral("11")};
@@ -55,8 +60,23 @@ void TestLaps::rk13ReadFillsTheGrid() {
     QVERIFY(sim.isValid());
     MainFormRig rig;
     QVERIFY(rig.start(sim.path(), courseLength));
-    QVERIFY(rig.readLaps());
     TMainForm& f = *rig.form;
+    if (gridShown)
+        f.PageControlSetting->setCurrentWidget(f.tabBasicSetting);
+    QVERIFY(rig.readLaps());
+
+    // A read of blocks ends scrolled to the row of lap 44 (row 45, the lap count), which is
+    // fully visible once the page is shown, whether or not it was shown during the read.
+    // "LData:" lines do not scroll the grid.
+    f.PageControlSetting->setCurrentWidget(f.tabBasicSetting);
+    QTest::qWait(0);
+    const QRect lastRow = f.StringGrid1->visualRect(f.lapTable.index(45, 1));
+    if (!ldata)
+        QVERIFY2(lastRow.top() >= 0 && lastRow.bottom() < f.StringGrid1->viewport()->height(),
+                 qPrintable(QStringLiteral("row 45 at %1..%2, view %3 high")
+                                .arg(lastRow.top())
+                                .arg(lastRow.bottom())
+                                .arg(f.StringGrid1->viewport()->height())));
 
     QCOMPARE(monitorLines(f, QStringLiteral("Tx:")), QStringList{QStringLiteral("Tx:@LINFO")});
     // Lap-data requests are logged as frames: laps 1, 21, 41 in blocks, or every lap.

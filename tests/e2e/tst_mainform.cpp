@@ -1,9 +1,12 @@
 // The real main window, offscreen, with a temporary configuration file, scripted
 // prompts and pseudo-terminals standing in for the serial adapters.
+#include "app/eventerrors.h"
 #include "app/frmmain.h"
+#include "app/kodaapplication.h"
 #include "app/qttranslations.h"
 #include "app/widgetprompts.h"
 #include "files/lapfile.h"
+#include "laps/lapchartview.h"
 #include "serial/frmsettings.h"
 #include "serial/rscommthread.h"
 #include "support/ptypair.h"
@@ -22,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringDecoder>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -31,6 +35,7 @@
 #include <csignal>
 
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -86,6 +91,13 @@ private slots:
     void closeInsideTransmissionFinishes();
     void shutdownSignalRunsCloseSequence_data();
     void shutdownSignalRunsCloseSequence();
+
+    void layoutFollowsTheWindowSize_data();
+    void layoutFollowsTheWindowSize();
+    void connectionTextFitsItsPanel_data();
+    void connectionTextFitsItsPanel();
+    void errorReachingTheEventLoopIsShown_data();
+    void errorReachingTheEventLoopIsShown();
 
 private:
     std::unique_ptr<TMainForm> makeForm(ScriptedPrompts& prompts, const QString& iniPath) {
@@ -377,7 +389,15 @@ void TestMainForm::wrappedCaptionsFitTheirLabels() {
     QVERIFY(form->close());
 }
 
-QTEST_MAIN(TestMainForm)
+// The program's own application object, so that an error reaching the event loop takes
+// the path it takes in the program.
+int main(int argc, char** argv) {
+    KodaApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestMainForm test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_mainform.moc"
 
 // The dialogs the program really shows (not the scripted ones) carry Qt's own texts in
@@ -483,4 +503,107 @@ void TestMainForm::shutdownSignalRunsCloseSequence() {
     const QByteArray saved = readFile(dir.filePath(QStringLiteral("KodaMonitor.ini")));
     QVERIFY2(saved.contains("[Form]\r\nTop="), saved.constData());
     QVERIFY2(saved.contains("[Com]\r\nPort=1\r\nBaudRate=38400\r\n"), saved.constData());
+}
+
+void TestMainForm::layoutFollowsTheWindowSize_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("as designed") << QSize(1016, 649);
+    QTest::newRow("narrow") << QSize(480, 400);
+    QTest::newRow("narrowest, lowest") << QSize(200, 180);
+    QTest::newRow("large") << QSize(1400, 900);
+}
+
+// Only the window's height has a lower limit: it can be made narrower than the row of the
+// bottom panel, whose controls keep to the right edge (the row is cut at the left); the
+// chart's reset button keeps to the chart's lower left corner.
+void TestMainForm::layoutFollowsTheWindowSize() {
+    QFETCH(QSize, size);
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    form->resize(size);
+    QTRY_COMPARE(form->size(), size);
+    QTRY_COMPARE(form->pnlMonitor->width(), size.width());
+    const QPoint exitTopLeft = form->spbExit->mapTo(form->pnlMonitor, QPoint(0, 0));
+    QCOMPARE(form->pnlMonitor->width() - (exitTopLeft.x() + form->spbExit->width()), 14);
+    // The chart's reset button stays in its lower left corner.
+    QCOMPARE(form->btnZoomReset->x(), 4);
+    QCOMPARE(form->Chart1->height() - (form->btnZoomReset->y() + form->btnZoomReset->height()), 4);
+    QVERIFY(windowcheck::saveScreenshot(
+        form.get(), QStringLiteral("main-%1x%2").arg(size.width()).arg(size.height())));
+    QVERIFY(form->close());
+}
+
+void TestMainForm::errorReachingTheEventLoopIsShown_data() {
+    QTest::addColumn<bool>("standard"); // a std::exception, or anything else thrown
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("std::exception")
+        << true << QStringLiteral("KODA Monitor") << QStringLiteral("変換できない値です。");
+    QTest::newRow("anything else, after a file load")
+        << false << QStringLiteral("KODA Monitor - /tmp/laps.csv") << unknownErrorText();
+}
+
+// An error that no handler catches is shown in a message box with the window's caption and
+// the error icon, and the event loop goes on with the next event.
+void TestMainForm::errorReachingTheEventLoopIsShown() {
+    QFETCH(bool, standard);
+    QFETCH(QString, caption);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    form->setWindowTitle(caption);
+    const qsizetype before = prompts.shown.size();
+    QTimer::singleShot(0, form.get(), [standard] {
+        if (standard)
+            throw std::runtime_error("変換できない値です。");
+        throw 42;
+    });
+    bool wentOn = false;
+    QTimer::singleShot(0, form.get(), [&wentOn] { wentOn = true; });
+    QTRY_VERIFY(wentOn);
+    QCOMPARE(prompts.shown.size(), before + 1);
+    const auto& shown = prompts.shown.last();
+    QCOMPARE(shown.text, text);
+    QCOMPARE(shown.caption, caption);
+    QCOMPARE(shown.icon, Prompts::Icon::Error);
+    QCOMPARE(shown.buttons, Prompts::Buttons::Ok);
+    QVERIFY(form->close());
+}
+
+void TestMainForm::connectionTextFitsItsPanel_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("usual line") << QStringLiteral("COM1: 38400bps D8 PEVEN S1");
+    QTest::newRow("two-digit port") << QStringLiteral("COM99: 115200bps D8 PMARK S1.5");
+    QTest::newRow("fastest line") << QStringLiteral("COM99: 4000000bps D8 PMARK S1.5");
+}
+
+// At the designed window size the connection status is drawn whole in panel 1, and the
+// four panels keep their order and the other three their widths.
+void TestMainForm::connectionTextFitsItsPanel() {
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    QLabel* panel = form->statusPanel[1];
+    panel->setText(text);
+    const int advance = QFontMetrics(panel->font()).horizontalAdvance(text);
+    QVERIFY2(advance <= panel->contentsRect().width(),
+             qPrintable(QStringLiteral("%1 px of text in %2 px")
+                            .arg(advance)
+                            .arg(panel->contentsRect().width())));
+    QCOMPARE(form->statusPanel[0]->width(), 500);
+    QCOMPARE(form->statusPanel[2]->width(), 20);
+    QCOMPARE(form->statusPanel[3]->width(), 100);
+    for (int i = 1; i < 4; ++i)
+        QVERIFY(form->statusPanel[i]->x() > form->statusPanel[i - 1]->geometry().right());
+    QVERIFY(form->statusPanel[3]->geometry().right() < form->statusBar()->width());
+    QVERIFY(form->close());
 }

@@ -202,14 +202,15 @@ void TestLapTable::topRowToShow_data() {
     QTest::addColumn<int>("top");
     QTest::addColumn<int>("visible");
     QTest::addColumn<int>("newTop");
-    QTest::newRow("in view") << 10 << 2 << 20 << 2;
-    QTest::newRow("just past the visible count") << 22 << 2 << 20 << 2;
-    QTest::newRow("below the view") << 23 << 2 << 20 << 4;
-    QTest::newRow("last lap") << 301 << 2 << 20 << 282;
-    QTest::newRow("above the view") << 10 << 50 << 20 << 9;
-    QTest::newRow("first lap row from below") << 2 << 50 << 20 << 2;
-    QTest::newRow("never above row 2") << 1 << 50 << 20 << 2;
-    QTest::newRow("no fully visible row") << 40 << 2 << 0 << 41;
+    QTest::addColumn<int>("wholeTop"); // topRowShowingWhole
+    QTest::newRow("in view") << 10 << 2 << 20 << 2 << 2;
+    QTest::newRow("just past the visible count") << 22 << 2 << 20 << 2 << 3;
+    QTest::newRow("below the view") << 23 << 2 << 20 << 4 << 4;
+    QTest::newRow("last lap") << 301 << 2 << 20 << 282 << 282;
+    QTest::newRow("above the view") << 10 << 50 << 20 << 9 << 9;
+    QTest::newRow("first lap row from below") << 2 << 50 << 20 << 2 << 2;
+    QTest::newRow("never above row 2") << 1 << 50 << 20 << 2 << 2;
+    QTest::newRow("no fully visible row") << 40 << 2 << 0 << 41 << 41;
 }
 
 void TestLapTable::topRowToShow() {
@@ -217,7 +218,9 @@ void TestLapTable::topRowToShow() {
     QFETCH(int, top);
     QFETCH(int, visible);
     QFETCH(int, newTop);
+    QFETCH(int, wholeTop);
     QCOMPARE(LapTable::topRowToShow(row, top, visible), newTop);
+    QCOMPARE(LapTable::topRowShowingWhole(row, top, visible), wholeTop);
 }
 
 QTEST_GUILESS_MAIN(TestLapTable)
