@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QMap>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -482,19 +481,8 @@ LapFileSave saveLapFile(const QString& path, const QString& lapsCaption,
         save.reason = QStringLiteral("ラップ数「%1」が数値ではありません。").arg(lapsCaption);
         return save;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        save.reason = file.errorString();
+    if (!replaceFileWith(path, *bytes, save.reason))
         return save;
-    }
-    if (!writeAllBytes(file, *bytes, save.reason)) {
-        file.cancelWriting();
-        return save;
-    }
-    if (!file.commit()) {
-        save.reason = file.errorString();
-        return save;
-    }
     save.status = LapFileSave::Status::Saved;
     return save;
 }
