@@ -9,6 +9,7 @@
 #include "protocol/settingcommands.h"
 #include "serial/rscommthread.h"
 #include "windows/frmanimation.h"
+#include "windows/typinglimit.h"
 #include "windows/updown.h"
 
 #include <QApplication>
@@ -300,12 +301,15 @@ static bool isControlKey(const QString& text) {
 }
 
 bool TMainForm::edtIDKeyPress(QLineEdit* edit, const QString& text) {
-    if (isControlKey(text))
+    // Keys that type no character (arrows, Delete) are no key presses of the entry.
+    // Backspace and the other control characters are: their rule sets the entry
+    // back to decimal mode once the text holds no "x".
+    if (text.isEmpty() || text.at(0) == QChar(0x7F))
         return false;
     const RadioIdEntry::KeyDecision decision =
-        RadioIdEntry::idEntryKeyPress(edit->text(), edit->maxLength(), text.at(0));
-    // Never below the text already there: a shorter limit would cut the entry.
-    edit->setMaxLength(std::max(decision.maxLength, int(edit->text().size())));
+        RadioIdEntry::idEntryKeyPress(edit->text(), typingLimit(edit), text.at(0));
+    // Only typing is limited: the text already there stays whole.
+    setTypingLimit(edit, decision.maxLength);
     if (!decision.accept)
         return true;
     if (decision.key != text.at(0)) {

@@ -4,6 +4,7 @@
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
 #include "windows/colouredsplitter.h"
+#include "windows/typinglimit.h"
 #include "windows/updown.h"
 
 #include <QApplication>
@@ -60,7 +61,7 @@ QLabel* valuePanel(QWidget* parent, QRect geometry, int pixelSize, bool bold, bo
 
 QLineEdit* entry(QWidget* parent, const QString& text, int maxLength, QRect geometry) {
     auto* e = new QLineEdit(text, parent);
-    e->setMaxLength(maxLength);
+    setTypingLimit(e, maxLength);
     e->setGeometry(geometry);
     return e;
 }

@@ -37,6 +37,7 @@ private slots:
     void allReadFillsEveryItem_data();
     void allReadFillsEveryItem();
     void allWriteSendsItemsOneToSeven();
+    void kReplyIsShownWhole();
     void silentDeviceIsRetriedThreeTimes();
     void replyTimerRetriesOnRealTime();
     void closingBusyWindowCancels();
@@ -163,6 +164,21 @@ void TestProtocol::allWriteSendsItemsOneToSeven() {
     QCOMPARE(f.edtK->text(), QStringLiteral("1.50000"));
     QVERIFY(f.rabDash->isChecked());
     QVERIFY(f.close());
+}
+
+void TestProtocol::kReplyIsShownWhole() {
+    // "K:1000000" is 10.00000, one character more than a person may type into edtK.
+    MainFormRig rig;
+    rig.open({});
+    QVERIFY(rig.waitForMessage(notFoundMessage));
+    QVERIFY(rig.idle());
+    rig.form->deviceModel = DeviceModel::RK12; // the reply arrives as plain text
+    rig.form->reception.append("K:1000000\r\n", QStringLiteral("K:1000000[0D][0A]"));
+    QVERIFY(rig.waitFor([&] { return !rig.form->reception.rxComplete; }));
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Rx:")),
+             QStringList{QStringLiteral("Rx:K:1000000[0D][0A]")});
+    QCOMPARE(rig.form->edtK->text(), QStringLiteral("10.00000"));
+    QVERIFY(rig.form->close());
 }
 
 void TestProtocol::silentDeviceIsRetriedThreeTimes() {
