@@ -3,6 +3,7 @@
 // program goes through one Prompts object, so that tests can record what the user
 // would have seen and answer from a script instead of blocking on a modal dialog.
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -28,7 +29,8 @@ public:
     // Runs one of the program's own modal dialogs (port properties, chart properties,
     // version) and returns its result code (QDialog::Accepted or QDialog::Rejected).
     virtual int runDialog(QDialog& dialog) = 0;
-    // Hands an address (mailto:, http:) exactly as given to the system's handler; the
-    // result is not examined.
-    virtual void openUrl(const QString& address) = 0;
+    // Hands an address (mailto:, http:) exactly as given to the system's handler.
+    // failed, when set, runs later in the user-interface thread if no handler could be
+    // started or the handler reported an error.
+    virtual void openUrl(const QString& address, std::function<void()> failed) = 0;
 };

@@ -1,12 +1,10 @@
 #include "app/widgetprompts.h"
+#include "files/urihandler.h"
 
 #include <QColorDialog>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QProcess>
-#include <QUrl>
 
 Prompts::Answer WidgetPrompts::message(const QString& text, const QString& caption, Icon icon,
                                        Buttons buttons) {
@@ -85,10 +83,11 @@ int WidgetPrompts::runDialog(QDialog& dialog) {
     return dialog.exec();
 }
 
-void WidgetPrompts::openUrl(const QString& address) {
-    // QUrl would decode the percent-encoded letters of a mail body: the handler gets
-    // the address as it was built.
-    if (QProcess::startDetached(QStringLiteral("xdg-open"), {address}))
-        return;
-    QDesktopServices::openUrl(QUrl::fromEncoded(address.toUtf8()));
+void WidgetPrompts::openUrl(const QString& address, std::function<void()> failed) {
+    // No fallback through QDesktopServices: its QUrl would decode and re-encode the
+    // percent-encoded mail body, and it ends in xdg-open as well.
+    openWithHandler(QStringLiteral("xdg-open"), address, [failed](bool ok) {
+        if (!ok && failed)
+            failed();
+    });
 }

@@ -18,7 +18,7 @@ public:
                          const QString& defaultSuffix) override;
     std::optional<quint32> chooseColor(quint32 initial) override;
     int runDialog(QDialog& dialog) override;
-    void openUrl(const QString& address) override;
+    void openUrl(const QString& address, std::function<void()> failed) override;
 
 private:
     QPointer<QWidget> m_parent;

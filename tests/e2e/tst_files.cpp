@@ -55,6 +55,7 @@ private slots:
     void rk12ReadFillsLapsAndSectors();
     void fuelLogHoldsOneRowPerFrame();
     void killedProgramLeavesTheFuelRows();
+    void mailHandOffCarriesTheMonitor_data();
     void mailHandOffCarriesTheMonitor();
 };
 
@@ -279,18 +280,45 @@ void TestFiles::killedProgramLeavesTheFuelRows() {
     QVERIFY(bytes.endsWith("\r\n"));
 }
 
+void TestFiles::mailHandOffCarriesTheMonitor_data() {
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("repeats"); // of 送信失敗 in each line
+    QTest::addColumn<bool>("handlerFails");
+    QTest::newRow("one line") << 1 << 1 << false;
+    QTest::newRow("no mail program") << 1 << 1 << true;
+    // Double-byte text near the monitor's limit is more than one program argument
+    // takes: the mail carries the newest whole lines that fit.
+    QTest::newRow("long Japanese lines") << 3 << 3000 << false;
+}
+
 void TestFiles::mailHandOffCarriesTheMonitor() {
+    QFETCH(int, lines);
+    QFETCH(int, repeats);
+    QFETCH(bool, handlerFails);
     SimProcess sim({QStringLiteral("--rk13")});
     QVERIFY(sim.isValid());
     MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     rig.form->spbMonitorClearClick();
-    rig.form->appendMonitorLine(QStringLiteral("送信失敗"));
+    for (int i = 0; i < lines; ++i)
+        rig.form->appendMonitorLine(QStringLiteral("送信失敗").repeated(repeats));
+    rig.prompts.urlHandlerFails = handlerFails;
+    rig.prompts.shown.clear();
     rig.form->btnSendMailClick();
     QCOMPARE(rig.prompts.openedUrls.size(), 1);
     const QByteArray uri = rig.prompts.openedUrls.first().toLatin1();
-    QVERIFY(uri.startsWith("mailto:"));
-    QVERIFY2(uri.endsWith("&body=%91%97%90%4D%8E%B8%94%73%0D%0A"), uri.constData());
+    QVERIFY2(uri.startsWith("mailto:support@rin-koda.example?subject=RIN-KODA3 Log&body=%91%97"),
+             uri.left(120).constData());
+    QVERIFY2(uri.endsWith("%91%97%90%4D%8E%B8%94%73%0D%0A"), uri.right(60).constData());
+    QVERIFY(uri.size() < 128 * 1024);
+    if (handlerFails) {
+        QCOMPARE(rig.prompts.texts(),
+                 QStringList{QStringLiteral("メールソフトを起動できませんでした。")});
+        QCOMPARE(rig.prompts.shown[0].icon, Prompts::Icon::Warning);
+        QCOMPARE(rig.prompts.shown[0].caption, QStringLiteral("KODA Monitor"));
+    } else {
+        QVERIFY(rig.prompts.shown.isEmpty());
+    }
     QVERIFY(rig.form->close());
 }
 

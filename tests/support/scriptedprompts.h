@@ -51,7 +51,12 @@ public:
             return QDialog::Rejected;
         return dialogs.takeFirst()(dialog);
     }
-    void openUrl(const QString& address) override { openedUrls.append(address); }
+    bool urlHandlerFails = false; // every address opened reports that no handler started
+    void openUrl(const QString& address, std::function<void()> failed) override {
+        openedUrls.append(address);
+        if (urlHandlerFails && failed)
+            failed();
+    }
 
     QStringList texts() const {
         QStringList out;
