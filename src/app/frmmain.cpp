@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -268,7 +269,11 @@ bool TMainForm::event(QEvent* event) {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && watched == edtK) {
-        edtKExit();
+        // The entry is left only when the focus moves to another control of the
+        // window; the window losing focus or a menu opening keeps it in the entry.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            edtKExit();
     } else if (event->type() == QEvent::FocusOut && watched == edtCourseLength) {
         edtCourseLength->setText(courseTextOnExit(edtCourseLength->text(), courseHasPoint));
     } else if (event->type() == QEvent::MouseButtonPress &&

@@ -489,13 +489,15 @@ QWidget* TMainForm::createMonitorPanel() {
     imgAntenna->setGeometry(136, 16, 24, 24);
     imgAntenna->hide();
 
-    label(QStringLiteral("コース全長"), area, QRect(172, 18, 70, 16));
-    edtCourseLength = hinted(entry(area, QStringLiteral("12"), 6, QRect(244, 14, 60, 22)),
-                             QStringLiteral("コース全長を入力します。"));
+    // The caption and the unit explain the entry, so they show its hint as well.
+    const QString courseLengthHint = QStringLiteral("コース全長を入力します。");
+    hinted(label(QStringLiteral("コース全長"), area, QRect(172, 18, 70, 16)), courseLengthHint);
+    edtCourseLength =
+        hinted(entry(area, QStringLiteral("12"), 6, QRect(244, 14, 60, 22)), courseLengthHint);
     edtCourseLength->setObjectName(QStringLiteral("edtCourseLength"));
     edtCourseLength->setAlignment(Qt::AlignRight);
     edtCourseLength->setAttribute(Qt::WA_InputMethodEnabled, false);
-    label(QStringLiteral("km"), area, QRect(308, 18, 24, 16));
+    hinted(label(QStringLiteral("km"), area, QRect(308, 18, 24, 16)), courseLengthHint);
 
     auto button = [area](const QString& name, const QString& caption, const QString& hint,
                          QRect geometry) {

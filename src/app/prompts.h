@@ -19,9 +19,10 @@ public:
     // A modal message box. Warnings use Icon::Warning (the exclamation icon).
     virtual Answer message(const QString& text, const QString& caption, Icon icon,
                            Buttons buttons = Buttons::Ok) = 0;
-    // File dialogs; an empty result means the user cancelled.
+    // File dialogs; an empty result means the user cancelled. defaultSuffix is added to
+    // a typed name without an extension.
     virtual QString openFileName(const QString& caption, const QString& initialPath,
-                                 const QString& filter) = 0;
+                                 const QString& filter, const QString& defaultSuffix) = 0;
     virtual QString saveFileName(const QString& caption, const QString& initialPath,
                                  const QString& filter, const QString& defaultSuffix) = 0;
     // Colour dialog; colours are 0x00BBGGRR values as the configuration file keeps them.

@@ -55,8 +55,14 @@ Prompts::Answer WidgetPrompts::message(const QString& text, const QString& capti
 }
 
 QString WidgetPrompts::openFileName(const QString& caption, const QString& initialPath,
-                                    const QString& filter) {
-    return QFileDialog::getOpenFileName(m_parent, caption, initialPath, filter);
+                                    const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(m_parent, caption, initialPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString WidgetPrompts::saveFileName(const QString& caption, const QString& initialPath,

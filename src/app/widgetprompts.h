@@ -12,8 +12,8 @@ public:
 
     Answer message(const QString& text, const QString& caption, Icon icon,
                    Buttons buttons) override;
-    QString openFileName(const QString& caption, const QString& initialPath,
-                         const QString& filter) override;
+    QString openFileName(const QString& caption, const QString& initialPath, const QString& filter,
+                         const QString& defaultSuffix) override;
     QString saveFileName(const QString& caption, const QString& initialPath, const QString& filter,
                          const QString& defaultSuffix) override;
     std::optional<quint32> chooseColor(quint32 initial) override;

@@ -2,6 +2,7 @@
 #include "files/filewrite.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -516,6 +517,16 @@ LapListParse parseLapFile(LapListForm form, QByteArrayView text, const LapListSt
 }
 
 LapListParse loadLapFile(const QString& path) {
+    // Opening a named pipe or a device would wait for a writer (or read for ever)
+    // with the window frozen: only a regular file is a lap file.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        LapListParse parse;
+        parse.failure = LapListParse::Failure::Read;
+        parse.message =
+            failedReadText() + QStringLiteral("\r\n%1\r\n通常のファイルではありません。").arg(path);
+        return parse;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         LapListParse parse;

@@ -23,6 +23,7 @@
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,6 +51,7 @@ class TestFiles : public QObject {
 private slots:
     void savedLapsLoadBackTheSame();
     void failedSaveKeepsTheOldFile();
+    void rejectedFileLeavesAnEmptyGrid_data();
     void rejectedFileLeavesAnEmptyGrid();
     void rk12ReadFillsLapsAndSectors_data();
     void rk12ReadFillsLapsAndSectors();
@@ -139,20 +141,36 @@ void TestFiles::failedSaveKeepsTheOldFile() {
     QVERIFY(rig.form->close());
 }
 
+void TestFiles::rejectedFileLeavesAnEmptyGrid_data() {
+    QTest::addColumn<bool>("pipe"); // a named pipe instead of a file
+    QTest::addColumn<QString>("message");
+    QTest::newRow("wrong format") << false << QStringLiteral("ファイル形式が違います。");
+    // Opening a pipe would wait for a writer with the window frozen.
+    QTest::newRow("named pipe") << true
+                                << QStringLiteral("ファイルを読み込めませんでした。\r\n%1\r\n"
+                                                  "通常のファイルではありません。");
+}
+
 void TestFiles::rejectedFileLeavesAnEmptyGrid() {
+    QFETCH(bool, pipe);
+    QFETCH(QString, message);
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("10")});
     QVERIFY(sim.isValid());
     MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     QVERIFY(rig.readLaps());
     const QString path = rig.dir.filePath(QStringLiteral("broken.csv"));
-    {
+    if (pipe) {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("RIN,KODA,Terminal,Version,2.0\r\nLaps,3\r\nSomething,else\r\n");
     }
     rig.prompts.fileNames = {path};
     rig.form->mnuCsvLoadClick();
+    QCOMPARE(rig.prompts.fileDialogSuffixes, QStringList{QStringLiteral("csv")});
+    QCOMPARE(rig.prompts.shown.last().text, pipe ? message.arg(path) : message);
     QCOMPARE(rig.prompts.shown.last().caption, QStringLiteral("RIN-KODA"));
     QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Warning);
     QCOMPARE(rig.form->windowTitle(), QStringLiteral("KODA Monitor"));

@@ -345,6 +345,21 @@ void TestMainForm::hintOfControlUnderMouseShowsInPanelZero() {
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(form->spbRead, &leave);
     QCOMPARE(form->statusPanel[0]->text(), QString());
+    // The caption and the unit of the course length show the entry's hint.
+    int courseLabels = 0;
+    for (QLabel* label : form->edtCourseLength->parentWidget()->findChildren<QLabel*>()) {
+        // The entry's own row: the fuel monitor has "km" labels of its own.
+        if ((label->text() != QStringLiteral("コース全長") &&
+             label->text() != QStringLiteral("km")) ||
+            label->parentWidget() != form->edtCourseLength->parentWidget() ||
+            qAbs(label->y() - form->edtCourseLength->y()) > 10)
+            continue;
+        ++courseLabels;
+        QCoreApplication::sendEvent(label, &enter);
+        QCOMPARE(form->statusPanel[0]->text(), QStringLiteral("コース全長を入力します。"));
+        QCoreApplication::sendEvent(label, &leave);
+    }
+    QCOMPARE(courseLabels, 2);
     QVERIFY(form->close());
 }
 

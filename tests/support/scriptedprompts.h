@@ -36,10 +36,15 @@ public:
             return answers.takeFirst();
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
     }
-    QString openFileName(const QString&, const QString&, const QString&) override {
+    QStringList fileDialogSuffixes; // the default extension of every file dialog, in order
+    QString openFileName(const QString&, const QString&, const QString&,
+                         const QString& defaultSuffix) override {
+        fileDialogSuffixes.append(defaultSuffix);
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override {
+    QString saveFileName(const QString&, const QString&, const QString&,
+                         const QString& defaultSuffix) override {
+        fileDialogSuffixes.append(defaultSuffix);
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
     std::optional<quint32> chooseColor(quint32) override {
