@@ -10,12 +10,15 @@
 #include "protocol/settingcommands.h"
 #include "serial/rscommthread.h"
 #include "windows/frmanimation.h"
+#include "windows/typinglimit.h"
 #include "windows/updown.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -302,7 +305,11 @@ bool TMainForm::event(QEvent* event) {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && watched == edtK) {
-        edtKExit();
+        // The entry is left only when the focus moves to another control of the
+        // window; the window losing focus or a menu opening keeps it in the entry.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            edtKExit();
     } else if (event->type() == QEvent::FocusOut && watched == edtCourseLength) {
         edtCourseLength->setText(courseTextOnExit(edtCourseLength->text(), courseHasPoint));
     } else if (event->type() == QEvent::MouseButtonPress &&
@@ -335,12 +342,15 @@ static bool isControlKey(const QString& text) {
 }
 
 bool TMainForm::edtIDKeyPress(QLineEdit* edit, const QString& text) {
-    if (isControlKey(text))
+    // Keys that type no character (arrows, Delete) are no key presses of the entry.
+    // Backspace and the other control characters are: their rule sets the entry
+    // back to decimal mode once the text holds no "x".
+    if (text.isEmpty() || text.at(0) == QChar(0x7F))
         return false;
     const RadioIdEntry::KeyDecision decision =
-        RadioIdEntry::idEntryKeyPress(edit->text(), edit->maxLength(), text.at(0));
-    // Never below the text already there: a shorter limit would cut the entry.
-    edit->setMaxLength(std::max(decision.maxLength, int(edit->text().size())));
+        RadioIdEntry::idEntryKeyPress(edit->text(), typingLimit(edit), text.at(0));
+    // Only typing is limited: the text already there stays whole.
+    setTypingLimit(edit, decision.maxLength);
     if (!decision.accept)
         return true;
     if (decision.key != text.at(0)) {

@@ -7,6 +7,8 @@
 #include "windows/colouredsplitter.h"
 #include "windows/corneranchor.h"
 #include "windows/statuspanel.h"
+
+#include "windows/typinglimit.h"
 #include "windows/updown.h"
 
 #include <QApplication>
@@ -63,7 +65,7 @@ QLabel* valuePanel(QWidget* parent, QRect geometry, int pixelSize, bool bold, bo
 
 QLineEdit* entry(QWidget* parent, const QString& text, int maxLength, QRect geometry) {
     auto* e = new QLineEdit(text, parent);
-    e->setMaxLength(maxLength);
+    setTypingLimit(e, maxLength);
     e->setGeometry(geometry);
     return e;
 }
@@ -491,13 +493,15 @@ QWidget* TMainForm::createMonitorPanel() {
     imgAntenna->setGeometry(136, 16, 24, 24);
     imgAntenna->hide();
 
-    label(QStringLiteral("コース全長"), area, QRect(172, 18, 70, 16));
-    edtCourseLength = hinted(entry(area, QStringLiteral("12"), 6, QRect(244, 14, 60, 22)),
-                             QStringLiteral("コース全長を入力します。"));
+    // The caption and the unit explain the entry, so they show its hint as well.
+    const QString courseLengthHint = QStringLiteral("コース全長を入力します。");
+    hinted(label(QStringLiteral("コース全長"), area, QRect(172, 18, 70, 16)), courseLengthHint);
+    edtCourseLength =
+        hinted(entry(area, QStringLiteral("12"), 6, QRect(244, 14, 60, 22)), courseLengthHint);
     edtCourseLength->setObjectName(QStringLiteral("edtCourseLength"));
     edtCourseLength->setAlignment(Qt::AlignRight);
     edtCourseLength->setAttribute(Qt::WA_InputMethodEnabled, false);
-    label(QStringLiteral("km"), area, QRect(308, 18, 24, 16));
+    hinted(label(QStringLiteral("km"), area, QRect(308, 18, 24, 16)), courseLengthHint);
 
     auto button = [area](const QString& name, const QString& caption, const QString& hint,
                          QRect geometry) {

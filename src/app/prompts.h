@@ -3,6 +3,7 @@
 // program goes through one Prompts object, so that tests can record what the user
 // would have seen and answer from a script instead of blocking on a modal dialog.
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -18,9 +19,10 @@ public:
     // A modal message box. Warnings use Icon::Warning (the exclamation icon).
     virtual Answer message(const QString& text, const QString& caption, Icon icon,
                            Buttons buttons = Buttons::Ok) = 0;
-    // File dialogs; an empty result means the user cancelled.
+    // File dialogs; an empty result means the user cancelled. defaultSuffix is added to
+    // a typed name without an extension.
     virtual QString openFileName(const QString& caption, const QString& initialPath,
-                                 const QString& filter) = 0;
+                                 const QString& filter, const QString& defaultSuffix) = 0;
     virtual QString saveFileName(const QString& caption, const QString& initialPath,
                                  const QString& filter, const QString& defaultSuffix) = 0;
     // Colour dialog; colours are 0x00BBGGRR values as the configuration file keeps them.
@@ -28,7 +30,8 @@ public:
     // Runs one of the program's own modal dialogs (port properties, chart properties,
     // version) and returns its result code (QDialog::Accepted or QDialog::Rejected).
     virtual int runDialog(QDialog& dialog) = 0;
-    // Hands an address (mailto:, http:) exactly as given to the system's handler; the
-    // result is not examined.
-    virtual void openUrl(const QString& address) = 0;
+    // Hands an address (mailto:, http:) exactly as given to the system's handler.
+    // failed, when set, runs later in the user-interface thread if no handler could be
+    // started or the handler reported an error.
+    virtual void openUrl(const QString& address, std::function<void()> failed) = 0;
 };

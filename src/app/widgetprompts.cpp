@@ -1,15 +1,13 @@
 #include "app/widgetprompts.h"
+#include "files/urihandler.h"
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
-#include <QProcess>
 #include <QSpacerItem>
-#include <QUrl>
 
 QWidget* WidgetPrompts::dialogParent() const {
     for (QWidget* window : QApplication::topLevelWidgets())
@@ -92,8 +90,15 @@ Prompts::Answer WidgetPrompts::message(const QString& text, const QString& capti
 }
 
 QString WidgetPrompts::openFileName(const QString& caption, const QString& initialPath,
-                                    const QString& filter) {
-    return QFileDialog::getOpenFileName(dialogParent(), caption, initialPath, filter);
+                                    const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(dialogParent(), caption, initialPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    keepAbove(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 std::unique_ptr<QFileDialog> WidgetPrompts::saveDialog(const QString& caption,
@@ -129,10 +134,11 @@ int WidgetPrompts::runDialog(QDialog& dialog) {
     return dialog.exec();
 }
 
-void WidgetPrompts::openUrl(const QString& address) {
-    // QUrl would decode the percent-encoded letters of a mail body: the handler gets
-    // the address as it was built.
-    if (QProcess::startDetached(QStringLiteral("xdg-open"), {address}))
-        return;
-    QDesktopServices::openUrl(QUrl::fromEncoded(address.toUtf8()));
+void WidgetPrompts::openUrl(const QString& address, std::function<void()> failed) {
+    // No fallback through QDesktopServices: its QUrl would decode and re-encode the
+    // percent-encoded mail body, and it ends in xdg-open as well.
+    openWithHandler(QStringLiteral("xdg-open"), address, [failed](bool ok) {
+        if (!ok && failed)
+            failed();
+    });
 }

@@ -19,13 +19,13 @@ public:
 
     Answer message(const QString& text, const QString& caption, Icon icon,
                    Buttons buttons) override;
-    QString openFileName(const QString& caption, const QString& initialPath,
-                         const QString& filter) override;
+    QString openFileName(const QString& caption, const QString& initialPath, const QString& filter,
+                         const QString& defaultSuffix) override;
     QString saveFileName(const QString& caption, const QString& initialPath, const QString& filter,
                          const QString& defaultSuffix) override;
     std::optional<quint32> chooseColor(quint32 initial) override;
     int runDialog(QDialog& dialog) override;
-    void openUrl(const QString& address) override;
+    void openUrl(const QString& address, std::function<void()> failed) override;
 
     // The dialogs as the calls above show them, not yet shown: tests look at them
     // without running them modally.

@@ -1,5 +1,7 @@
 #include "files/filewrite.h"
 
+#include <QSaveFile>
+
 bool writeAllBytes(QFileDevice& file, QByteArrayView bytes, QString& reason) {
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -9,6 +11,23 @@ bool writeAllBytes(QFileDevice& file, QByteArrayView bytes, QString& reason) {
             return false;
         }
         done += written;
+    }
+    return true;
+}
+
+bool replaceFileWith(const QString& path, QByteArrayView bytes, QString& reason) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        reason = file.errorString();
+        return false;
+    }
+    if (!writeAllBytes(file, bytes, reason)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        reason = file.errorString();
+        return false;
     }
     return true;
 }

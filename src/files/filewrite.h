@@ -9,3 +9,9 @@
 // off as success (a full disk or a file-size limit then leaves a cut-off file).
 // On failure reason holds the system's text.
 bool writeAllBytes(QFileDevice& file, QByteArrayView bytes, QString& reason);
+
+// Replaces the file at path with bytes: they go to a temporary file beside it,
+// every byte checked, which is then renamed over the old file. On any failure
+// the old file stays as it was, no temporary is left behind and reason holds
+// the system's text.
+bool replaceFileWith(const QString& path, QByteArrayView bytes, QString& reason);

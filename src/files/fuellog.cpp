@@ -1,7 +1,6 @@
 #include "files/fuellog.h"
 #include "files/filewrite.h"
 
-#include <QSaveFile>
 #include <QStringEncoder>
 #include <cfloat>
 #include <cmath>
@@ -149,19 +148,8 @@ bool FuelLog::stop() {
     QByteArray bytes;
     for (const QString& line : lines_)
         bytes += lineBytes(line);
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error_ = file.errorString();
+    if (!replaceFileWith(path_, bytes, error_))
         return false;
-    }
-    if (!writeAllBytes(file, bytes, error_)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error_ = file.errorString();
-        return false;
-    }
     error_.clear();
     logging_ = false;
     return true;

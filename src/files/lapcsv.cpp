@@ -32,7 +32,8 @@ void TMainForm::mnuCsvSaveClick() {
 void TMainForm::mnuCsvLoadClick() {
     if (!confirmDiscardEdits())
         return;
-    const QString path = prompts.openFileName(QString(), QString(), lapFileDialogFilter);
+    const QString path =
+        prompts.openFileName(QString(), QString(), lapFileDialogFilter, lapFileDefaultSuffix);
     if (path.isEmpty())
         return;
     lapTable.sectorIndex = 0;

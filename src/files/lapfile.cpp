@@ -2,8 +2,8 @@
 #include "files/filewrite.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -482,19 +482,8 @@ LapFileSave saveLapFile(const QString& path, const QString& lapsCaption,
         save.reason = QStringLiteral("ラップ数「%1」が数値ではありません。").arg(lapsCaption);
         return save;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        save.reason = file.errorString();
+    if (!replaceFileWith(path, *bytes, save.reason))
         return save;
-    }
-    if (!writeAllBytes(file, *bytes, save.reason)) {
-        file.cancelWriting();
-        return save;
-    }
-    if (!file.commit()) {
-        save.reason = file.errorString();
-        return save;
-    }
     save.status = LapFileSave::Status::Saved;
     return save;
 }
@@ -528,6 +517,16 @@ LapListParse parseLapFile(LapListForm form, QByteArrayView text, const LapListSt
 }
 
 LapListParse loadLapFile(const QString& path) {
+    // Opening a named pipe or a device would wait for a writer (or read for ever)
+    // with the window frozen: only a regular file is a lap file.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        LapListParse parse;
+        parse.failure = LapListParse::Failure::Read;
+        parse.message =
+            failedReadText() + QStringLiteral("\r\n%1\r\n通常のファイルではありません。").arg(path);
+        return parse;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         LapListParse parse;

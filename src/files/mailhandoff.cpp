@@ -3,6 +3,7 @@
 #include "files/mailuri.h"
 
 #include <QPlainTextEdit>
+#include <QPointer>
 
 void TMainForm::btnSendMailClick() {
     // The monitor holds its lines separated by LF; the mail carries every line with
@@ -12,5 +13,9 @@ void TMainForm::btnSendMailClick() {
     if (!text.isEmpty())
         for (const QString& line : text.split(QLatin1Char('\n')))
             body += line + QStringLiteral("\r\n");
-    prompts.openUrl(QString::fromLatin1(mailUri(body)));
+    prompts.openUrl(QString::fromLatin1(mailUri(body)), [form = QPointer<TMainForm>(this)] {
+        if (form)
+            form->prompts.message(QStringLiteral("メールソフトを起動できませんでした。"),
+                                  form->currentCaption(), Prompts::Icon::Warning);
+    });
 }

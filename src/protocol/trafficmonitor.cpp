@@ -6,6 +6,22 @@ namespace {
 bool isTrimmed(QChar c) {
     return c.unicode() <= 0x20 || c.category() == QChar::Other_Control;
 }
+
+// Cuts the plan's line so that the monitor stays within MaxLength once the line (and
+// the line break before it) is added; nothing is added when not even the break fits.
+void fitToLimit(LinePlan& plan, qsizetype monitorLength) {
+    const qsizetype kept = monitorLength - plan.dropLeading;
+    const qsizetype room = MaxLength - kept - (kept > 0 ? 1 : 0);
+    if (room < 0) {
+        plan.add = false;
+        return;
+    }
+    if (plan.line.size() > room) {
+        // Never keep half of a surrogate pair.
+        const qsizetype cut = plan.line.at(room - 1).isHighSurrogate() ? room - 1 : room;
+        plan.line.truncate(room > 0 ? cut : 0);
+    }
+}
 } // namespace
 
 QString trimTrailing(const QString& text) {
@@ -22,6 +38,15 @@ LinePlan planMonitorLine(qsizetype monitorLength, const QString& text) {
     plan.add = true;
     plan.dropLeading = monitorLength > TrimThreshold ? TrimCount : 0;
     plan.line = trimTrailing(text);
+    fitToLimit(plan, monitorLength);
+    return plan;
+}
+
+LinePlan planHexLine(qsizetype monitorLength, QByteArrayView bytes) {
+    LinePlan plan;
+    plan.add = true;
+    plan.line = dumpFrameHex(bytes);
+    fitToLimit(plan, monitorLength);
     return plan;
 }
 

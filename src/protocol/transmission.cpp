@@ -12,23 +12,35 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-void TMainForm::appendMonitorLine(const QString& text) {
-    // characterCount() includes the document's final paragraph separator.
-    const qsizetype length = memTxRxMonitor->document()->characterCount() - 1;
-    const TrafficMonitor::LinePlan plan = TrafficMonitor::planMonitorLine(length, text);
+namespace {
+
+// characterCount() includes the document's final paragraph separator.
+qsizetype monitorLength(const QPlainTextEdit* monitor) {
+    return monitor->document()->characterCount() - 1;
+}
+
+void applyMonitorPlan(QPlainTextEdit* monitor, const TrafficMonitor::LinePlan& plan) {
     if (!plan.add)
         return;
     if (plan.dropLeading > 0) {
-        QTextCursor cursor(memTxRxMonitor->document());
+        QTextCursor cursor(monitor->document());
         cursor.setPosition(0);
         cursor.setPosition(int(plan.dropLeading), QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
     }
-    memTxRxMonitor->appendPlainText(plan.line);
+    monitor->appendPlainText(plan.line);
+}
+
+} // namespace
+
+void TMainForm::appendMonitorLine(const QString& text) {
+    applyMonitorPlan(memTxRxMonitor,
+                     TrafficMonitor::planMonitorLine(monitorLength(memTxRxMonitor), text));
 }
 
 void TMainForm::dumpFrameHex(const char* bytes, int count) {
-    memTxRxMonitor->appendPlainText(TrafficMonitor::dumpFrameHex(QByteArrayView(bytes, count)));
+    applyMonitorPlan(memTxRxMonitor, TrafficMonitor::planHexLine(monitorLength(memTxRxMonitor),
+                                                                 QByteArrayView(bytes, count)));
 }
 
 TMainForm::Transmission::Transmission(TMainForm& form) : form_(form), outer_(!form.txBusy) {

@@ -47,6 +47,13 @@ bool isPseudoTerminal(int fd) {
     return m >= 136 && m <= 143; // the Unix 98 pseudo-terminal slaves
 }
 
+// Errors of the modem-line calls that mean there are no lines to set or read:
+// pseudo-terminals and some adapters have none, and a device that is gone has
+// taken its lines with it.
+bool hasNoModemLines(int error) {
+    return error == ENOTTY || error == EINVAL || error == EIO || error == ENXIO || error == ENODEV;
+}
+
 int openDevice(const QString& path) {
     if (path.isEmpty()) {
         errno = ENOENT;
@@ -100,10 +107,22 @@ bool SerialPort::close() {
     const int fd = fd_.exchange(-1, std::memory_order_acq_rel);
     if (fd < 0)
         return true;
+    // Drop DTR and RTS, so the instrument sees the line closed. Hang-up on close
+    // stays set as well, for the moment the last descriptor goes. A device without
+    // modem lines (a pseudo-terminal) or one that is gone has nothing to drop.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    const bool dropped = ioctl(fd, TIOCMBIC, &lines) == 0 || hasNoModemLines(errno);
+    const int dropError = errno;
     // Lift the exclusive mode so that the device (a pseudo-terminal kept alive by
     // its master, for one) can be opened again by anybody.
     ioctl(fd, TIOCNXCL);
-    return ::close(fd) == 0;
+    if (::close(fd) != 0)
+        return false;
+    if (!dropped) {
+        errno = dropError;
+        return false;
+    }
+    return true;
 }
 
 bool SerialPort::applySettings(const CommSettings& settings) {
@@ -121,7 +140,8 @@ bool SerialPort::applySettings(const CommSettings& settings) {
     tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK | IGNBRK | BRKINT);
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cflag &= ~HUPCL;
+    // Hang-up on close: the driver drops DTR and RTS when the port is closed.
+    tio.c_cflag |= HUPCL;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
 

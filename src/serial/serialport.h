@@ -47,11 +47,13 @@ public:
     // its controlling terminal. Fails for paths that are not terminals.
     bool open(const QString& path);
     bool isOpen() const { return fd_.load(std::memory_order_acquire) >= 0; }
-    // Closes the device. The descriptor is released even when close() reports an
-    // error (Linux semantics), so the port is closed afterwards in every case.
+    // Drops DTR and RTS and closes the device. The descriptor is released even when
+    // close() reports an error (Linux semantics), so the port is closed afterwards
+    // in every case.
     bool close();
 
-    // Raw mode with the given line parameters, DTR and RTS raised. Combinations the
+    // Raw mode with the given line parameters, DTR and RTS raised (and dropped
+    // again by the driver when the port closes). Combinations the
     // hardware cannot do (4 data bits, 1.5 stop bits with more than 5 data bits,
     // a baud rate without a termios code) fail with EINVAL.
     bool applySettings(const CommSettings& settings);

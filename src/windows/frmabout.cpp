@@ -102,6 +102,6 @@ void TAboutForm::openAddressAndClose() {
     // still closes the dialog.
     const QString address = lblUrl->text();
     if (!address.isEmpty())
-        m_prompts.openUrl(address);
+        m_prompts.openUrl(address, {}); // the result is not examined
     accept();
 }

@@ -23,6 +23,7 @@
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,11 +51,13 @@ class TestFiles : public QObject {
 private slots:
     void savedLapsLoadBackTheSame();
     void failedSaveKeepsTheOldFile();
+    void rejectedFileLeavesAnEmptyGrid_data();
     void rejectedFileLeavesAnEmptyGrid();
     void rk12ReadFillsLapsAndSectors_data();
     void rk12ReadFillsLapsAndSectors();
     void fuelLogHoldsOneRowPerFrame();
     void killedProgramLeavesTheFuelRows();
+    void mailHandOffCarriesTheMonitor_data();
     void mailHandOffCarriesTheMonitor();
 };
 
@@ -138,20 +141,36 @@ void TestFiles::failedSaveKeepsTheOldFile() {
     QVERIFY(rig.form->close());
 }
 
+void TestFiles::rejectedFileLeavesAnEmptyGrid_data() {
+    QTest::addColumn<bool>("pipe"); // a named pipe instead of a file
+    QTest::addColumn<QString>("message");
+    QTest::newRow("wrong format") << false << QStringLiteral("ファイル形式が違います。");
+    // Opening a pipe would wait for a writer with the window frozen.
+    QTest::newRow("named pipe") << true
+                                << QStringLiteral("ファイルを読み込めませんでした。\r\n%1\r\n"
+                                                  "通常のファイルではありません。");
+}
+
 void TestFiles::rejectedFileLeavesAnEmptyGrid() {
+    QFETCH(bool, pipe);
+    QFETCH(QString, message);
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("10")});
     QVERIFY(sim.isValid());
     MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     QVERIFY(rig.readLaps());
     const QString path = rig.dir.filePath(QStringLiteral("broken.csv"));
-    {
+    if (pipe) {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("RIN,KODA,Terminal,Version,2.0\r\nLaps,3\r\nSomething,else\r\n");
     }
     rig.prompts.fileNames = {path};
     rig.form->mnuCsvLoadClick();
+    QCOMPARE(rig.prompts.fileDialogSuffixes, QStringList{QStringLiteral("csv")});
+    QCOMPARE(rig.prompts.shown.last().text, pipe ? message.arg(path) : message);
     QCOMPARE(rig.prompts.shown.last().caption, QStringLiteral("RIN-KODA"));
     QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Warning);
     QCOMPARE(rig.form->windowTitle(), QStringLiteral("KODA Monitor"));
@@ -293,18 +312,45 @@ void TestFiles::killedProgramLeavesTheFuelRows() {
     QVERIFY(bytes.endsWith("\r\n"));
 }
 
+void TestFiles::mailHandOffCarriesTheMonitor_data() {
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("repeats"); // of 送信失敗 in each line
+    QTest::addColumn<bool>("handlerFails");
+    QTest::newRow("one line") << 1 << 1 << false;
+    QTest::newRow("no mail program") << 1 << 1 << true;
+    // Double-byte text near the monitor's limit is more than one program argument
+    // takes: the mail carries the newest whole lines that fit.
+    QTest::newRow("long Japanese lines") << 3 << 3000 << false;
+}
+
 void TestFiles::mailHandOffCarriesTheMonitor() {
+    QFETCH(int, lines);
+    QFETCH(int, repeats);
+    QFETCH(bool, handlerFails);
     SimProcess sim({QStringLiteral("--rk13")});
     QVERIFY(sim.isValid());
     MainFormRig rig;
     QVERIFY(rig.start(sim.path()));
     rig.form->spbMonitorClearClick();
-    rig.form->appendMonitorLine(QStringLiteral("送信失敗"));
+    for (int i = 0; i < lines; ++i)
+        rig.form->appendMonitorLine(QStringLiteral("送信失敗").repeated(repeats));
+    rig.prompts.urlHandlerFails = handlerFails;
+    rig.prompts.shown.clear();
     rig.form->btnSendMailClick();
     QCOMPARE(rig.prompts.openedUrls.size(), 1);
     const QByteArray uri = rig.prompts.openedUrls.first().toLatin1();
-    QVERIFY(uri.startsWith("mailto:"));
-    QVERIFY2(uri.endsWith("&body=%91%97%90%4D%8E%B8%94%73%0D%0A"), uri.constData());
+    QVERIFY2(uri.startsWith("mailto:support@rin-koda.example?subject=RIN-KODA3 Log&body=%91%97"),
+             uri.left(120).constData());
+    QVERIFY2(uri.endsWith("%91%97%90%4D%8E%B8%94%73%0D%0A"), uri.right(60).constData());
+    QVERIFY(uri.size() < 128 * 1024);
+    if (handlerFails) {
+        QCOMPARE(rig.prompts.texts(),
+                 QStringList{QStringLiteral("メールソフトを起動できませんでした。")});
+        QCOMPARE(rig.prompts.shown[0].icon, Prompts::Icon::Warning);
+        QCOMPARE(rig.prompts.shown[0].caption, QStringLiteral("KODA Monitor"));
+    } else {
+        QVERIFY(rig.prompts.shown.isEmpty());
+    }
     QVERIFY(rig.form->close());
 }
 

@@ -115,6 +115,8 @@ private slots:
     void arrowKeysChooseWithinARadioGroup();
     void arrowKeysStepTheNumberItems_data();
     void arrowKeysStepTheNumberItems();
+    void entriesFilterTypedKeys_data();
+    void entriesFilterTypedKeys();
     void chartZoomsAndScrollsByKeys();
     void dialogTabOrder_data();
     void dialogTabOrder();
@@ -399,6 +401,49 @@ void TestKeyboard::arrowKeysStepTheNumberItems() {
         QTest::keyClicks(entry, QStringLiteral("3"));
         QCOMPARE(entry->text(), QStringLiteral("3"));
     }
+}
+
+void TestKeyboard::entriesFilterTypedKeys_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("start"); // set by the program, as the configuration file does
+    QTest::addColumn<QString>("typed"); // "\b" is Backspace
+    QTest::addColumn<QString>("expected");
+    // Backspace is a key of the ID filter: once the "x" is gone the entry is decimal
+    // again, takes no hexadecimal digit and at most five digits.
+    QTest::newRow("ID back to decimal") << "edtID"
+                                        << ""
+                                        << "0x\b\ba123456"
+                                        << "12345";
+    QTest::newRow("ID hexadecimal") << "edtIDQK11"
+                                    << ""
+                                    << "0X1aFg23"
+                                    << "0x1aF2";
+    // A text longer than the entry lets a person type stays whole; typing cannot make
+    // it longer, but it can still be shortened.
+    QTest::newRow("long ID takes no more") << "edtID"
+                                           << "0x001234"
+                                           << "5"
+                                           << "0x001234";
+    QTest::newRow("long ID shortened") << "edtID"
+                                       << "0x001234"
+                                       << "\b"
+                                       << "0x00123";
+}
+
+void TestKeyboard::entriesFilterTypedKeys() {
+    QFETCH(QString, entry);
+    QFETCH(QString, start);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    MainFormRig rig;
+    QVERIFY(open(rig));
+    auto* edit = rig.form->findChild<QLineEdit*>(entry);
+    QVERIFY(edit);
+    edit->setText(start);
+    edit->setFocus(Qt::TabFocusReason);
+    edit->end(false);
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), expected);
 }
 
 void TestKeyboard::chartZoomsAndScrollsByKeys() {

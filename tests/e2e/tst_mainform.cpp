@@ -79,6 +79,7 @@ private slots:
     void startsRunsIdleAndWritesConfigurationAtClose();
     void closeVetoedKeepsRunning();
     void configurationValuesAreApplied();
+    void configurationValuesAreKeptWhole();
     void startupSearchLinksToAnsweringPort();
     void settingsDialogRemakesConnection_data();
     void settingsDialogRemakesConnection();
@@ -188,6 +189,42 @@ void TestMainForm::configurationValuesAreApplied() {
     QVERIFY(saved.contains("[Custom]\r\nKeep=me\r\n"));
     QVERIFY(!saved.contains("EvtChar"));
     QVERIFY2(saved.contains("Left=33\r\n"), saved.constData()); // the window stays where it was
+}
+
+void TestMainForm::configurationValuesAreKeptWhole() {
+    // Texts longer than what their entries let a person type, and a port number
+    // beyond the port table: all are applied and written back unchanged.
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    writeFile(ini, cp932(QStringLiteral("[Com]\r\nPort=150\r\n[Data]\r\nCourse length=1234.5678\r\n"
+                                        "[Model]\r\nRK-13 ID=0x001234\r\nQK-11 ID=1234567\r\n")));
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, ini);
+    form->show();
+    QCOMPARE(form->edtID->text(), QStringLiteral("0x001234"));
+    QCOMPARE(form->edtIDQK11->text(), QStringLiteral("1234567"));
+    QCOMPARE(form->edtCourseLength->text(), QStringLiteral("1234.5678"));
+    // No port is usable, so the start-up search leaves the port number alone.
+    QTRY_VERIFY(!form->portSearching);
+    QCOMPARE(prompts.texts(), QStringList{QStringLiteral("KODAシステムが見つかりません。")});
+    QCOMPARE(form->comPort, 150);
+
+    // Opening port 150 fails as a port that cannot be opened does: no message, the
+    // connection stays down.
+    form->mnuCommOpenClick();
+    QVERIFY(!form->portOpen);
+    QVERIFY(!form->commReady);
+    QCOMPARE(form->statusPanel[1]->text(), QString());
+    QVERIFY(!form->spbCommandTx->isEnabled());
+    QVERIFY(!form->spbRead->isEnabled());
+    QCOMPARE(prompts.shown.size(), 1);
+
+    QVERIFY(form->close());
+    const QByteArray saved = readFile(ini);
+    QVERIFY(saved.contains("\r\nPort=150\r\n"));
+    QVERIFY(saved.contains("\r\nCourse length=1234.5678\r\n"));
+    QVERIFY(saved.contains("\r\nRK-13 ID=0x001234\r\n"));
+    QVERIFY(saved.contains("\r\nQK-11 ID=1234567\r\n"));
 }
 
 void TestMainForm::startupSearchLinksToAnsweringPort() {
@@ -333,6 +370,21 @@ void TestMainForm::hintOfControlUnderMouseShowsInPanelZero() {
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(form->spbRead, &leave);
     QCOMPARE(form->statusPanel[0]->text(), QString());
+    // The caption and the unit of the course length show the entry's hint.
+    int courseLabels = 0;
+    for (QLabel* label : form->edtCourseLength->parentWidget()->findChildren<QLabel*>()) {
+        // The entry's own row: the fuel monitor has "km" labels of its own.
+        if ((label->text() != QStringLiteral("コース全長") &&
+             label->text() != QStringLiteral("km")) ||
+            label->parentWidget() != form->edtCourseLength->parentWidget() ||
+            qAbs(label->y() - form->edtCourseLength->y()) > 10)
+            continue;
+        ++courseLabels;
+        QCoreApplication::sendEvent(label, &enter);
+        QCOMPARE(form->statusPanel[0]->text(), QStringLiteral("コース全長を入力します。"));
+        QCoreApplication::sendEvent(label, &leave);
+    }
+    QCOMPARE(courseLabels, 2);
     QVERIFY(form->close());
 }
 

@@ -10,6 +10,8 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFocusEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -39,6 +41,9 @@ private slots:
     void allReadFillsEveryItem_data();
     void allReadFillsEveryItem();
     void allWriteSendsItemsOneToSeven();
+    void kReplyIsShownWhole();
+    void kEntryIsCheckedWhenLeft_data();
+    void kEntryIsCheckedWhenLeft();
     void silentDeviceIsRetriedThreeTimes();
     void replyTimerRetriesOnRealTime();
     void closingBusyWindowCancels();
@@ -201,6 +206,47 @@ void TestProtocol::allWriteSendsItemsOneToSeven() {
     QCOMPARE(f.edtK->text(), QStringLiteral("1.50000"));
     QVERIFY(f.rabDash->isChecked());
     QVERIFY(f.close());
+}
+
+void TestProtocol::kReplyIsShownWhole() {
+    // "K:1000000" is 10.00000, one character more than a person may type into edtK.
+    MainFormRig rig;
+    rig.open({});
+    QVERIFY(rig.waitForMessage(notFoundMessage));
+    QVERIFY(rig.idle());
+    rig.form->deviceModel = DeviceModel::RK12; // the reply arrives as plain text
+    rig.form->reception.append("K:1000000\r\n", QStringLiteral("K:1000000[0D][0A]"));
+    QVERIFY(rig.waitFor([&] { return !rig.form->reception.rxComplete; }));
+    QCOMPARE(monitorLines(*rig.form, QStringLiteral("Rx:")),
+             QStringList{QStringLiteral("Rx:K:1000000[0D][0A]")});
+    QCOMPARE(rig.form->edtK->text(), QStringLiteral("10.00000"));
+    QVERIFY(rig.form->close());
+}
+
+void TestProtocol::kEntryIsCheckedWhenLeft_data() {
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("Tab to the next control") << int(Qt::TabFocusReason) << true;
+    QTest::newRow("click on another control") << int(Qt::MouseFocusReason) << true;
+    // The focus stays in the entry when the window is left or a menu opens.
+    QTest::newRow("window loses focus") << int(Qt::ActiveWindowFocusReason) << false;
+    QTest::newRow("menu opens") << int(Qt::PopupFocusReason) << false;
+}
+
+void TestProtocol::kEntryIsCheckedWhenLeft() {
+    QFETCH(int, reason);
+    QFETCH(bool, checked);
+    MainFormRig rig;
+    rig.open({});
+    QVERIFY(rig.waitForMessage(notFoundMessage));
+    QVERIFY(rig.idle());
+    rig.prompts.shown.clear();
+    rig.form->edtK->setText(QStringLiteral("0"));
+    QFocusEvent out(QEvent::FocusOut, Qt::FocusReason(reason));
+    QCoreApplication::sendEvent(rig.form->edtK, &out);
+    QCOMPARE(rig.prompts.texts(),
+             checked ? QStringList{QStringLiteral("正しい値を入力してください。")} : QStringList());
+    QVERIFY(rig.form->close());
 }
 
 void TestProtocol::silentDeviceIsRetriedThreeTimes() {

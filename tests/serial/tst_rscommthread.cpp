@@ -11,6 +11,7 @@
 #include <memory>
 #include <sys/file.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -332,6 +333,12 @@ private slots:
         PtyPair pty;
         QVERIFY(rig.open(pty, 7, s));
         QVERIFY(rig.thread->isOpen());
+        // Hang-up on close stays set, so closing drops DTR and RTS. (A pty keeps
+        // this flag; the master reads the slave's settings.)
+        termios tio{};
+        QCOMPARE(tcgetattr(pty.masterFd(), &tio), 0);
+        QVERIFY(tio.c_cflag & HUPCL);
+        // The pty has no modem lines to drop: that is no close failure.
         QVERIFY(rig.close());
         QVERIFY(!rig.thread->isOpen());
         QVERIFY(rig.prompts.shown.isEmpty());

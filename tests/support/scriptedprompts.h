@@ -36,10 +36,15 @@ public:
             return answers.takeFirst();
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
     }
-    QString openFileName(const QString&, const QString&, const QString&) override {
+    QStringList fileDialogSuffixes; // the default extension of every file dialog, in order
+    QString openFileName(const QString&, const QString&, const QString&,
+                         const QString& defaultSuffix) override {
+        fileDialogSuffixes.append(defaultSuffix);
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override {
+    QString saveFileName(const QString&, const QString&, const QString&,
+                         const QString& defaultSuffix) override {
+        fileDialogSuffixes.append(defaultSuffix);
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
     std::optional<quint32> chooseColor(quint32) override {
@@ -51,7 +56,12 @@ public:
             return QDialog::Rejected;
         return dialogs.takeFirst()(dialog);
     }
-    void openUrl(const QString& address) override { openedUrls.append(address); }
+    bool urlHandlerFails = false; // every address opened reports that no handler started
+    void openUrl(const QString& address, std::function<void()> failed) override {
+        openedUrls.append(address);
+        if (urlHandlerFails && failed)
+            failed();
+    }
 
     QStringList texts() const {
         QStringList out;

@@ -39,11 +39,9 @@ ConfigurationValues readConfiguration(const ProfileFile& file, QSize screen, QSi
     values.height = file.readInt(formSection, QStringLiteral("Height"), window.height());
     values.width = file.readInt(formSection, QStringLiteral("Width"), window.width());
 
+    // Kept as read, also beyond the 99 ports: opening such a port fails as any
+    // port that cannot be opened does, and the next close writes it back.
     values.comPort = file.readInt(comSection, QStringLiteral("Port"), values.comPort);
-    // Port numbers index tables of 99 ports; a number outside them is as
-    // unusable as no number at all.
-    if (values.comPort < 0 || values.comPort > highestPort)
-        values.comPort = ConfigurationValues().comPort;
     CommSettings& comm = values.comm;
     comm.baudRate = file.readInt(comSection, QStringLiteral("BaudRate"), comm.baudRate);
     comm.byteSize = lowByte(file.readInt(comSection, QStringLiteral("ByteSize"), comm.byteSize));

@@ -1,9 +1,10 @@
 #include "app/config/profilefile.h"
 
+#include "files/filewrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -213,15 +214,10 @@ QByteArray ProfileFile::toBytes() const {
 
 bool ProfileFile::save(const QString& path) const {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // Written as the lap file is: a full disk or a file-size limit must fail
+    // the save instead of leaving a configuration cut off in the middle.
+    QString reason;
+    return replaceFileWith(path, toBytes(), reason);
 }
 
 qsizetype ProfileFile::findKeyIndex(const QString& section, const QString& key) const {

@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,6 +58,7 @@ private slots:
     void largestFileIsRead();
     void loadFailures();
     void saveAndLoad();
+    void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
 };
 
@@ -384,7 +388,16 @@ void TestProfileFile::saveAndLoad() {
              QByteArray("; keep\r\n[A]\r\nx=3\r\ny=-2\r\n[B]\r\nz=\x91\x53\x92\xB7\r\n"));
 }
 
+void TestProfileFile::failedSaveKeepsOldFile_data() {
+    QTest::addColumn<bool>("sizeLimit");
+    // The folder refuses new files, so the temporary file cannot be made.
+    QTest::newRow("locked folder") << false;
+    // The disk fills up half-way: the write itself comes up short.
+    QTest::newRow("file-size limit") << true;
+}
+
 void TestProfileFile::failedSaveKeepsOldFile() {
+    QFETCH(bool, sizeLimit);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString folder = dir.filePath("locked");
@@ -392,34 +405,41 @@ void TestProfileFile::failedSaveKeepsOldFile() {
     const QString path = folder + "/KodaMonitor.ini";
     const QByteArray old("[Form]\r\nTop=1\r\n");
     QVERIFY(writeAll(path, old));
-    // The file itself may be written; only its folder refuses new files, so the
-    // temporary file cannot be made.
-    QVERIFY(chmod(QFile::encodeName(path).constData(), 0666) == 0);
-    QVERIFY(chmod(QFile::encodeName(folder).constData(), 0555) == 0);
-    QVERIFY(chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+    if (!sizeLimit) {
+        // The file itself may be written; only its folder is closed.
+        QVERIFY(chmod(QFile::encodeName(path).constData(), 0666) == 0);
+        QVERIFY(chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+        QVERIFY(chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+    }
 
     ProfileFile file;
     file.writeInt("Form", "Top", 2);
-    bool saved;
-    if (geteuid() != 0) {
-        saved = file.save(path);
-    } else {
-        // Permissions do not stop root: save as an unprivileged user in a child.
-        const pid_t child = fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            if (setgid(65534) != 0 || setuid(65534) != 0)
+    for (const char* key : {"Port", "BaudRate", "ByteSize", "Parity", "StopBits", "FlowCtrl"})
+        file.writeInt("Com", key, 38400);
+    file.writeString("Data", "Course length", "1.234");
+    QVERIFY(file.toBytes().size() > 100);
+
+    // Saved in a child: permissions do not stop root, so the locked folder needs
+    // an unprivileged user, and the size limit must not outlive the save.
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (sizeLimit) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit small{100, 100};
+            if (setrlimit(RLIMIT_FSIZE, &small) != 0)
                 _exit(2);
-            _exit(file.save(path) ? 1 : 0);
+        } else if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(2);
         }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
-        QVERIFY2(WEXITSTATUS(status) != 2, "could not drop privileges");
-        saved = WEXITSTATUS(status) == 1;
+        _exit(file.save(path) ? 1 : 0);
     }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
     chmod(QFile::encodeName(folder).constData(), 0755);
-    QVERIFY(!saved);
+    QVERIFY(WIFEXITED(status));
+    QVERIFY2(WEXITSTATUS(status) != 2, "could not set up the failure");
+    QCOMPARE(WEXITSTATUS(status), 0); // the save reports the failure
     QCOMPARE(readAll(path), old);
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"KodaMonitor.ini"});
 }

@@ -1,5 +1,11 @@
 // The "mailto:" hand-off of the traffic monitor's text.
 #include "files/mailuri.h"
+#include "files/urihandler.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <QRegularExpression>
 #include <QTest>
@@ -10,6 +16,10 @@ private slots:
     void uri_data();
     void uri();
     void bodyIsOnlyPercentAndHex();
+    void longTextKeepsItsNewestLines_data();
+    void longTextKeepsItsNewestLines();
+    void handlerGetsTheAddressExactly_data();
+    void handlerGetsTheAddressExactly();
 };
 
 void TestMailUri::uri_data() {
@@ -43,6 +53,89 @@ void TestMailUri::bodyIsOnlyPercentAndHex() {
                 .match(QString::fromLatin1(body))
                 .hasMatch());
     QVERIFY(uri.startsWith("mailto:a@b.example?subject=RIN-KODA3 Log&body=%01%02"));
+}
+
+void TestMailUri::longTextKeepsItsNewestLines_data() {
+    QTest::addColumn<QString>("monitor");
+    QTest::addColumn<int>("bodyBytes"); // of the monitor text that fit into the address
+    QTest::addColumn<QByteArray>("body");
+    const QString three = QStringLiteral("AB\r\nCD\r\nEF\r\n");
+    QTest::newRow("fits exactly") << three << 12
+                                  << QByteArray("%41%42%0D%0A%43%44%0D%0A%45%46%0D%0A");
+    QTest::newRow("oldest line dropped") << three << 11 << QByteArray("%43%44%0D%0A%45%46%0D%0A");
+    QTest::newRow("room ends inside a line") << three << 7 << QByteArray("%45%46%0D%0A");
+    QTest::newRow("room at a line end") << three << 4 << QByteArray("%45%46%0D%0A");
+    QTest::newRow("no whole line fits") << three << 3 << QByteArray();
+    QTest::newRow("double-byte lines")
+        << QStringLiteral("送信\r\n失敗\r\n") << 9 << QByteArray("%8E%B8%94%73%0D%0A");
+}
+
+void TestMailUri::longTextKeepsItsNewestLines() {
+    QFETCH(QString, monitor);
+    QFETCH(int, bodyBytes);
+    QFETCH(QByteArray, body);
+    const QByteArray head = "mailto:a@b.example?subject=RIN-KODA3 Log&body=";
+    const qsizetype limit = head.size() + 3 * bodyBytes;
+    // The limit is one byte short of the next three-character piece.
+    QCOMPARE(mailUri(monitor, QStringLiteral("a@b.example"), limit + 2), head + body);
+
+    // The real limit: an address below the 128 KiB of one program argument.
+    QString full;
+    for (int i = 0; i < 20000; ++i)
+        full += QStringLiteral("送信失敗\r\n");
+    const QByteArray uri = mailUri(full);
+    QVERIFY(uri.size() <= 128 * 1024 - 1);
+    QVERIFY(uri.size() > 128 * 1024 - 31); // as many lines of 30 characters as fit
+    QVERIFY(uri.contains("&body=%91%97%90%4D"));
+    QVERIFY(uri.endsWith("%91%97%90%4D%8E%B8%94%73%0D%0A"));
+}
+
+void TestMailUri::handlerGetsTheAddressExactly_data() {
+    QTest::addColumn<QString>("script"); // the handler; "" = no such program
+    QTest::addColumn<int>("addressBytes");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("handler ends well") << "exit 0" << 100 << true;
+    QTest::newRow("handler reports an error") << "exit 4" << 100 << false;
+    QTest::newRow("no handler") << "" << 100 << false;
+    // Beyond one program argument the handler cannot even be started.
+    QTest::newRow("address too long") << "exit 0" << 128 * 1024 << false;
+}
+
+void TestMailUri::handlerGetsTheAddressExactly() {
+    QFETCH(QString, script);
+    QFETCH(int, addressBytes);
+    QFETCH(bool, ok);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString handler = dir.filePath(QStringLiteral("handler"));
+    const QString received = dir.filePath(QStringLiteral("received"));
+    if (!script.isEmpty()) {
+        QFile file(handler);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n%2\n")
+                       .arg(received, script)
+                       .toUtf8());
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    }
+    // Percent-encoded letters, which a URL class would decode.
+    QByteArray address = "mailto:a@b.example?subject=RIN-KODA3 Log&body=%41%26%22%25";
+    address += QByteArray(addressBytes - address.size(), 'x');
+    QEventLoop loop;
+    std::optional<bool> result;
+    openWithHandler(handler, QString::fromLatin1(address), [&](bool started) {
+        result = started;
+        loop.quit();
+    });
+    if (!result)
+        loop.exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(*result, ok);
+    if (!script.isEmpty() && ok) {
+        QFile file(received);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), address);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMailUri)
