@@ -52,6 +52,8 @@ public:
     struct Options {
         QString configPath;            // the configuration file to read at start and write at close
         bool useDefaultPortMap = true; // false: only the "Ports" section maps COM numbers (tests)
+        // Where the adapters' stable names are (tests give a folder of their own).
+        QString stableNamesFolder = QStringLiteral("/dev/serial/by-id");
     };
 
     TMainForm(Prompts& prompts, Options options, QWidget* parent = nullptr);
@@ -191,8 +193,9 @@ public:
     CommSettings commSettings;
     qint32 comPort = 1;
     bool portOpen = false;
-    bool portLost = false; // the device went away; cleared by the next open
-    qint32 lostPort = 0;   // the port whose device is awaited
+    bool portLost = false;              // the device went away; cleared by the next open
+    qint32 lostPort = 0;                // the port whose device is awaited
+    QMap<int, QString> chosenPortPaths; // "Ports" entries made by choosing a port
     DeviceWatcher deviceWatcher;
     std::atomic<bool> commReady{false};    // read by the worker thread every cycle
     ReceptionArea reception;               // rxBytes, rxLength, rxText, rxComplete

@@ -54,5 +54,6 @@ void TMainForm::saveConfiguration() {
     values.rk13Id = edtID->text();
     values.qk11Id = edtIDQK11->text();
     values.qkodaMonitor = mnuQkodaMessage->isChecked();
+    values.newPortPaths = chosenPortPaths;
     saveConfigurationFile(options.configPath, values); // a failed write at close is not reported
 }

@@ -84,10 +84,22 @@ void TMainForm::mnuCommSettingsClick() {
             const QString cause =
                 portAvailable[n] ? QString()
                                  : doctor.diagnose(path, SerialPort::probeError(path)).explanation;
-            dialog.cmbComCh->setItemData(n, portEntryToolTip(path, cause), Qt::ToolTipRole);
+            dialog.cmbComCh->setItemData(
+                n, portEntryToolTip(path, stableDeviceName(path, options.stableNamesFolder), cause),
+                Qt::ToolTipRole);
         }
         prompts.runDialog(dialog);
         comPort = port;
+        // A port chosen by its adapter's stable name stays that adapter, whatever number
+        // the system gives the adapter next time.
+        if (comPort != 0) {
+            const QString stable =
+                stableDeviceName(portMap.devicePath(comPort), options.stableNamesFolder);
+            if (!stable.isEmpty() && stable != portMap.devicePath(comPort)) {
+                portMap.setOverride(comPort, stable);
+                chosenPortPaths.insert(comPort, stable);
+            }
+        }
         deviceModel = model == quint8(DeviceModel::RK13) ? DeviceModel::RK13 : DeviceModel::RK12;
     }
     applyModelLayout();

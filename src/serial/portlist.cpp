@@ -1,5 +1,8 @@
 #include "serial/portlist.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 QStringList portListTexts(const bool* available) {
     QStringList list;
     list.reserve(65);
@@ -63,8 +66,25 @@ QString connectionStatusText(int port, const CommSettings& settings) {
     return text;
 }
 
-QString portEntryToolTip(const QString& devicePath, const QString& cause) {
-    return cause.isEmpty() ? devicePath : devicePath + u'\n' + cause;
+QString portEntryToolTip(const QString& devicePath, const QString& stableName,
+                         const QString& cause) {
+    QString tip = devicePath;
+    if (!stableName.isEmpty() && stableName != devicePath)
+        tip += u'\n' + stableName;
+    if (!cause.isEmpty())
+        tip += u'\n' + cause;
+    return tip;
+}
+
+QString stableDeviceName(const QString& devicePath, const QString& folder) {
+    const QString device = QFileInfo(devicePath).canonicalFilePath();
+    if (device.isEmpty())
+        return {};
+    const QDir links(folder);
+    for (const QFileInfo& link : links.entryInfoList(QDir::System | QDir::Files, QDir::Name))
+        if (link.isSymLink() && link.canonicalFilePath() == device)
+            return link.absoluteFilePath();
+    return {};
 }
 
 QString portCauseLine(int port, const QString& devicePath, const QString& cause) {

@@ -17,6 +17,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -267,8 +268,15 @@ void TestMainForm::settingsDialogRemakesConnection() {
     const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
     writeFile(ini, cp932(QStringLiteral("[Com]\r\nPort=3\r\n[Ports]\r\nCOM3=%1\r\nCOM5=%2\r\n")
                              .arg(first.slavePath(), second.slavePath())));
+    // COM5's adapter has a stable name of its make and serial number.
+    const QString byId = dir.filePath(QStringLiteral("by-id"));
+    QVERIFY(QDir().mkpath(byId));
+    const QString stable = byId + QStringLiteral("/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0");
+    QVERIFY(QFile::link(second.slavePath(), stable));
     ScriptedPrompts prompts;
-    auto form = makeForm(prompts, ini);
+    TMainForm::Options options{ini, false};
+    options.stableNamesFolder = byId;
+    auto form = std::make_unique<TMainForm>(prompts, options);
     form->show();
     QVERIFY(answerProbe(first, 5000));
     QTRY_VERIFY(!form->portSearching);
@@ -293,7 +301,8 @@ void TestMainForm::settingsDialogRemakesConnection() {
     });
     form->mnuCommSettingsClick();
     QVERIFY(prompts.dialogs.isEmpty());
-    QCOMPARE(tooltip, second.slavePath()); // each entry names its device path
+    // Each entry names its device path, and the adapter's stable name.
+    QCOMPARE(tooltip, second.slavePath() + u'\n' + stable);
     QCOMPARE(prompts.dialogTitles, QStringList{QStringLiteral("通信ポートのプロパティ")});
     QVERIFY(form->portOpen);
     QCOMPARE(form->comPort, pressOk ? 5 : 3);
@@ -310,6 +319,11 @@ void TestMainForm::settingsDialogRemakesConnection() {
              qPrintable(got.toHex(' ') + " | " + form->memTxRxMonitor->toPlainText() + " | " +
                         prompts.texts().join('/')));
     QVERIFY(form->close());
+    // The port chosen is kept by its stable name, so it is the same adapter next time.
+    const QByteArray saved = readFile(ini);
+    QCOMPARE(saved.contains(QFile::encodeName(QStringLiteral("COM5=") + stable + "\r\n")), pressOk);
+    QVERIFY(
+        saved.contains(QFile::encodeName(QStringLiteral("COM3=") + first.slavePath() + "\r\n")));
 }
 
 void TestMainForm::windowsAreDrawnWithTheirGlyphs() {

@@ -113,6 +113,8 @@ void writeConfiguration(ProfileFile& file, const ConfigurationValues& values) {
     file.writeString(modelSection, QStringLiteral("QK-11 ID"), values.qk11Id);
 
     file.writeBool(monitorSection, QStringLiteral("Q-KODA"), values.qkodaMonitor);
+    for (auto it = values.newPortPaths.cbegin(); it != values.newPortPaths.cend(); ++it)
+        file.writeString(portsSection, QStringLiteral("COM%1").arg(it.key()), it.value());
 }
 
 ConfigurationValues loadConfigurationFile(const QString& path, QSize screen, QSize window) {

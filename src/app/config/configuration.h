@@ -33,6 +33,8 @@ struct ConfigurationValues {
     // Section "Ports", keys "COM1".."COM99": device paths that override the
     // built-in map of port numbers to devices. Read only; the user maintains it.
     QMap<int, QString> portPaths;
+    // Entries to write into "Ports" at close (ports chosen by an adapter's stable name).
+    QMap<int, QString> newPortPaths;
 };
 
 // screen and window are the sizes the window is centred with when the file
