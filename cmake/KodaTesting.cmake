@@ -22,16 +22,23 @@ function(koda_add_test name)
 endfunction()
 
 # koda_add_fuzzer(<name> SOURCES <files...> LIBS <targets...> CORPUS <dir>)
-# The sources define LLVMFuzzerTestOneInput. Every build runs the committed seed
-# corpus through it as a unit test; with KODA_FUZZ=ON (clang) it is also built as
-# a libFuzzer binary named <name>-fuzzer.
+# The sources define LLVMFuzzerTestOneInput and must include the code under test (not
+# only link it). Every build runs the committed seed corpus through it as a unit test;
+# with KODA_FUZZ=ON (clang) it is also built as a libFuzzer binary named <name>-fuzzer.
 function(koda_add_fuzzer name)
     cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
     add_executable(${name}-seeds ${F_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/seedrunner.cpp)
     target_link_libraries(${name}-seeds PRIVATE ${F_LIBS})
     add_test(NAME ${name}-seeds COMMAND ${name}-seeds ${F_CORPUS})
     set_tests_properties(${name}-seeds PROPERTIES LABELS "unit" TIMEOUT 300)
+    if(KODA_SANITIZE MATCHES "undefined")
+        # An undefined-behaviour report in a seed fails the replay, whoever runs CTest.
+        set_tests_properties(${name}-seeds PROPERTIES
+            ENVIRONMENT "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")
+    endif()
     if(KODA_FUZZ)
+        # The sources are compiled into the target, so the code under test carries the
+        # coverage instrumentation; a library linked in would be invisible to libFuzzer.
         add_executable(${name}-fuzzer ${F_SOURCES})
         target_compile_options(${name}-fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
         target_link_options(${name}-fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)

@@ -229,6 +229,12 @@ bool LapListParser::bestRow(const QList<QByteArray>& tokens) {
     }
     if (!markToken(tokens, 6, result_.marks.topSpeedLap))
         return false;
+    // A best row saved while the grid showed no lap count (live laps only, or a grid
+    // clear and a remark) ends without one; the count of line 2 then stands.
+    if (tokens.size() <= 9 || tokens.at(9).isEmpty()) {
+        setCell(8, 0, allLapsFormat.arg(lapCount_));
+        return true;
+    }
     qint32 count = 0;
     if (!integerToken(tokens, 9, count))
         return false;
@@ -432,15 +438,42 @@ QString mainWindowCaption(const QString& lapFilePath) {
     return QStringLiteral("KODA Monitor - ") + lapFilePath;
 }
 
-std::optional<QStringList> lapFileLines(const QString& lapsCaption, const LapCellReader& cells) {
-    if (lapsCaption.isEmpty())
-        return std::nullopt;
+int lastShownLap(const LapCellReader& cells) {
+    for (int lap = LapGrid::maxLaps; lap >= 1; --lap) {
+        for (int column = 1; column < LapGrid::columns; ++column) {
+            if (!cells(column, lap + 1).isEmpty())
+                return lap;
+        }
+    }
+    return 0;
+}
+
+QString savedLapCount(const QString& lapsCaption, const LapCellReader& cells) {
+    const int shown = lastShownLap(cells);
+    // Without a lap count in the best row the caption is not the grid's: it is the
+    // window's design text, or it belongs to laps cleared since.
+    if (cells(8, 0).isEmpty()) {
+        if (lapsCaption.isEmpty() && shown == 0)
+            return {};
+        return QString::number(shown);
+    }
+    // Live laps may have come in beyond the laps the lap information announced.
     const auto count = integerValue(lapsCaption.toLatin1());
+    if (count && *count < shown)
+        return QString::number(shown);
+    return lapsCaption;
+}
+
+std::optional<QStringList> lapFileLines(const QString& lapsCaption, const LapCellReader& cells) {
+    const QString countText = savedLapCount(lapsCaption, cells);
+    if (countText.isEmpty())
+        return std::nullopt;
+    const auto count = integerValue(countText.toLatin1());
     if (!count)
         return std::nullopt;
     QStringList lines;
     lines.append(QStringLiteral("RIN KODA Terminal Version 2.0"));
-    lines.append(QStringLiteral("Laps,") + lapsCaption);
+    lines.append(QStringLiteral("Laps,") + countText);
     lines.append(rowCells(cells, 0).join(u','));
     lines.append(rowCells(cells, 1).join(u','));
     const qint64 laps = std::min<qint64>(*count, maxSavedLapLines);
@@ -473,13 +506,14 @@ LapFileSave saveLapFile(const QString& path, const QString& lapsCaption,
                         const LapCellReader& cells) {
     LapFileSave save;
     save.path = path;
-    if (lapsCaption.isEmpty()) {
+    const QString countText = savedLapCount(lapsCaption, cells);
+    if (countText.isEmpty()) {
         save.status = LapFileSave::Status::NothingToSave;
         return save;
     }
     const auto bytes = lapFileBytes(lapsCaption, cells);
     if (!bytes) {
-        save.reason = QStringLiteral("ラップ数「%1」が数値ではありません。").arg(lapsCaption);
+        save.reason = QStringLiteral("ラップ数「%1」が数値ではありません。").arg(countText);
         return save;
     }
     if (!replaceFileWith(path, *bytes, save.reason))

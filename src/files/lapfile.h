@@ -37,9 +37,20 @@ QString mainWindowCaption(const QString& lapFilePath = {});
 
 // ---- Writing -------------------------------------------------------------------
 
-// The lines of a version "2.0" lap file without line ends. lapsCaption is the lap
-// count label's caption, written unchanged in line 2; its integer value decides how
-// many lap lines follow. nullopt when the caption is empty or not an integer.
+// The last lap (1..300) whose row holds text beyond its lap number; 0 when none.
+int lastShownLap(const LapCellReader& cells);
+
+// The lap count a saved file carries in line 2, as text. When the best row shows a lap
+// count (lap information, a loaded file or a lap list set it), the count label's caption
+// unchanged, or the last lap shown when live laps have come in beyond it. Otherwise the
+// caption is not the grid's (the window's design text "300", or laps cleared since), and
+// the count is the last lap shown. Empty when the caption is empty and no lap is shown:
+// there is nothing to save.
+QString savedLapCount(const QString& lapsCaption, const LapCellReader& cells);
+
+// The lines of a version "2.0" lap file without line ends. Line 2 carries
+// savedLapCount, whose integer value decides how many lap lines follow. nullopt when
+// there is nothing to save or the count is not an integer.
 std::optional<QStringList> lapFileLines(const QString& lapsCaption, const LapCellReader& cells);
 
 // The same lines as the file's bytes: Shift-JIS, CR LF after every line.
@@ -57,7 +68,7 @@ struct LapFileSave {
 
 // Writes the lap file to path through a temporary file beside it that replaces the
 // target only once it is complete: a failed save leaves an existing file untouched.
-// An empty lap count caption writes nothing (NothingToSave).
+// An empty lap count caption with no lap shown writes nothing (NothingToSave).
 LapFileSave saveLapFile(const QString& path, const QString& lapsCaption,
                         const LapCellReader& cells);
 

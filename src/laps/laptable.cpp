@@ -122,15 +122,15 @@ LapTable::Highlight LapTable::highlightAt(int col, int row) const {
         return Highlight::Plain;
     if (col == ColLap || row == SummaryRow || row == HeadingRow)
         return Highlight::Fixed;
-    // A mark of 0 points at the heading row, which the rule above already covers.
-    if (col == ColTime && row == rowOfLap(bestLapMark))
+    // A mark of 0, or one beyond the grid, colours nothing.
+    if (col == ColTime && row == markedRow(bestLapMark))
         return Highlight::Blue;
-    if (col == ColAverage && row == rowOfLap(bestLapMark))
+    if (col == ColAverage && row == markedRow(bestLapMark))
         return Highlight::Red;
-    if (col == ColTopSpeed && row == rowOfLap(topSpeedMark))
+    if (col == ColTopSpeed && row == markedRow(topSpeedMark))
         return Highlight::Red;
     for (int s = 0; s < MaxSectors; ++s) {
-        if (col == ColSector1 + s && row == rowOfLap(fastestSectorMark[s]))
+        if (col == ColSector1 + s && row == markedRow(fastestSectorMark[s]))
             return Highlight::Blue;
     }
     return Highlight::Plain;

@@ -42,7 +42,12 @@ public:
 
     explicit LapTable(QObject* parent = nullptr);
 
+    // Row of lap 0..300 (lap 0 names the heading row); live-lap numbers (16 bits) also give
+    // lap + 1, beyond the grid. Not for marks, which may hold any number: see markedRow.
     static int rowOfLap(int lap) { return lap + 1; }
+    // Row a mark highlights: lap + 1 for laps 1..300, -1 (no row) for any other mark,
+    // 2147483647 from a reply or a file included.
+    static int markedRow(int mark) { return mark >= 1 && mark <= MaxLaps ? mark + 1 : -1; }
     static bool isLapRow(int row) { return row >= 2 && row < RowCount; }
 
     // First scrollable row to show so that row comes into view, given the first scrollable row

@@ -113,7 +113,9 @@ QString valueCommand(int item, const QString& editText) {
     const Range r = writeRange(item);
     if (!ok || value < r.min || value > r.max)
         return {};
-    return QLatin1String(keys[item]) + editText + QStringLiteral("\r\n");
+    // The lap timer takes the value in decimal without leading zeros, whatever the entry
+    // holds: a reply "05" left in the entry is written back as 5.
+    return QLatin1String(keys[item]) + QString::number(value) + QStringLiteral("\r\n");
 }
 
 int pulseButtonForTag(int value) {

@@ -31,7 +31,7 @@ qint64 kToWireValue(double k);
 
 // Items 2, 3, 4 and 7: the line for the edit's text, or an empty string when the text
 // is empty, not an integer or outside the accepted range (nothing is then sent).
-// The text goes into the command unchanged.
+// The value goes into the command in decimal without leading zeros ("05" is sent as 5).
 QString valueCommand(int item, const QString& editText);
 
 struct Range {

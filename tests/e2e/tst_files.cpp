@@ -50,6 +50,8 @@ class TestFiles : public QObject {
 
 private slots:
     void savedLapsLoadBackTheSame();
+    void lapsWithoutLapInformationLoadBack_data();
+    void lapsWithoutLapInformationLoadBack();
     void failedSaveKeepsTheOldFile();
     void rejectedFileLeavesAnEmptyGrid_data();
     void rejectedFileLeavesAnEmptyGrid();
@@ -105,6 +107,69 @@ void TestFiles::savedLapsLoadBackTheSame() {
     QCOMPARE(f.lapTable.fastestSectorMark, sectorMarks);
     QCOMPARE(f.lblLaps->text(), QStringLiteral("45"));
     // The chart is drawn from the loaded cells as from read ones.
+    QVERIFY(f.close());
+}
+
+void TestFiles::lapsWithoutLapInformationLoadBack_data() {
+    // Laps in the grid with no lap count in its best row: live laps only, or laps read and
+    // then cleared from the grid with a remark typed afterwards. The count label still holds
+    // the window's design text or the cleared read's count; the file holds the laps shown.
+    QTest::addColumn<bool>("clearAfterRead");
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("live laps only") << false
+                                    << QByteArray("RIN KODA Terminal Version 2.0\r\nLaps,3\r\n"
+                                                  "\x83\x78\x83\x58\x83\x67,,,,,,,,\r\n");
+    QTest::newRow("grid clear, then a remark")
+        << true
+        << QByteArray("RIN KODA Terminal Version 2.0\r\nLaps,4\r\n"
+                      "\x83\x78\x83\x58\x83\x67,,,,,,,,\r\n");
+}
+
+void TestFiles::lapsWithoutLapInformationLoadBack() {
+    QFETCH(bool, clearAfterRead);
+    QFETCH(QByteArray, start);
+    SimProcess sim({QStringLiteral("--laps"), QString::fromLatin1(clearAfterRead ? "12" : "0")});
+    QVERIFY(sim.isValid());
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path(), QStringLiteral("[Data]\r\nCourse length=3.7\r\n")));
+    TMainForm& f = *rig.form;
+    if (clearAfterRead) {
+        QVERIFY(rig.readLaps());
+        QCOMPARE(f.lblLaps->text(), QStringLiteral("12"));
+        f.StringGrid1DblClick(); // answered Yes
+        QCOMPARE(f.lapTable.cell(1, 2), QString());
+        f.lapTable.setCell(8, 5, QStringLiteral("pit in"));
+        f.dataModified = true;
+    } else {
+        QCOMPARE(f.lblLaps->text(), QStringLiteral("300"));
+        for (int lap = 1; lap <= 3; ++lap) {
+            sim.command("live");
+            QVERIFY(rig.waitFor([&] { return !f.lapTable.cell(1, lap + 1).isEmpty(); }));
+        }
+    }
+    const QString path = rig.dir.filePath(QStringLiteral("laps.csv"));
+    rig.prompts.fileNames = {path};
+    f.mnuCsvSaveClick();
+    const QByteArray saved = readFile(path);
+    QVERIFY2(saved.startsWith(start), saved.left(200).constData());
+
+    QStringList before;
+    for (int row = 0; row < LapTable::RowCount; ++row)
+        for (int col = 0; col < LapTable::ColumnCount; ++col)
+            before << f.lapTable.cell(col, row);
+    rig.prompts.fileNames = {path};
+    f.mnuCsvLoadClick();
+    QCOMPARE(f.windowTitle(), QStringLiteral("KODA Monitor - ") + path);
+    for (const QString& text : rig.prompts.texts())
+        QVERIFY2(!text.startsWith(QStringLiteral("ファイル")), qPrintable(text));
+    for (int row = 0; row < LapTable::RowCount; ++row)
+        for (int col = 0; col < LapTable::ColumnCount; ++col) {
+            // The best row now shows the count the file carries.
+            const QString expected = row == 0 && col == 8
+                                         ? QStringLiteral("全ラップ %1").arg(clearAfterRead ? 4 : 3)
+                                         : before[row * LapTable::ColumnCount + col];
+            QCOMPARE(f.lapTable.cell(col, row), expected);
+        }
     QVERIFY(f.close());
 }
 

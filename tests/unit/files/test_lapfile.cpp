@@ -79,6 +79,8 @@ private slots:
     void writesFourLinesForNoLaps();
     void writesEmptyLinesBeyondGrid();
     void writesNothingWithoutLapCount();
+    void writesTheLapsShown_data();
+    void writesTheLapsShown();
     void roundTrip();
     void acceptance_data();
     void acceptance();
@@ -138,6 +140,7 @@ void TestLapFile::writesFourLinesForNoLaps() {
 
 void TestLapFile::writesEmptyLinesBeyondGrid() {
     Grid grid;
+    grid.set(8, 0, QStringLiteral("全ラップ 302"));
     const auto lines = lapFileLines(QStringLiteral("302"), grid.reader());
     QVERIFY(lines);
     QCOMPARE(lines->size(), 4 + 302);
@@ -153,6 +156,64 @@ void TestLapFile::writesNothingWithoutLapCount() {
     const LapFileSave save = saveLapFile(path, QString(), grid.reader());
     QCOMPARE(save.status, LapFileSave::Status::NothingToSave);
     QVERIFY(!QFile::exists(path));
+}
+
+void TestLapFile::writesTheLapsShown_data() {
+    // Cells as "column|row|text" over a reset grid, the count label's caption, the file
+    // written, and what the best row's last cell reads once the file is loaded back.
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("allLaps");
+    const QStringList liveLaps{"1|2| 01'23\"45", "2|2| 00'41\"10", "6|2|098",
+                               "7|2| 64.71",     "1|3| 01'22\"10", "6|3|101"};
+    const QString liveLines =
+        QStringLiteral("001,\" 01'23\"\"45\",\" 00'41\"\"10\",,,,098,\" 64.71\",\r\n"
+                       "002,\" 01'22\"\"10\",,,,,101,,\r\n");
+    QTest::newRow("live laps only, design caption")
+        << liveLaps << "300"
+        << header2 + QStringLiteral("Laps,2\r\nベスト,,,,,,,,\r\n") + headings + liveLines
+        << "全ラップ 2";
+    QTest::newRow("live laps after a failed read, empty caption")
+        << liveLaps << ""
+        << header2 + QStringLiteral("Laps,2\r\nベスト,,,,,,,,\r\n") + headings + liveLines
+        << "全ラップ 2";
+    QTest::newRow("live laps beyond the lap information")
+        << liveLaps + QStringList{"1|0|001", "7|0|001", "8|0|全ラップ 001"} << "1"
+        << header2 + QStringLiteral("Laps,2\r\nベスト,001,,,,,,001,全ラップ 001\r\n") + headings +
+               liveLines
+        << "全ラップ 1";
+    QTest::newRow("grid clear, then a remark")
+        << QStringList{"8|4|pit in"} << "25"
+        << header2 + QStringLiteral("Laps,3\r\nベスト,,,,,,,,\r\n") + headings +
+               QStringLiteral("001,,,,,,,,\r\n002,,,,,,,,\r\n003,,,,,,,,\"pit in\"\r\n")
+        << "全ラップ 3";
+}
+
+void TestLapFile::writesTheLapsShown() {
+    QFETCH(QStringList, cells);
+    QFETCH(QString, caption);
+    QFETCH(QString, file);
+    QFETCH(QString, allLaps);
+    Grid grid;
+    for (const QString& cell : cells) {
+        const QStringList parts = cell.split(u'|');
+        grid.set(parts.at(0).toInt(), parts.at(1).toInt(), parts.at(2));
+    }
+    const auto bytes = lapFileBytes(caption, grid.reader());
+    QVERIFY(bytes);
+    QCOMPARE(*bytes, sjis(file));
+
+    // The file loads back with the grid it was written from.
+    const LapListParse parse = parseLapFile(LapListForm::File, *bytes);
+    QVERIFY2(parse.accepted(), qPrintable(parse.message));
+    Grid loaded;
+    loaded.apply(*parse.result);
+    for (int row = 0; row < LapGrid::rows; ++row) {
+        for (int c = 0; c < LapGrid::columns; ++c)
+            QCOMPARE(loaded.at(c, row), row == 0 && c == 8 ? allLaps : grid.at(c, row));
+    }
+    QCOMPARE(parse.result->marks.bestLap, grid.at(1, 0).toInt());
 }
 
 void TestLapFile::roundTrip() {
@@ -263,6 +324,12 @@ void TestLapFile::acceptance_data() {
                               << F::None;
     QTest::newRow("best row without lap count token")
         << header2 + laps12 + QStringLiteral("ベスト,005,003,,,,007,005,\r\n") + headings
+        << F::None;
+    QTest::newRow("best row without any cell")
+        << header2 + laps12 + QStringLiteral("ベスト\r\n") + headings << F::Content;
+    QTest::newRow("best row with text for the lap count")
+        << header2 + laps12 + QStringLiteral("ベスト,005,003,,,,007,005,全ラップ abc\r\n") +
+               headings
         << F::Content;
     QTest::newRow("best row with text for a lap")
         << header2 + laps12 + QStringLiteral("ベスト,abc,003,,,,007,005,全ラップ 012\r\n") +

@@ -17,6 +17,7 @@ private slots:
     void onlyLapRemarksEditable();
     void highlight_data();
     void highlight();
+    void noMarksNoColour_data();
     void noMarksNoColour();
     void clearMarksRepaints();
     void batchEmitsOnce();
@@ -149,11 +150,28 @@ void TestLapTable::highlight() {
     QCOMPARE(t.data(t.index(row, col), LapTable::HighlightRole).toInt(), int(highlight));
 }
 
+void TestLapTable::noMarksNoColour_data() {
+    // Every mark set to one value that names no lap row (from a reply or a file).
+    QTest::addColumn<int>("mark");
+    QTest::newRow("no marks") << 0;
+    QTest::newRow("lap 301") << 301;
+    QTest::newRow("negative") << -7;
+    QTest::newRow("largest integer") << 2147483647;
+    QTest::newRow("smallest integer") << int(-2147483647 - 1);
+}
+
 void TestLapTable::noMarksNoColour() {
+    QFETCH(int, mark);
     LapTable t;
+    t.bestLapMark = mark;
+    t.topSpeedMark = mark;
+    t.fastestSectorMark.fill(mark);
     for (int r = 2; r < LapTable::RowCount; ++r)
         for (int c = 1; c < LapTable::ColumnCount; ++c)
             QCOMPARE(t.highlightAt(c, r), LapTable::Highlight::Plain);
+    // Lap 300, the last one, still has its row.
+    t.bestLapMark = 300;
+    QCOMPARE(t.highlightAt(1, 301), LapTable::Highlight::Blue);
 }
 
 void TestLapTable::clearMarksRepaints() {

@@ -88,8 +88,14 @@ void TestSettingCommands::valueWrites_data() {
                                   << "";
     QTest::newRow("7: 10 refused") << 7 << "10"
                                    << "";
-    QTest::newRow("text unchanged") << 2 << "05"
-                                    << "@LAPDISPTIME:05\r\n";
+    QTest::newRow("2: leading zero dropped") << 2 << "05"
+                                             << "@LAPDISPTIME:5\r\n";
+    QTest::newRow("3: leading zeros dropped") << 3 << "004"
+                                              << "@CP:4\r\n";
+    QTest::newRow("4: sign and blank dropped") << 4 << " +2"
+                                               << "@PASSCP:2\r\n";
+    QTest::newRow("7: leading zero dropped") << 7 << "09"
+                                             << "@SENSORMARKTIME:9\r\n";
     QTest::newRow("empty") << 3 << ""
                            << "";
     QTest::newRow("not a number") << 3 << "a"
