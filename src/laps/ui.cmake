@@ -1,7 +1,10 @@
-# The lap grid and lap chart widgets, and their UI-free rules (QtCore only, tested directly).
+# The lap grid, lap chart and analysis widgets, and their UI-free rules and analysis (QtCore
+# only, tested directly).
 add_library(koda_laps_viewcore STATIC
     ${CMAKE_CURRENT_LIST_DIR}/lapchartdata.cpp ${CMAKE_CURRENT_LIST_DIR}/lapchartdata.h
     ${CMAKE_CURRENT_LIST_DIR}/lapgridrules.cpp ${CMAKE_CURRENT_LIST_DIR}/lapgridrules.h
+    ${CMAKE_CURRENT_LIST_DIR}/lapanalysis.cpp ${CMAKE_CURRENT_LIST_DIR}/lapanalysis.h
+    ${CMAKE_CURRENT_LIST_DIR}/lapanalysistext.cpp ${CMAKE_CURRENT_LIST_DIR}/lapanalysistext.h
 )
 target_include_directories(koda_laps_viewcore PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(koda_laps_viewcore PUBLIC koda_laps_core Qt6::Core)
