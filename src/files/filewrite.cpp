@@ -1,5 +1,7 @@
 #include "files/filewrite.h"
 
+#include <QSaveFile>
+
 bool writeAllBytes(QFileDevice& file, QByteArrayView bytes, QString& reason) {
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -11,4 +13,25 @@ bool writeAllBytes(QFileDevice& file, QByteArrayView bytes, QString& reason) {
         done += written;
     }
     return true;
+}
+
+bool saveWholeFile(const QString& path, QByteArrayView bytes, QString& reason) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        reason = file.errorString();
+        return false;
+    }
+    if (!writeAllBytes(file, bytes, reason)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString fileSaveFailedMessage(const QString& path, const QString& reason) {
+    return QStringLiteral("ファイルに保存できませんでした。\r\n%1\r\n%2").arg(path, reason);
 }

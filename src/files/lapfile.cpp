@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QMap>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -466,7 +465,7 @@ std::optional<QByteArray> lapFileBytes(const QString& lapsCaption, const LapCell
 }
 
 QString LapFileSave::message() const {
-    return QStringLiteral("ファイルに保存できませんでした。\r\n%1\r\n%2").arg(path, reason);
+    return fileSaveFailedMessage(path, reason);
 }
 
 LapFileSave saveLapFile(const QString& path, const QString& lapsCaption,
@@ -482,19 +481,8 @@ LapFileSave saveLapFile(const QString& path, const QString& lapsCaption,
         save.reason = QStringLiteral("ラップ数「%1」が数値ではありません。").arg(lapsCaption);
         return save;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        save.reason = file.errorString();
+    if (!saveWholeFile(path, *bytes, save.reason))
         return save;
-    }
-    if (!writeAllBytes(file, *bytes, save.reason)) {
-        file.cancelWriting();
-        return save;
-    }
-    if (!file.commit()) {
-        save.reason = file.errorString();
-        return save;
-    }
     save.status = LapFileSave::Status::Saved;
     return save;
 }

@@ -41,8 +41,7 @@ QList<AnalysisFigure> analysisFigures(const LapAnalysis& a, const std::optional<
         f << AnalysisFigure{QStringLiteral("理論ベスト"),
                             formatAnalysisTime(*a.theoreticalHundredths)};
     if (a.theoreticalGap)
-        f << AnalysisFigure{QStringLiteral("ベストと理論ベストの差"),
-                            formatDelta(*a.theoreticalGap)};
+        f << AnalysisFigure{QStringLiteral("理論ベストとの差"), formatDelta(*a.theoreticalGap)};
     for (int s = 0; s < int(a.sectorBest.size()); ++s) {
         if (a.sectorBest[s])
             f << AnalysisFigure{QStringLiteral("セクタ%1ベスト").arg(s + 1),
@@ -51,7 +50,7 @@ QList<AnalysisFigure> analysisFigures(const LapAnalysis& a, const std::optional<
     if (a.consistency) {
         const LapConsistency& c = *a.consistency;
         f << AnalysisFigure{
-            QStringLiteral("クリーンラップ（ベストの%1%以内）").arg(a.cleanLimitPercent, 0, 'g', 4),
+            QStringLiteral("クリーンラップ（%1%以内）").arg(a.cleanLimitPercent, 0, 'g', 4),
             QStringLiteral("%1 / %2").arg(c.cleanLaps).arg(a.timedLaps)};
         if (c.cleanLaps > 0) {
             f << AnalysisFigure{QStringLiteral("平均タイム"),
