@@ -1,8 +1,7 @@
 // Rebuild of the lap chart from a grid of 300 laps (four sectors and top speed): the time a
 // refreshLapChart takes, and a repaint of the chart after it, in 2-D and 3-D.
+#include "benchlaps.h"
 #include "laps/lapchartview.h"
-#include "laps/lapdecoders.h"
-#include "laps/laptable.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,41 +12,14 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-void fill(LapTable& table) {
-    quint32 seed = 4711;
-    auto next = [&seed](int range) {
-        seed = seed * 1103515245u + 12345u;
-        return int((seed >> 16) % quint32(range));
-    };
-    table.sectorCount = 4;
-    for (int lap = 1; lap <= LapTable::MaxLaps; ++lap) {
-        const int row = LapTable::rowOfLap(lap);
-        int total = 0;
-        for (int s = 0; s < 4; ++s) {
-            const int t = 1800 + next(300);
-            total += t;
-            table.setCell(LapTable::ColSector1 + s, row, formatLapTime(quint16(t)));
-        }
-        table.setCell(LapTable::ColTime, row, formatLapTime(quint16(total)));
-        table.setCell(LapTable::ColTopSpeed, row, QString::asprintf("%03d", 190 + next(70)));
-    }
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
+using benchlaps::median;
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     LapTable table;
-    fill(table);
+    benchlaps::fill(table);
     LapChartView view;
     view.resize(1000, 600);
     view.show();

@@ -23,6 +23,7 @@ run() {
 }
 run bench/bench_download "$sim" 300
 run bench/bench_lapchart
+run bench/bench_analysis
 run bench/bench_startup idle 10
 for window in koda plain; do
     echo "== bench/bench_startup $window (5 runs)"

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "app/kodaapplication.h"
 #include "files/fuellog.h"
+#include "laps/lapanalysisview.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridrules.h"
 #include "laps/lapgridview.h"
@@ -152,6 +153,8 @@ void TMainForm::connectHandlers() {
     connect(spbSave, &QPushButton::clicked, this, &TMainForm::mnuCsvSaveClick);
     connect(mnuCsvSave, &QAction::triggered, this, &TMainForm::mnuCsvSaveClick);
     connect(mnuCsvLoad, &QAction::triggered, this, &TMainForm::mnuCsvLoadClick);
+    connect(mnuSessionReport, &QAction::triggered, this, &TMainForm::mnuSessionReportClick);
+    connect(tabAnalysis, &LapAnalysisView::cleanLimitChanged, this, &TMainForm::refreshAnalysis);
     connect(mnuChartSettings, &QAction::triggered, this, &TMainForm::mnuChartSettingsClick);
     connect(btnSendMail, &QPushButton::clicked, this, &TMainForm::btnSendMailClick);
     connect(rgrpQKLogRecord, &QRadioButton::clicked, this, [this] { rgrpQKLogClick(true); });

@@ -5,6 +5,7 @@
 // apply the result to the controls and keep the prescribed order of steps.
 #include "app/prompts.h"
 #include "files/laplistgatherer.h"
+#include "laps/lapanalysis.h"
 #include "laps/laptable.h"
 #include "protocol/devicemodel.h"
 #include "protocol/radioframe.h"
@@ -39,11 +40,16 @@ class QSplitter;
 class QTabWidget;
 class LapChartView;
 class LapGridView;
+class LapAnalysisView;
 class FuelLog;
 class RsCommThread;
 class TAnimationForm;
 class UpDown;
 struct LapListResult;
+struct SessionReport;
+class QDateTime;
+class QPainter;
+class QRectF;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -185,6 +191,16 @@ public:
     void mnuAboutClick();
     void mnuChartSettingsClick();
 
+    // ---- Analysis ---------------------------------------------------------------------
+    // Recomputes the "分析" page from the grid; runs whenever the chart is rebuilt or emptied
+    // and when the clean-lap limit is stepped.
+    void refreshAnalysis();
+    // Writes the session summary PDF to a file the user chooses.
+    void mnuSessionReportClick();
+    // The summary of the laps shown, as of created, and the chart drawn into a target.
+    SessionReport currentSessionReport(const QDateTime& created) const;
+    void drawChartInto(QPainter& painter, const QRectF& target) const;
+
     // ---- Shared state -----------------------------------------------------------------
     Prompts& prompts;
     Options options;
@@ -229,6 +245,8 @@ public:
     qint32 selectedRow = 0;
     qint32 secondsSinceFuel = 0;
     std::unique_ptr<FuelLog> fuelLog; // the fuel log's lines, path and on/off state
+    LapFuelTracker lapFuel;           // fuel readings paired with live laps: fuel per lap
+    QString lapFilePath;              // the lap file shown, empty for laps from the lap timer
 
     // Request state of the device protocol.
     QString lastCommand;
@@ -294,6 +312,9 @@ public:
     QLabel* pnlVersion = nullptr;
     QCheckBox* chkGAP = nullptr;
 
+    // "分析" page
+    LapAnalysisView* tabAnalysis = nullptr;
+
     // "開発用" page
     QGroupBox* grpMonitor = nullptr;
     QPlainTextEdit* memTxRxMonitor = nullptr;
@@ -336,6 +357,7 @@ public:
     // Menu
     QAction* mnuCsvLoad = nullptr;
     QAction* mnuCsvSave = nullptr;
+    QAction* mnuSessionReport = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuCommSettings = nullptr;
     QAction* mnuComPortSearch = nullptr;

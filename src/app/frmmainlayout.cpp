@@ -1,6 +1,7 @@
 // Creation of the main window's controls: pages, chart panel, bottom panel, menu and
 // status bar, with the captions, hints and initial states the program shows.
 #include "app/frmmain.h"
+#include "laps/lapanalysisview.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
 #include "serial/portlist.h"
@@ -29,6 +30,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -103,6 +105,10 @@ void TMainForm::createControls() {
     PageControlSetting->addTab(tabBasicSetting, QStringLiteral("データ"));
     PageControlSetting->addTab(tabSetting, QStringLiteral("セッティング"));
     PageControlSetting->addTab(tabDevelop, QStringLiteral("開発用"));
+    // The analysis comes after the pages of the lap timer, so their places stay as they are.
+    tabAnalysis = new LapAnalysisView;
+    tabAnalysis->setObjectName(QStringLiteral("tabAnalysis"));
+    PageControlSetting->addTab(tabAnalysis, QStringLiteral("分析"));
     leftColumn->addWidget(PageControlSetting);
 
     Panel1 = new QWidget(Splitter1);
@@ -179,8 +185,10 @@ void TMainForm::setNaturalTabOrder() {
         }
     }
     order << memTxRxMonitor << txtEdit << cmbTemplate << spbCommandTx << spbMonitorClear
-          << btnSendMail << Chart1 << btnZoomReset << edtID << edtCourseLength << spbRead
-          << spbClear << spbSave << spbExit << edtIDQK11 << rgrpQKLogRecord << rgrpQKLogStop;
+          << btnSendMail << tabAnalysis->edtCleanLimit << tabAnalysis->updCleanLimit
+          << tabAnalysis->grdAnalysisFigures << tabAnalysis->grdLapDelta << Chart1 << btnZoomReset
+          << edtID << edtCourseLength << spbRead << spbClear << spbSave << spbExit << edtIDQK11
+          << rgrpQKLogRecord << rgrpQKLogStop;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -594,6 +602,11 @@ void TMainForm::createMenu() {
     mnuCsvSave = file->addAction(QStringLiteral("CSVファイルへ保存（&A)..."));
     mnuCsvSave->setStatusTip(QStringLiteral("現在読み込まれているデータを保存します。"));
     mnuCsvSave->setEnabled(false);
+    mnuSessionReport = file->addAction(QStringLiteral("セッションサマリをPDFで保存(&P)..."));
+    mnuSessionReport->setObjectName(QStringLiteral("mnuSessionReport"));
+    mnuSessionReport->setStatusTip(
+        QStringLiteral("分析結果とラップチャートをPDFファイルに保存します。"));
+    mnuSessionReport->setEnabled(false);
     file->addSeparator();
     mnuExit = file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
 

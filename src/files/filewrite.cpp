@@ -31,3 +31,7 @@ bool replaceFileWith(const QString& path, QByteArrayView bytes, QString& reason)
     }
     return true;
 }
+
+QString fileSaveFailedMessage(const QString& path, const QString& reason) {
+    return QStringLiteral("ファイルに保存できませんでした。\r\n%1\r\n%2").arg(path, reason);
+}

@@ -1,5 +1,6 @@
 #pragma once
-// Writing a whole file without losing a short write.
+// Writing a whole file without losing a short write, and replacing a file only once its
+// new content is complete.
 #include <QByteArrayView>
 #include <QFileDevice>
 #include <QString>
@@ -15,3 +16,6 @@ bool writeAllBytes(QFileDevice& file, QByteArrayView bytes, QString& reason);
 // the old file stays as it was, no temporary is left behind and reason holds
 // the system's text.
 bool replaceFileWith(const QString& path, QByteArrayView bytes, QString& reason);
+
+// What the user is told when a save failed: the path and the reason.
+QString fileSaveFailedMessage(const QString& path, const QString& reason);

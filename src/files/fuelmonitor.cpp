@@ -18,6 +18,7 @@ void TMainForm::showFuelData(quint32 distance, float remaining, float used, floa
     pnlEco->setText(texts.economy);
     pnlTrip->setText(texts.distance);
     secondsSinceFuel = 0;
+    lapFuel.noteFuel(remaining, used);
     if (fuelLog->isLogging() && !fuelLog->addRow(fuelLogRow(QTime::currentTime(), texts)))
         appendMonitorLine(fuelLog->failureMessage());
 }

@@ -37,6 +37,8 @@ void TMainForm::mnuCsvLoadClick() {
     if (path.isEmpty())
         return;
     lapTable.sectorIndex = 0;
+    lapFuel.clear(); // live laps and fuel readings belong to another session than the file
+    lapFilePath = path;
     clearLapFileState();
     setWindowTitle(mainWindowCaption(path));
     const LapListParse parse = loadLapFile(path);
@@ -46,6 +48,7 @@ void TMainForm::mnuCsvLoadClick() {
         return;
     }
     // Nothing of a file that failed half-way is shown: the grid stays empty.
+    lapFilePath.clear();
     clearLapFileState();
     setWindowTitle(mainWindowCaption());
     prompts.message(parse.message.isEmpty() ? lapFileFormatMessage : parse.message,

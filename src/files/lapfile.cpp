@@ -499,7 +499,7 @@ std::optional<QByteArray> lapFileBytes(const QString& lapsCaption, const LapCell
 }
 
 QString LapFileSave::message() const {
-    return QStringLiteral("ファイルに保存できませんでした。\r\n%1\r\n%2").arg(path, reason);
+    return fileSaveFailedMessage(path, reason);
 }
 
 LapFileSave saveLapFile(const QString& path, const QString& lapsCaption,

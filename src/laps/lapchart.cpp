@@ -17,8 +17,10 @@ void TMainForm::btnZoomResetClick() {
 
 void TMainForm::refreshLapChart() {
     Chart1->refreshLapChart(lapTable);
+    refreshAnalysis(); // the analysis shows the laps the chart shows
 }
 
 void TMainForm::clearChartSeries() {
     Chart1->clearChartSeries();
+    refreshAnalysis();
 }

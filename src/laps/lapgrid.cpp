@@ -16,6 +16,7 @@ void TMainForm::resetLapGrid() {
 void TMainForm::setSaveEnabled(bool on) {
     spbSave->setEnabled(on);
     mnuCsvSave->setEnabled(on);
+    mnuSessionReport->setEnabled(on); // a summary is there to be saved whenever laps are
 }
 
 void TMainForm::scrollToRow(int row) {
@@ -28,6 +29,7 @@ void TMainForm::StringGrid1DblClick() {
         Prompts::Answer::Yes)
         return;
     applyGridClear(lapTable, deviceModel == DeviceModel::RK13);
+    lapFuel.clear(); // the fuel per lap belongs to the laps cleared
     resetLapGrid();
     clearChartSeries();
     setSaveEnabled(false);

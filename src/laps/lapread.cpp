@@ -11,6 +11,7 @@ void TMainForm::spbReadClick() {
     if (!confirmDiscardEdits() || !checkRadioId())
         return;
     setWindowTitle(QStringLiteral("KODA Monitor"));
+    lapFilePath.clear(); // the laps now come from the lap timer
     enableDeviceButtons(false);
     lapTable.clearMarks();
     lapTable.sectorIndex = 0;
@@ -171,6 +172,7 @@ void TMainForm::decodeLapFrameGlue(const RadioFrame::FrameItem& item) {
     if (result.readAdvanced)
         retryCount = 0;
     if (result.newLiveLap) {
+        lapFuel.noteLiveLap(lapTable.lastLiveRow - 1); // the newest lap, for the fuel per lap
         refreshLapChart();
         setSaveEnabled(true);
     }

@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int DataPage = 0, SettingPage = 1, DevelopPage = 2;
+constexpr int DataPage = 0, SettingPage = 1, DevelopPage = 2, AnalysisPage = 3;
 
 // The name a control goes by in the expected lists; the page tabs go by their widget's.
 QString nameOf(QWidget* w, const TMainForm* form) {
@@ -253,6 +253,22 @@ void TestKeyboard::tabFollowsReadingOrder_data() {
                                                               "spbExit",
                                                               "edtIDQK11",
                                                               "rgrpQKLogStop"};
+    QTest::newRow("analysis page") << AnalysisPage << false << true
+                                   << QStringList{"PageControlSetting",
+                                                  "edtCleanLimit",
+                                                  "updCleanLimit",
+                                                  "grdAnalysisFigures",
+                                                  "grdLapDelta",
+                                                  "Chart1",
+                                                  "btnZoomReset",
+                                                  "edtID",
+                                                  "edtCourseLength",
+                                                  "spbRead",
+                                                  "spbClear",
+                                                  "spbSave",
+                                                  "spbExit",
+                                                  "edtIDQK11",
+                                                  "rgrpQKLogStop"};
     QTest::newRow("developer page")
         << DevelopPage << false << true
         << QStringList{"PageControlSetting", "memTxRxMonitor",  "txtEdit",         "cmbTemplate",

@@ -1,0 +1,186 @@
+// The "分析" page and the session summary PDF end to end: the real main window, offscreen,
+// reading 45 laps from koda-sim, then live laps with fuel readings between them.
+#include "app/frmmain.h"
+#include "files/sessionreport.h"
+#include "laps/lapanalysisview.h"
+#include "support/mainformrig.h"
+#include "support/simprocess.h"
+#include "support/windowcheck.h"
+#include "windows/updown.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+const QString courseLength = QStringLiteral("[Data]\r\nCourse length=3.7\r\n");
+const QStringList sessionOptions{QStringLiteral("--rk13"),    QStringLiteral("--qk11"),
+                                 QStringLiteral("--laps"),    QStringLiteral("45"),
+                                 QStringLiteral("--sectors"), QStringLiteral("3"),
+                                 QStringLiteral("--seed"),    QStringLiteral("11")};
+
+// The value of the figure with the given caption, empty when the page does not show it.
+QString figure(const TMainForm& f, const QString& caption) {
+    const QTableWidget* t = f.tabAnalysis->grdAnalysisFigures;
+    for (int r = 0; r < t->rowCount(); ++r)
+        if (t->item(r, 0)->text() == caption)
+            return t->item(r, 1)->text();
+    return {};
+}
+
+QString lapNumber(int lap) {
+    return QString::asprintf("%03d", lap);
+}
+
+QString outputPath(const QString& name) {
+    QString base = qEnvironmentVariable("KODA_TEST_OUTPUT");
+    if (base.isEmpty())
+        base = QDir::currentPath() + QStringLiteral("/test-output");
+    QDir().mkpath(base);
+    return base + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+class TestAnalysis : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pageAgreesWithTheLapTimer();
+    void liveLapsWithFuelGiveFuelPerLap();
+    void summaryPdf_data();
+    void summaryPdf();
+};
+
+// The lap timer names its best lap and fastest sectors itself ("LInfo:"); the analysis finds
+// them from the cells alone, and the page sits after the lap timer's pages.
+void TestAnalysis::pageAgreesWithTheLapTimer() {
+    SimProcess sim(sessionOptions);
+    QVERIFY(sim.isValid());
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+    QCOMPARE(f.lapTable.lapCount, 45);
+    QCOMPARE(f.PageControlSetting->indexOf(f.tabAnalysis), 3);
+    QCOMPARE(f.PageControlSetting->tabText(3), QStringLiteral("分析"));
+    QVERIFY(f.mnuSessionReport->isEnabled());
+
+    QCOMPARE(figure(f, QStringLiteral("計測ラップ数")), QStringLiteral("45"));
+    QVERIFY(figure(f, QStringLiteral("ベストラップ"))
+                .endsWith(QStringLiteral("ラップ") + lapNumber(f.lapTable.bestLap)));
+    for (int s = 0; s < 3; ++s)
+        QVERIFY(
+            figure(f, QStringLiteral("セクタ%1ベスト").arg(s + 1))
+                .endsWith(QStringLiteral("ラップ") + lapNumber(f.lapTable.fastestSectorLap[s])));
+    QVERIFY(figure(f, QStringLiteral("最高速 ベスト"))
+                .endsWith(QStringLiteral("ラップ") + lapNumber(f.lapTable.topSpeedLap)));
+    QVERIFY(figure(f, QStringLiteral("1ラップの燃料")).isEmpty()); // no live laps yet
+
+    const QTableWidget* deltas = f.tabAnalysis->grdLapDelta;
+    QCOMPARE(deltas->rowCount(), 45);
+    QCOMPARE(deltas->columnCount(), 4 + 3);
+    const int bestRow = f.lapTable.bestLap - 1;
+    QCOMPARE(deltas->item(bestRow, 2)->text(), QStringLiteral("★"));
+    QCOMPARE(deltas->item(bestRow, 1)->text(), f.lapTable.cell(1, f.lapTable.bestLap + 1));
+
+    // Stepping the clean-lap limit recomputes the page.
+    const QString clean = figure(f, QStringLiteral("クリーンラップ（107%以内）"));
+    QVERIFY(!clean.isEmpty());
+    f.tabAnalysis->updCleanLimit->setPosition(100);
+    QCOMPARE(figure(f, QStringLiteral("クリーンラップ（100%以内）")), QStringLiteral("1 / 45"));
+    f.tabAnalysis->updCleanLimit->setPosition(107);
+
+    f.PageControlSetting->setCurrentWidget(f.tabAnalysis);
+    QTest::qWait(50);
+    QVERIFY(windowcheck::saveScreenshot(&f, QStringLiteral("main-analysis-45laps")));
+    const QStringList missing = windowcheck::missingGlyphs(&f);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
+    QVERIFY(f.close());
+}
+
+void TestAnalysis::liveLapsWithFuelGiveFuelPerLap() {
+    SimProcess sim(sessionOptions);
+    QVERIFY(sim.isValid());
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+    // A reading, a lap, a reading, a lap, a reading, a lap: each in a reception of its own.
+    for (int lap = 46; lap <= 48; ++lap) {
+        const QString before = f.pnlTrip->text(); // 0.3 km further every reading
+        sim.command("fuel");
+        QVERIFY(rig.waitFor([&] { return f.pnlTrip->text() != before; }, 5000));
+        sim.command("live");
+        QVERIFY(rig.waitFor([&] { return !f.lapTable.cell(1, lap + 1).isEmpty(); }, 5000));
+    }
+    // The simulated meter uses 0.025 l a reading, one reading a lap here.
+    QCOMPARE(figure(f, QStringLiteral("1ラップの燃料")), QStringLiteral("0.025 ㍑"));
+    const std::optional<FuelPerLap> fuel = f.lapFuel.estimate();
+    QVERIFY(fuel);
+    QCOMPARE(fuel->lapsCounted, 2);
+    QVERIFY2(qAbs(fuel->litresPerLap - 0.025) < 1e-4,
+             qPrintable(QString::number(fuel->litresPerLap)));
+    QVERIFY(!figure(f, QStringLiteral("残り周回数")).isEmpty());
+    QCOMPARE(figure(f, QStringLiteral("計測ラップ数")), QStringLiteral("48"));
+    QVERIFY(f.close());
+}
+
+void TestAnalysis::summaryPdf_data() {
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("saved") << true;
+    QTest::newRow("folder missing") << false;
+}
+
+void TestAnalysis::summaryPdf() {
+    QFETCH(bool, writable);
+    SimProcess sim(sessionOptions);
+    QVERIFY(sim.isValid());
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+    const QString path = writable ? outputPath(QStringLiteral("session-45laps.pdf"))
+                                  : rig.dir.filePath(QStringLiteral("missing/session.pdf"));
+    QFile::remove(path);
+    rig.prompts.fileNames = {path};
+    const qsizetype shownBefore = rig.prompts.texts().size();
+    f.mnuSessionReportClick();
+    QVERIFY(rig.prompts.fileNames.isEmpty()); // the dialog was asked
+    if (!writable) {
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(rig.prompts.texts().size(), shownBefore + 1);
+        QVERIFY(rig.prompts.texts().last().startsWith(
+            QStringLiteral("ファイルに保存できませんでした。\r\n") + path));
+        QVERIFY(f.close());
+        return;
+    }
+    QCOMPARE(rig.prompts.texts().size(), shownBefore); // no message
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray pdf = file.readAll();
+    QVERIFY(pdf.startsWith("%PDF-"));
+    QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "),
+             2);
+    QVERIFY(pdf.contains("/FontFile")); // the Japanese font travels with the file
+    QVERIFY(pdf.contains("NotoSansCJK"));
+    // The same pages as pictures, to look at where no PDF viewer is at hand.
+    const QList<QImage> pages = sessionReportPages(
+        f.currentSessionReport(QDateTime::currentDateTime()),
+        [&f](QPainter& painter, const QRectF& target) { f.drawChartInto(painter, target); });
+    QCOMPARE(pages.size(), 2);
+    for (int n = 0; n < pages.size(); ++n)
+        QVERIFY(pages[n].save(
+            windowcheck::screenshotPath(QStringLiteral("session-45laps-page%1").arg(n + 1))));
+    QVERIFY(f.close());
+}
+
+QTEST_MAIN(TestAnalysis)
+#include "tst_analysis.moc"
