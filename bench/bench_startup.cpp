@@ -4,6 +4,7 @@
 //   bench_startup plain            a QMainWindow holding a QChartView
 //   bench_startup koda             KODA Monitor's main window (no ports)
 //   bench_startup idle SECONDS     KODA Monitor linked to a pseudo-terminal, idle
+//   bench_startup waiting SECONDS  the same after the terminal hung up: waiting for the device
 //
 // Prints one line of figures; run each mode in its own process.
 #include "app/frmmain.h"
@@ -19,6 +20,8 @@
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <memory>
 
 #include <cstdio>
 #include <cstdlib>
@@ -105,7 +108,9 @@ int main(int argc, char** argv) {
     // Idle with the port open: the start-up search links to a pty whose master
     // answers the probe; then nothing happens for the given time.
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
-    PtyPair pty;
+    const bool waiting = mode == QLatin1String("waiting");
+    auto ptyOwner = std::make_unique<PtyPair>();
+    PtyPair& pty = *ptyOwner;
     QFile ini(dir.filePath(QStringLiteral("KodaMonitor.ini")));
     if (!pty.isValid() || !ini.open(QIODevice::WriteOnly))
         return 1;
@@ -118,19 +123,26 @@ int main(int argc, char** argv) {
     QTimer answer;
     QByteArray seen;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        seen += pty.read(0);
-        if (seen.contains("KODA LiNK Search")) {
-            pty.write("KODA LiNK Found\r\n");
-            seen.clear();
+        if (ptyOwner) {
+            seen += pty.read(0);
+            if (seen.contains("KODA LiNK Search")) {
+                pty.write("KODA LiNK Found\r\n");
+                seen.clear();
+            }
         }
-        if (!form.portSearching && form.portOpen) {
+        if (waiting && ptyOwner && !form.portSearching && form.portOpen)
+            ptyOwner.reset(); // the adapter is unplugged
+        const bool ready = waiting ? !ptyOwner && !form.portOpen && form.lostPort != 0
+                                   : !form.portSearching && form.portOpen;
+        if (ready) {
             answer.stop();
             const double before = cpuSeconds();
             QElapsedTimer wall;
             wall.start();
-            QTimer::singleShot(seconds * 1000, [before, wall] {
+            QTimer::singleShot(seconds * 1000, [before, wall, waiting] {
                 const double used = cpuSeconds() - before;
-                std::printf("idle with the port open: %.2f %% of one core over %.1f s\n",
+                std::printf("idle %s: %.2f %% of one core over %.1f s\n",
+                            waiting ? "waiting for the device" : "with the port open",
                             100.0 * used / (double(wall.elapsed()) / 1000.0),
                             double(wall.elapsed()) / 1000.0);
                 QCoreApplication::quit();
