@@ -1,5 +1,6 @@
 // Faults on the line, end to end: koda-sim hanging up in the middle of a download,
-// replies split by a pause, garbage before replies, a device that answers everything.
+// replies split by a pause, garbage before replies, a device that answers everything, and
+// a field link that spoils some replies: only those are lost, and each is sent again.
 #include "app/frmmain.h"
 #include "files/fuellog.h"
 #include "support/mainformrig.h"
@@ -35,6 +36,8 @@ private slots:
     void replySplitByAPauseIsRetried();
     void garbageBeforeRepliesIsSkipped();
     void deviceAnsweringEverything();
+    void fieldLinkLosesOnlyWhatTheFrameScanDrops_data();
+    void fieldLinkLosesOnlyWhatTheFrameScanDrops();
     void liveLapEndsADownloadKeepingItsLaps();
 };
 
@@ -170,6 +173,126 @@ void TestFaults::deviceAnsweringEverything() {
     QVERIFY(!rig.form->rabRealMode->isChecked() && !rig.form->rabLapMode->isChecked());
     QVERIFY(rig.form->busyWindow);
     QVERIFY(rig.form->close());
+}
+
+void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops_data() {
+    QTest::addColumn<QStringList>("link");
+    QTest::addColumn<int>("lapCount");
+    QTest::addColumn<bool>("liveLaps");
+    const auto args = [](const char* text) { return QString::fromLatin1(text).split(u' '); };
+    QTest::newRow("stray STX before late replies, one-digit values")
+        << args("--stx-garbage 40 --late 100 --unpadded --seed 2") << 60 << false;
+    QTest::newRow("cut-off frames before replies")
+        << args("--partial-frames 30 --seed 28") << 60 << false;
+    QTest::newRow("fuel frames in the replies' receptions")
+        << args("--shared-pushes 30 --seed 1") << 60 << false;
+    QTest::newRow("field mode") << args("--field --seed 11") << 60 << false;
+    QTest::newRow("field mode, live laps during the read")
+        << args("--field --seed 5") << 200 << true;
+}
+
+// All Read and a lap read through a link that spoils replies, the simulator seeded so
+// that the link is the same on every run. A reply that shares its reception with a fuel
+// frame, or lies behind a cut-off frame, is dropped by the frame scan and sent again after
+// its time-out; nothing else is lost, and a stray STX whose length byte ends before the
+// reply leaves the reply alone. With live laps, only the lap read runs (a live lap stops
+// the reply timer, so a settings request it met would wait for the user); a live lap
+// pushed in the middle of the read ends it, and the laps read until then stay.
+void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops() {
+    QFETCH(QStringList, link);
+    QFETCH(int, lapCount);
+    QFETCH(bool, liveLaps);
+    const QStringList laps{QStringLiteral("--rk13"), QStringLiteral("--qk11"),
+                           QStringLiteral("--laps"), QString::number(lapCount)};
+    const int seedAt = int(link.indexOf(QStringLiteral("--seed")));
+    QVERIFY(seedAt >= 0);
+    // Live laps continue the seed's series, so the series up to 300 covers them too.
+    const QList<QStringList> series = simulatorLaps(
+        {QStringLiteral("--laps"), QStringLiteral("300"), link[seedAt], link[seedAt + 1]});
+    QCOMPARE(series.size(), 300);
+    SimProcess sim(laps + link);
+    QVERIFY(sim.isValid());
+    MainFormRig rig;
+    QVERIFY(rig.start(sim.path()));
+    TMainForm& f = *rig.form;
+    if (!liveLaps) {
+        f.btnRead1Click(10);
+        QVERIFY(rig.idle(60000));
+    }
+    f.spbReadClick();
+    if (liveLaps) {
+        // Once two blocks are in, live laps are pushed until one comes through: one that
+        // follows a block in the same reception is dropped with the rest of it.
+        QVERIFY(rig.waitFor(
+            [&] { return f.lapTable.nextLapToRead >= 41 || f.lapTable.lapInfoStep == 0; }, 60000));
+        for (int i = 0; i < 10 && f.lapTable.lastLiveRow <= 1; ++i) {
+            sim.command("live");
+            rig.waitFor([&] { return f.lapTable.lastLiveRow > 1; }, 1000);
+        }
+        QVERIFY(f.lapTable.lastLiveRow > 1);
+    }
+    QVERIFY(rig.idle(60000));
+
+    // Every request was answered in the end.
+    QVERIFY2(!rig.prompts.texts().contains(noContact),
+             qPrintable(f.memTxRxMonitor->toPlainText().right(1500)));
+    if (!liveLaps) {
+        QCOMPARE(f.edtLapDispTime->text(), QStringLiteral("5"));
+        QCOMPARE(f.edtCP->text(), QStringLiteral("3"));
+        QCOMPARE(f.edtPass->text(), QStringLiteral("1"));
+        QCOMPARE(f.edtSensorMarkTime->text(), QStringLiteral("3"));
+        QCOMPARE(f.edtK->text(), QStringLiteral("0.12345"));
+        QVERIFY(f.rabRealMode->isChecked());
+        QVERIFY(f.rabColon->isChecked());
+        QVERIFY(!f.chkGAP->isChecked());
+        QCOMPARE(f.pnlVersion->text(), QStringLiteral("1.23a"));
+        QCOMPARE(f.pnlOdo->text(), QStringLiteral("01234"));
+        QCOMPARE(f.lblLaps->text(), QString::number(lapCount));
+    }
+    // Every lap row shown is the simulator's lap, read or pushed live.
+    int shown = 0;
+    for (const QStringList& lap : series) {
+        const int row = lap[0].toInt() + 1;
+        if (f.lapTable.cell(1, row).isEmpty())
+            continue;
+        ++shown;
+        for (int col = 0; col < 7; ++col)
+            QCOMPARE(f.lapTable.cell(col, row), lap[col]);
+    }
+    if (!liveLaps)
+        QCOMPARE(shown, lapCount);
+    const int read = f.lapTable.nextLapToRead - 1;
+    const bool endedByLiveLap = read < lapCount;
+    // Only a live lap ends a read early, and the laps read until then stay.
+    if (endedByLiveLap)
+        QVERIFY(liveLaps);
+    for (int lap = 1; lap <= qMin(read, lapCount); ++lap)
+        QVERIFY2(!f.lapTable.cell(1, lap + 1).isEmpty(), qPrintable(QString::number(lap)));
+    QVERIFY(f.spbSave->isEnabled());
+
+    QTest::qWait(50);
+    const QList<QByteArray> events = sim.output().split('\n');
+    const auto count = [&](const char* event) { return int(events.count(QByteArray(event))); };
+    const int replies = count("reply");
+    const int shared = count("shared-push before reply") + count("shared-push after reply");
+    const int cut = count("partial-frame before reply");
+    const int spoiled = shared + cut;
+    // The monitor has kept every line since the search (it drops its oldest half only
+    // beyond 16 K characters), so its retry lines are all the resends.
+    QVERIFY(f.memTxRxMonitor->toPlainText().startsWith(QStringLiteral("KODA LiNK Search")));
+    const int resent = int(monitorLines(f, QStringLiteral("Wakeup Retry:")).size());
+    qInfo("field link %s: %d replies, %d shared a reception with a fuel frame (%d more behind "
+          "a lap block, kept), %d behind a cut-off frame, %d late; %d resent after their "
+          "time-out; %d lap rows shown, %d laps read%s; 0 lost beyond the spoiled ones",
+          qPrintable(link.join(u' ')), replies, shared, count("shared-push after block"), cut,
+          count("late reply"), resent, shown, qMin(read, lapCount),
+          endedByLiveLap ? " until a live lap ended the read" : "");
+    QVERIFY(replies > 0);
+    // Resends only after spoiled replies: a clean reply is never lost, whatever lies
+    // before it. (A live lap can end the read before a spoiled block's time-out, so the
+    // spoiled replies are not always all resent.)
+    QVERIFY2(resent <= spoiled, qPrintable(QStringLiteral("%1 > %2").arg(resent).arg(spoiled)));
+    QVERIFY(f.close());
 }
 
 // Live laps that keep coming while 200 laps are read: the first one that arrives ends

@@ -141,19 +141,20 @@ void Simulator::report(const char* event) {
 }
 
 void Simulator::sendShaped(const QByteArray& reply) {
-    // The probe's answer is plain text on every link and is left alone.
-    const bool probe = reply == Instrument::kProbeReply;
-    const bool framed = options_.rk13 && !probe;
+    // The probe's answer is plain text on every link and is left alone: it draws nothing
+    // from the field link, so it is neither spoiled nor late, and it is not counted.
+    if (reply == Instrument::kProbeReply) {
+        transmitter_->sendReply(reply, 0, -1, options_.listPauseMs);
+        return;
+    }
+    const bool framed = options_.rk13;
     const bool block = framed && reply.size() > 5 && static_cast<quint8>(reply.at(5)) == 0x82;
-    if (!probe)
-        report("reply");
+    report("reply");
     QByteArray burst = reply;
     qsizetype splitAt = -1;
     if (options_.rk12 && options_.listPauseMs > 0 && reply.startsWith("Laps,"))
         splitAt = reply.size() / 2;
-    const FieldLink::Draw draw = field_.next(framed || (options_.qk11 && !probe), framed);
-    if (framed && options_.stxGarbage > 0)
-        burst.prepend(field_.strayStx(options_.stxGarbage));
+    const FieldLink::Draw draw = field_.next(framed || options_.qk11, framed);
     if (draw.spoil == FieldLink::Spoil::SharedPush) {
         const QByteArray push =
             options_.qk11 ? instrument_.fuelFrame() : instrument_.liveLapFrame();
@@ -165,6 +166,11 @@ void Simulator::sendShaped(const QByteArray& reply) {
         burst.prepend(field_.cut(reply));
         report("partial-frame before reply");
     }
+    // The noise opens the burst: a cut-off copy lies right before its reply, so the
+    // receiver that skips the copy by its length byte lands inside the reply, not in noise
+    // in between that would lead it back to the reply's STX.
+    if (framed && options_.stxGarbage > 0)
+        burst.prepend(field_.strayStx(options_.stxGarbage));
     if (splitAt >= 0)
         splitAt += burst.size() - reply.size();
     if (draw.lateMs > 0)
