@@ -10,6 +10,7 @@ export QT_QPA_PLATFORM=offscreen
 BUILD_DIR=build-asan bash scripts/build.sh -DKODA_SANITIZE=address,undefined -DKODA_WERROR=ON
 (cd build-asan &&
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    LSAN_OPTIONS="suppressions=$PWD/../tools/sanitizers/lsan.supp" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --output-on-failure --timeout 900 -j2 -L "unit|serial|e2e")
 
