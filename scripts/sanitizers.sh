@@ -17,8 +17,8 @@ BUILD_DIR=build-asan bash scripts/build.sh -DKODA_SANITIZE=address,undefined -DK
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKODA_SANITIZE=thread \
     -DKODA_WERROR=ON
 # Test names are their programs' names; a second run of a program under other settings
-# carries a suffix ("tst_mainform-scaled").
-targets=$(cd build-tsan && ctest -N -L "serial|e2e" | awk '/Test +#/ {sub(/-scaled$/, "", $3); print $3}' | sort -u)
+# carries a suffix ("tst_mainform-scaled", "tst_mainform-desktop").
+targets=$(cd build-tsan && ctest -N -L "serial|e2e" | awk '/Test +#/ {sub(/-(scaled|desktop)$/, "", $3); print $3}' | sort -u)
 cmake --build build-tsan --parallel "$(nproc)" --target koda-sim $targets
 (cd build-tsan &&
     TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$PWD/../tools/sanitizers/tsan.supp" \
