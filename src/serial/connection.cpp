@@ -5,7 +5,6 @@
 #include "serial/portdoctor.h"
 #include "serial/portlist.h"
 #include "serial/rscommthread.h"
-#include "serial/serialport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -81,9 +80,7 @@ void TMainForm::mnuCommSettingsClick() {
         const PortDoctor doctor;
         for (int n = 1; n < dialog.cmbComCh->count(); ++n) {
             const QString path = portMap.devicePath(n);
-            const QString cause =
-                portAvailable[n] ? QString()
-                                 : doctor.diagnose(path, SerialPort::probeError(path)).explanation;
+            const QString cause = portAvailable[n] ? QString() : doctor.examine(path).explanation;
             dialog.cmbComCh->setItemData(
                 n, portEntryToolTip(path, stableDeviceName(path, options.stableNamesFolder), cause),
                 Qt::ToolTipRole);

@@ -1,4 +1,5 @@
 #include "serial/portdoctor.h"
+#include "serial/serialport.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,6 +81,10 @@ PortDiagnosis PortDoctor::diagnose(const QString& devicePath, int openError) con
     default:
         return {Cause::OtherError, qt_error_string(openError)};
     }
+}
+
+PortDiagnosis PortDoctor::examine(const QString& devicePath) const {
+    return diagnose(devicePath, SerialPort::probeError(devicePath));
 }
 
 QString PortDoctor::missingText(const QString& devicePath) const {

@@ -35,6 +35,8 @@ public:
 
     // The cause for a device path, from the error its open gave (0: it opened).
     PortDiagnosis diagnose(const QString& devicePath, int openError) const;
+    // The same, for the error an open of the path gives now.
+    PortDiagnosis examine(const QString& devicePath) const;
 
     // The programs that hold the device open ("name (PID n)"), from the open files of
     // every process and a UUCP lock file.

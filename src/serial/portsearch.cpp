@@ -2,7 +2,6 @@
 #include "app/frmmain.h"
 #include "serial/portdoctor.h"
 #include "serial/portlist.h"
-#include "serial/serialport.h"
 
 #include <QFileInfo>
 
@@ -84,7 +83,7 @@ QString TMainForm::searchFailureCauses() const {
         const QString path = portMap.devicePath(n);
         if (portAvailable[n] || path.isEmpty() || !QFileInfo(path).exists())
             continue;
-        const PortDiagnosis diagnosis = doctor.diagnose(path, SerialPort::probeError(path));
+        const PortDiagnosis diagnosis = doctor.examine(path);
         if (diagnosis.cause != PortDiagnosis::Cause::Usable)
             lines += QStringLiteral("\r\n") + portCauseLine(n, path, diagnosis.explanation);
     }

@@ -1,6 +1,7 @@
 // Fuzz target: scanning arbitrary receptions for radio frames, and the round trip of
 // building a command frame from arbitrary bytes and scanning it back.
 #include "protocol/radioframe.h"
+#include "support/fuzzcheck.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,13 +10,6 @@
 
 using namespace RadioFrame;
 
-namespace {
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView reception(reinterpret_cast<const char*>(data), qsizetype(size));
     const FrameScanResult r = scanFrames(reception, 0x1234, 0x5678);
@@ -23,38 +17,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qsizetype textBytes = 0;
     for (qsizetype i = 0; i < r.items.size(); ++i) {
         const FrameItem& item = r.items[i];
-        check(item.bytes.size() <= qsizetype(size));
+        fuzzCheck(item.bytes.size() <= qsizetype(size));
         if (item.kind == FrameItem::Kind::Text) {
             textBytes += item.bytes.size();
             continue;
         }
         // A lap or fuel frame is whole, long enough for its payload, and ends the scan.
-        check(i == r.items.size() - 1);
-        check(!r.treatAsText);
+        fuzzCheck(i == r.items.size() - 1);
+        fuzzCheck(!r.treatAsText);
         const auto* b = reinterpret_cast<const quint8*>(item.bytes.constData());
-        check(item.bytes.size() == b[4] && b[item.bytes.size() - 1] == Etx);
-        check(frameChecksum(b, int(item.bytes.size()) - 2) == b[item.bytes.size() - 2]);
+        fuzzCheck(item.bytes.size() == b[4] && b[item.bytes.size() - 1] == Etx);
+        fuzzCheck(frameChecksum(b, int(item.bytes.size()) - 2) == b[item.bytes.size() - 2]);
         if (item.kind == FrameItem::Kind::Fuel)
-            check(item.bytes.size() >= FuelFrameLength && r.blinkKind == KindFuelMeter);
+            fuzzCheck(item.bytes.size() >= FuelFrameLength && r.blinkKind == KindFuelMeter);
         else
-            check(item.bytes.size() >= lapFrameLength(item.recordCount) &&
-                  r.blinkKind == KindLapTimer);
+            fuzzCheck(item.bytes.size() >= lapFrameLength(item.recordCount) &&
+                      r.blinkKind == KindLapTimer);
     }
-    check(textBytes == r.replyText.size());
+    fuzzCheck(textBytes == r.replyText.size());
 
     // Whatever the command line, a frame is built only when it fits, and it scans back
     // as exactly that text.
     quint8 buffer[BufferSize + 8];
     std::memset(buffer, 0xEE, sizeof buffer);
     const BuiltFrame built = buildCommandFrame(buffer, 0x1234, reception);
-    check(buffer[BufferSize] == 0xEE);
+    fuzzCheck(buffer[BufferSize] == 0xEE);
     if (size <= size_t(MaxPayload)) {
-        check(built.length == int(size) + MinFrameLength);
+        fuzzCheck(built.length == int(size) + MinFrameLength);
         const QByteArrayView frame(reinterpret_cast<const char*>(buffer), built.length);
         const FrameScanResult back = scanFrames(frame, 0x1234, 0x5678);
-        check(back.treatAsText && back.replyText == reception);
+        fuzzCheck(back.treatAsText && back.replyText == reception);
     } else {
-        check(built.error == BuildError::TooLong && built.length == 0);
+        fuzzCheck(built.error == BuildError::TooLong && built.length == 0);
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // Fuzz target: the lap-list parser over arbitrary file bytes (file form, read line by
 // line as from disk, and from memory) and over arbitrary lap lists (device form).
 #include "files/lapfile.h"
+#include "support/fuzzcheck.h"
 
 #include <QBuffer>
 
@@ -10,25 +11,20 @@
 
 namespace {
 
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 void checkResult(const LapListParse& parse) {
-    check(parse.accepted() == (parse.failure == LapListParse::Failure::None));
-    check(parse.accepted() || !parse.message.isEmpty());
+    fuzzCheck(parse.accepted() == (parse.failure == LapListParse::Failure::None));
+    fuzzCheck(parse.accepted() || !parse.message.isEmpty());
     if (!parse.accepted())
         return;
     int previous = -1;
     for (const LapCell& cell : parse.result->cells) {
-        check(cell.column >= 0 && cell.column < LapGrid::columns);
-        check(cell.row >= 0 && cell.row < LapGrid::rows);
+        fuzzCheck(cell.column >= 0 && cell.column < LapGrid::columns);
+        fuzzCheck(cell.row >= 0 && cell.row < LapGrid::rows);
         const int key = cell.row * LapGrid::columns + cell.column;
-        check(key > previous); // each cell once, in order
+        fuzzCheck(key > previous); // each cell once, in order
         previous = key;
     }
-    check(parse.result->lapRows >= 0 && parse.result->lapRows <= LapGrid::maxLaps);
+    fuzzCheck(parse.result->lapRows >= 0 && parse.result->lapRows <= LapGrid::maxLaps);
 }
 
 } // namespace
@@ -50,10 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const QByteArray& line : splitLapLines(bytes, lapFileMaxLines))
         longLine = longLine || line.size() > 512;
     if (!longLine) {
-        check(fromDevice.failure == fromMemory.failure);
+        fuzzCheck(fromDevice.failure == fromMemory.failure);
         if (fromDevice.accepted()) {
-            check(fromDevice.result->cells == fromMemory.result->cells);
-            check(fromDevice.result->marks == fromMemory.result->marks);
+            fuzzCheck(fromDevice.result->cells == fromMemory.result->cells);
+            fuzzCheck(fromDevice.result->marks == fromMemory.result->marks);
         }
     }
 
@@ -85,9 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             leadBytes = leadBytes || isShiftJisLeadByte(static_cast<unsigned char>(c));
         if (!leadBytes && !cellsOfLine.isEmpty() &&
             !(cellsOfLine.size() == 1 && cellsOfLine[0].isEmpty())) {
-            check(again.size() == cellsOfLine.size());
+            fuzzCheck(again.size() == cellsOfLine.size());
             for (qsizetype i = 0; i < again.size(); ++i)
-                check(again[i] == cellsOfLine[i].toLatin1());
+                fuzzCheck(again[i] == cellsOfLine[i].toLatin1());
         }
     }
     return 0;

@@ -7,17 +7,13 @@
 #include "laps/lapchartdata.h"
 #include "laps/lapdecoders.h"
 #include "laps/laptable.h"
+#include "support/fuzzcheck.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 // The largest time a cell can hold: 59'59"99.
 constexpr double maxTimeMs = 59 * 60000.0 + 59 * 1000.0 + 990.0;
@@ -34,18 +30,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const LapTimeCell cell = parseLapTimeCell(text);
         switch (cell.kind) {
         case LapTimeCell::Kind::Time:
-            check(cell.ms >= 0 && cell.ms <= maxTimeMs && cell.error.isEmpty());
-            check(!formatTimeAxisLabel(cell.ms).isEmpty());
+            fuzzCheck(cell.ms >= 0 && cell.ms <= maxTimeMs && cell.error.isEmpty());
+            fuzzCheck(!formatTimeAxisLabel(cell.ms).isEmpty());
             break;
         case LapTimeCell::Kind::NotATime:
-            check(!text.contains(u'\'') || !text.contains(u'"'));
+            fuzzCheck(!text.contains(u'\'') || !text.contains(u'"'));
             break;
         case LapTimeCell::Kind::Malformed:
-            check(!cell.error.isEmpty());
+            fuzzCheck(!cell.error.isEmpty());
             break;
         }
         if (const auto speed = parseTopSpeedCell(text))
-            check(*speed < NoTopSpeed);
+            fuzzCheck(*speed < NoTopSpeed);
         table.setCell(1 + int(k % 6), 2 + int(k / 6), text);
     }
 
@@ -54,28 +50,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int series = 0; series < LapSeriesCount; ++series) {
         double previous = 0;
         for (const QPointF& p : chart.points[size_t(series)]) {
-            check(p.x() > previous && p.x() <= LapTable::MaxLaps);
+            fuzzCheck(p.x() > previous && p.x() <= LapTable::MaxLaps);
             previous = p.x();
             if (series != SeriesSpeed)
-                check(p.y() >= 0 && p.y() <= maxTimeMs);
+                fuzzCheck(p.y() >= 0 && p.y() <= maxTimeMs);
         }
         if (series != SeriesSpeed)
             timePoints += chart.points[size_t(series)].size();
     }
     if (table.sectorCount == 1)
-        check(chart.points[SeriesSector1].isEmpty());
-    check(chart.timeExtent.has_value() == (timePoints > 0));
+        fuzzCheck(chart.points[SeriesSector1].isEmpty());
+    fuzzCheck(chart.timeExtent.has_value() == (timePoints > 0));
     const AxisSpan span = chart.timeAxisSpan();
-    check(span.max >= span.min);
+    fuzzCheck(span.max >= span.min);
     const double step = tickStepFor(span.length(), 10, 1000);
-    check(step >= 1000);
-    check(tickValues(span, step).size() <= 64);
+    fuzzCheck(step >= 1000);
+    fuzzCheck(tickValues(span, step).size() <= 64);
 
     // Every lap time the decoders write reads back as that time.
     if (size >= 2) {
         const quint16 t = quint16((data[0] << 8) | data[1]);
         const LapTimeCell back = parseLapTimeCell(formatLapTime(t));
-        check(back.kind == LapTimeCell::Kind::Time && back.ms == t * 10.0);
+        fuzzCheck(back.kind == LapTimeCell::Kind::Time && back.ms == t * 10.0);
     }
     return 0;
 }

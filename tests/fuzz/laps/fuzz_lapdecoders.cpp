@@ -8,17 +8,13 @@
 // set before the frame; bit 2: an RK-13 read is running; bits 3-7: the course length.
 #include "laps/lapdecoders.h"
 #include "laps/laptable.h"
+#include "support/fuzzcheck.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 qint32 readMark(const QByteArray& bytes, int offset) {
     quint32 v = 0;
@@ -47,9 +43,9 @@ LapTable::Highlight expectedHighlight(const LapTable& t, int col, int row) {
 }
 
 void checkRows(const LapFrameResult& r) {
-    check(r.firstRow == -1 || (r.firstRow >= 2 && r.firstRow < LapTable::RowCount));
-    check(r.lastRow >= r.firstRow && r.lastRow < LapTable::RowCount);
-    check(r.scrollRow >= -1 && r.scrollRow < LapTable::RowCount);
+    fuzzCheck(r.firstRow == -1 || (r.firstRow >= 2 && r.firstRow < LapTable::RowCount));
+    fuzzCheck(r.lastRow >= r.firstRow && r.lastRow < LapTable::RowCount);
+    fuzzCheck(r.scrollRow >= -1 && r.scrollRow < LapTable::RowCount);
 }
 
 } // namespace
@@ -71,15 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LapTable table;
     QString caption;
     const int laps = decodeLapInfo(table, {infoLine}, &caption);
-    check(laps == table.lapCount);
-    check(table.sectorCount >= 0 && table.sectorCount <= LapTable::MaxSectors);
+    fuzzCheck(laps == table.lapCount);
+    fuzzCheck(table.sectorCount >= 0 && table.sectorCount <= LapTable::MaxSectors);
     if (laps != 0)
-        check(table.cell(LapTable::ColRemarks, 0) ==
-              QString::fromUtf8("全ラップ ") + QString::asprintf("%03d", laps));
+        fuzzCheck(table.cell(LapTable::ColRemarks, 0) ==
+                  QString::fromUtf8("全ラップ ") + QString::asprintf("%03d", laps));
 
     const int lap = decodeLapData(table, {dataLine});
     if (lap >= 1 && lap <= table.lapCount && lap <= LapTable::MaxLaps)
-        check(table.cell(LapTable::ColLap, lap + 1) == dataLine.split(u',').first());
+        fuzzCheck(table.cell(LapTable::ColLap, lap + 1) == dataLine.split(u',').first());
 
     if ((flags & 0x02) && rest.size() >= 24) {
         table.bestLapMark = readMark(rest, 0);
@@ -99,13 +95,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         decodeLapFrame(table, rest, live ? LiveFrameRecords : BlockFrameRecords, courseKm);
     checkRows(r);
     if (live || stepBefore == 0)
-        check(!r.readAdvanced && table.lapInfoStep == stepBefore);
+        fuzzCheck(!r.readAdvanced && table.lapInfoStep == stepBefore);
     else
-        check(r.readAdvanced && (table.lapInfoStep == 99 || table.lapInfoStep == 2));
+        fuzzCheck(r.readAdvanced && (table.lapInfoStep == 99 || table.lapInfoStep == 2));
 
     for (int row = 0; row < LapTable::RowCount; ++row) {
         for (int col = 0; col < LapTable::ColumnCount; ++col)
-            check(table.highlightAt(col, row) == expectedHighlight(table, col, row));
+            fuzzCheck(table.highlightAt(col, row) == expectedHighlight(table, col, row));
     }
     return 0;
 }

@@ -7,20 +7,12 @@
 // (n = the following byte, times 64 when op bit 2 is set); 1 = the dispatcher takes
 // the reception over; 2 = the port search drops the pending bytes; 3 = clear.
 #include "serial/receptionarea.h"
+#include "support/fuzzcheck.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReceptionArea area;
@@ -48,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 1: {
             // As the dispatcher: take rxLength bytes and the text, then empty the area.
             const QByteArray taken = area.rxBytes.left(area.rxLength);
-            check(taken == modelBytes);
-            check(area.rxText == modelText);
-            check(area.rxComplete == modelComplete);
+            fuzzCheck(taken == modelBytes);
+            fuzzCheck(area.rxText == modelText);
+            fuzzCheck(area.rxComplete == modelComplete);
             area.rxComplete = false;
             area.rxText.clear();
             area.rxBytes.clear();
@@ -76,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             modelComplete = false;
             break;
         }
-        check(area.rxLength >= 0 && area.rxLength <= ReceptionArea::kCapacity);
-        check(area.rxBytes.left(area.rxLength) == modelBytes);
+        fuzzCheck(area.rxLength >= 0 && area.rxLength <= ReceptionArea::kCapacity);
+        fuzzCheck(area.rxBytes.left(area.rxLength) == modelBytes);
     }
     return 0;
 }
