@@ -3,7 +3,7 @@
 // subsystem and implemented in the subsystem folders (src/serial, src/protocol, ...).
 // The logic lives in UI-free units; the operations here read controls, call a unit,
 // apply the result to the controls and keep the prescribed order of steps.
-#include "app/prompts.h"
+#include "windows/prompts.h"
 #include "files/laplistgatherer.h"
 #include "laps/lapanalysis.h"
 #include "laps/laptable.h"

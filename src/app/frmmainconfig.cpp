@@ -1,7 +1,7 @@
 // Reading the configuration file at start and writing it at close.
 #include "app/config/configuration.h"
 #include "app/frmmain.h"
-#include "app/webaddress.h"
+#include "windows/webaddress.h"
 
 #include <QAction>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/prompts.h"
+#include "windows/prompts.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "laps/lapchartview.h"
 
-#include "app/prompts.h"
+#include "windows/prompts.h"
 #include "laps/laptable.h"
 
 #include <QCategoryAxis>

@@ -1,7 +1,7 @@
 #pragma once
 // Decisions of the lap grid and its neighbours that need no widget: the cell colours per
 // highlight, the course-length key filter, the developer-page toggle and the grid clear.
-#include "app/prompts.h"
+#include "windows/prompts.h"
 #include "laps/laptable.h"
 
 #include <QChar>

@@ -7,7 +7,7 @@ add_library(koda_laps_viewcore STATIC
     ${CMAKE_CURRENT_LIST_DIR}/lapanalysistext.cpp ${CMAKE_CURRENT_LIST_DIR}/lapanalysistext.h
 )
 target_include_directories(koda_laps_viewcore PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(koda_laps_viewcore PUBLIC koda_laps_core Qt6::Core)
+target_link_libraries(koda_laps_viewcore PUBLIC koda_laps_core koda_windows_core Qt6::Core)
 
 add_library(koda_laps_ui STATIC
     ${CMAKE_CURRENT_LIST_DIR}/lapgridview.cpp ${CMAKE_CURRENT_LIST_DIR}/lapgridview.h

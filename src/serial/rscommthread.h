@@ -9,7 +9,7 @@
 // area, and waits until that has happened or a stop is requested. Every wait of
 // the user-interface thread on the worker (close, open) empties the mailbox
 // itself, so neither thread can end up waiting for the other.
-#include "app/prompts.h"
+#include "windows/prompts.h"
 #include "serial/commsettings.h"
 #include "serial/portmap.h"
 #include "serial/receptionarea.h"

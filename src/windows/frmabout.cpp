@@ -1,7 +1,7 @@
 #include "windows/frmabout.h"
 
-#include "app/prompts.h"
-#include "app/webaddress.h"
+#include "windows/prompts.h"
+#include "windows/webaddress.h"
 #include "windows/clickablelabel.h"
 
 #include <QFrame>

@@ -1,6 +1,6 @@
 #include "windows/frmchartsettings.h"
 
-#include "app/prompts.h"
+#include "windows/prompts.h"
 #include "windows/shapewidget.h"
 #include "windows/updown.h"
 

@@ -2,7 +2,7 @@
 // the RK-12's lap lists, the fuel log fed by koda-sim, and the mail hand-off.
 #include "app/frmmain.h"
 #include "files/fuellog.h"
-#include "serial/frmsettings.h"
+#include "windows/frmsettings.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "windows/frmanimation.h"

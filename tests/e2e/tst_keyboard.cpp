@@ -4,7 +4,7 @@
 #include "app/frmmain.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
-#include "serial/frmsettings.h"
+#include "windows/frmsettings.h"
 #include "support/mainformrig.h"
 #include "windows/chartviewsettings.h"
 #include "windows/clickablelabel.h"

@@ -7,7 +7,7 @@
 #include "app/widgetprompts.h"
 #include "files/lapfile.h"
 #include "laps/lapchartview.h"
-#include "serial/frmsettings.h"
+#include "windows/frmsettings.h"
 #include "serial/rscommthread.h"
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Prompts for tests: records every message and answers from a script, so that
 // no test ever waits on a modal dialog.
-#include "app/prompts.h"
+#include "windows/prompts.h"
 
 #include <QDialog>
 #include <QList>

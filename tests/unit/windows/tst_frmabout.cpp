@@ -1,6 +1,6 @@
 // The version dialog: texts, the link shown exactly when there is an address,
 // and a click on the link or the logo opening the address and closing.
-#include "app/webaddress.h"
+#include "windows/webaddress.h"
 #include "support/scriptedprompts.h"
 #include "support/windowcheck.h"
 #include "windows/clickablelabel.h"

@@ -1,6 +1,6 @@
 // The port properties dialog: what it shows for the caller's values and what
 // OK and Cancel write back.
-#include "serial/frmsettings.h"
+#include "windows/frmsettings.h"
 #include "support/windowcheck.h"
 
 #include <QComboBox>

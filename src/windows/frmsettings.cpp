@@ -1,4 +1,4 @@
-#include "serial/frmsettings.h"
+#include "windows/frmsettings.h"
 
 #include "serial/portlist.h"
 

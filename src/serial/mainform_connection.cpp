@@ -1,7 +1,7 @@
 // Connection control of the main window: the port list, the open/close toggle, the
 // status text and the port properties dialog.
 #include "app/frmmain.h"
-#include "serial/frmsettings.h"
+#include "windows/frmsettings.h"
 #include "serial/portdoctor.h"
 #include "serial/portlist.h"
 #include "serial/rscommthread.h"
