@@ -3,17 +3,18 @@
 // subsystem and implemented in the subsystem folders (src/serial, src/protocol, ...).
 // The logic lives in UI-free units; the operations here read controls, call a unit,
 // apply the result to the controls and keep the prescribed order of steps.
-#include "windows/prompts.h"
 #include "files/laplistgatherer.h"
 #include "laps/lapanalysis.h"
 #include "laps/laptable.h"
 #include "protocol/devicemodel.h"
 #include "protocol/radioframe.h"
+#include "protocol/settingitems.h"
 #include "serial/commsettings.h"
 #include "serial/devicewatcher.h"
 #include "serial/portmap.h"
 #include "serial/receptionarea.h"
 #include "windows/chartviewsettings.h"
+#include "windows/prompts.h"
 
 #include <QAction>
 #include <QByteArray>
@@ -123,7 +124,8 @@ public:
     void sendLogged(const QString& text);
     void showBusy();
     void endBusy();
-    void startReplyTimer(int ms);
+    // Waits ms for the reply to the command just sent; a retry waits as long again.
+    void awaitReply(int ms);
     void timWakeupWaitTimer();
     void spbCommandTxClick();
     void cmbTemplateChange();
@@ -289,9 +291,20 @@ public:
     std::array<QLabel*, 4> lblSector{};
 
     // "セッティング" page
-    QPushButton* btnRead[12] = {};  // index = Tag 1..11 (10 = All Read)
-    QPushButton* btnWrite[12] = {}; // index = Tag 1..7, 10, 11
-    QFrame* settingRow[12] = {};    // the row of each item (1..11)
+    QPushButton* btnRead[SettingItems::TagLimit] = {};  // index = Tag (10 = All Read)
+    QPushButton* btnWrite[SettingItems::TagLimit] = {}; // index = Tag of a writable item
+    QFrame* settingRow[SettingItems::TagLimit] = {};    // the row of each item
+    // The controls that show and edit an item's value; which are set follows its
+    // control kind. The pulse-factor buttons are rabPulse.
+    struct SettingControls {
+        QRadioButton* first = nullptr; // RadioPair: the buttons of its two characters
+        QRadioButton* second = nullptr;
+        QCheckBox* tick = nullptr; // Tick
+        QLineEdit* edit = nullptr; // Number, KEntry
+        UpDown* upDown = nullptr;  // Number
+        QLabel* display = nullptr; // Display
+    };
+    std::array<SettingControls, SettingItems::TagLimit> settingControls{};
     QRadioButton* rabRealMode = nullptr;
     QRadioButton* rabLapMode = nullptr;
     QLineEdit* edtLapDispTime = nullptr;

@@ -4,6 +4,7 @@
 #include "laps/lapanalysisview.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
+#include "protocol/settingcommands.h"
 #include "serial/portlist.h"
 #include "windows/colouredsplitter.h"
 #include "windows/corneranchor.h"
@@ -149,40 +150,25 @@ void TMainForm::setNaturalTabOrder() {
     // row by row. A radio group is one stop (its checked button; the arrow keys move
     // within it); hidden and disabled controls are passed over.
     QList<QWidget*> order{PageControlSetting->tabBar(), StringGrid1};
-    for (int tag = 1; tag <= 11; ++tag) {
+    for (int tag = 1; tag < SettingItems::TagLimit; ++tag) {
+        if (!btnRead[tag])
+            continue;
         order << btnRead[tag];
         if (btnWrite[tag])
             order << btnWrite[tag];
-        switch (tag) {
-        case 1:
-            order << rabRealMode << rabLapMode;
-            break;
-        case 2:
-            order << edtLapDispTime << updLapDispTime;
-            break;
-        case 3:
-            order << edtCP << updCP;
-            break;
-        case 4:
-            order << edtPass << updPass;
-            break;
-        case 5:
-            order << rabColon << rabDash;
-            break;
-        case 6:
+        const SettingControls& c = settingControls[size_t(tag)];
+        if (c.first)
+            order << c.first << c.second;
+        if (tag ==
+            SettingItems::PulseItem) // both models' controls: the hidden ones are passed over
             for (QRadioButton* b : rabPulse)
                 order << b;
-            order << edtK;
-            break;
-        case 7:
-            order << edtSensorMarkTime << updSensorMarkTime;
-            break;
-        case 11:
-            order << chkGAP;
-            break;
-        default:
-            break;
-        }
+        if (c.edit)
+            order << c.edit;
+        if (c.upDown)
+            order << c.upDown;
+        if (c.tick)
+            order << c.tick;
     }
     order << memTxRxMonitor << txtEdit << cmbTemplate << spbCommandTx << spbMonitorClear
           << btnSendMail << tabAnalysis->edtCleanLimit << tabAnalysis->updCleanLimit
@@ -291,7 +277,14 @@ QWidget* TMainForm::createSettingPage() {
         QFrame* buttons;
         QFrame* value;
     };
-    auto makeRow = [&](int tag, const QString& caption, bool writable, int height) {
+    auto makeRow = [&](int tag, int height) {
+        const SettingItems::Item* item = SettingItems::find(tag, DeviceModel::RK13);
+        const bool writable = !item || !item->writeKey.empty();
+        // Item 6 follows the model: the layout switch sets its caption.
+        const QString caption =
+            item && tag != SettingItems::PulseItem
+                ? QString::fromUtf8(item->caption.data(), qsizetype(item->caption.size()))
+                : QString();
         auto* row = new QFrame(body);
         row->setObjectName(QStringLiteral("settingRow%1").arg(tag));
         auto* h = new QHBoxLayout(row);
@@ -340,7 +333,7 @@ QWidget* TMainForm::createSettingPage() {
     };
 
     // 1: display type
-    Row r1 = makeRow(1, QStringLiteral("計測中の表示タイプ （ｔｙP）"), true, 44);
+    Row r1 = makeRow(1, 44);
     rabRealMode = new QRadioButton(QStringLiteral("REALモード"), r1.value);
     rabRealMode->setObjectName(QStringLiteral("rabRealMode"));
     rabRealMode->setGeometry(4, 2, 100, 20);
@@ -348,31 +341,36 @@ QWidget* TMainForm::createSettingPage() {
     rabLapMode = new QRadioButton(QStringLiteral("LAPモード"), r1.value);
     rabLapMode->setObjectName(QStringLiteral("rabLapMode"));
     rabLapMode->setGeometry(4, 22, 100, 20);
+    settingControls[1].first = rabRealMode;
+    settingControls[1].second = rabLapMode;
 
     // 2..4 and 7: numbers with up-down spinners
-    auto numberItem = [&](Row& r, QLineEdit*& edit, UpDown*& upDown, const QString& name,
-                          const QString& text, int min, int max, const QString& unit) {
+    auto numberItem = [&](int tag, Row& r, QLineEdit*& edit, UpDown*& upDown, const QString& name,
+                          const QString& text, const QString& unit) {
         edit = entry(r.value, text, 2, QRect(4, 5, 36, 22));
         edit->setObjectName(QStringLiteral("edt") + name);
         upDown = new UpDown(r.value);
         upDown->setObjectName(QStringLiteral("upd") + name);
-        upDown->setRange(min, max);
+        const SettingItems::Range range = SettingCommands::upDownRange(tag);
+        upDown->setRange(range.min, range.max);
         upDown->setPosition(text.toInt());
         upDown->setAssociate(edit);
         upDown->setGeometry(41, 5, 16, 22);
         if (!unit.isEmpty())
             label(unit, r.value, QRect(62, 8, 30, 16));
+        settingControls[size_t(tag)].edit = edit;
+        settingControls[size_t(tag)].upDown = upDown;
     };
-    Row r2 = makeRow(2, QStringLiteral("REALモード    表示時間 （ｔｍ）"), true, 32);
-    numberItem(r2, edtLapDispTime, updLapDispTime, QStringLiteral("LapDispTime"),
-               QStringLiteral("1"), 1, 59, QStringLiteral("秒"));
-    Row r3 = makeRow(3, QStringLiteral("磁気ラインの数 （CP）"), true, 32);
-    numberItem(r3, edtCP, updCP, QStringLiteral("CP"), QStringLiteral("1"), 1, 4, {});
-    Row r4 = makeRow(4, QStringLiteral("通過する磁気ラインの数 （PAS）"), true, 32);
-    numberItem(r4, edtPass, updPass, QStringLiteral("Pass"), QStringLiteral("1"), 1, 4, {});
+    Row r2 = makeRow(2, 32);
+    numberItem(2, r2, edtLapDispTime, updLapDispTime, QStringLiteral("LapDispTime"),
+               QStringLiteral("1"), QStringLiteral("秒"));
+    Row r3 = makeRow(3, 32);
+    numberItem(3, r3, edtCP, updCP, QStringLiteral("CP"), QStringLiteral("1"), {});
+    Row r4 = makeRow(4, 32);
+    numberItem(4, r4, edtPass, updPass, QStringLiteral("Pass"), QStringLiteral("1"), {});
 
     // 5: separator
-    Row r5 = makeRow(5, QStringLiteral("時間表示用セパレータ  （SEP）"), true, 44);
+    Row r5 = makeRow(5, 44);
     rabColon = new QRadioButton(QStringLiteral("：："), r5.value);
     rabColon->setObjectName(QStringLiteral("rabColon"));
     rabColon->setGeometry(4, 2, 60, 20);
@@ -380,46 +378,51 @@ QWidget* TMainForm::createSettingPage() {
     rabDash = new QRadioButton(QStringLiteral("’”"), r5.value);
     rabDash->setObjectName(QStringLiteral("rabDash"));
     rabDash->setGeometry(4, 22, 60, 20);
+    settingControls[5].first = rabColon;
+    settingControls[5].second = rabDash;
 
     // 6: pulse factor (RK-12) or pulse width K (RK-13); the layout switch moves it.
-    Row r6 = makeRow(6, QString(), true, 50);
+    Row r6 = makeRow(SettingItems::PulseItem, 50);
     lblPLS = new QLabel(r6.caption);
     lblPLS->setWordWrap(true);
     lblPLS->setGeometry(4, 0, captionWidth - 8, 50);
-    const int tags[7] = {1, 2, 4, 8, 16, 20, 25};
-    const char* captions[7] = {"1倍", "2倍", "4倍", "8倍", "16倍", "20倍", "25倍"};
-    for (int i = 0; i < 7; ++i) {
-        rabPulse[i] = new QRadioButton(QString::fromUtf8(captions[i]), r6.value);
+    for (size_t i = 0; i < rabPulse.size(); ++i) {
+        rabPulse[i] =
+            new QRadioButton(QString::fromUtf8(SettingCommands::pulseCaptions[i]), r6.value);
         rabPulse[i]->setObjectName(QStringLiteral("rabPulse%1").arg(i + 1));
-        rabPulse[i]->setProperty("Tag", tags[i]);
+        rabPulse[i]->setProperty("Tag", SettingCommands::pulseTags[i]);
         rabPulse[i]->setGeometry(4 + (i % 3) * 52, 4 + (i / 3) * 24, 50, 20);
     }
     rabPulse[2]->setChecked(true);
     lblK = label(QStringLiteral("K = "), r6.value, QRect(4, 17, 26, 16));
     edtK = entry(r6.value, QString(), 7, QRect(30, 14, 66, 22));
     edtK->setObjectName(QStringLiteral("edtK"));
+    settingControls[SettingItems::PulseItem].edit = edtK;
 
     // 7: sensor valid time
-    Row r7 = makeRow(7, QStringLiteral("センサ有効時間"), true, 32);
-    numberItem(r7, edtSensorMarkTime, updSensorMarkTime, QStringLiteral("SensorMarkTime"),
-               QStringLiteral("0"), 0, 9, {});
+    Row r7 = makeRow(7, 32);
+    numberItem(7, r7, edtSensorMarkTime, updSensorMarkTime, QStringLiteral("SensorMarkTime"),
+               QStringLiteral("0"), {});
 
     // 8, 9: odometer and firmware version (read only)
-    Row r8 = makeRow(8, QStringLiteral("累計走行距離"), false, 32);
+    Row r8 = makeRow(8, 32);
     pnlOdo = valuePanel(r8.value, QRect(4, 5, 70, 22), 12, false, false);
     label(QStringLiteral("km"), r8.value, QRect(78, 8, 24, 16));
-    Row r9 = makeRow(9, QStringLiteral("F/W バージョン"), false, 32);
+    settingControls[8].display = pnlOdo;
+    Row r9 = makeRow(9, 32);
     label(QStringLiteral("Version"), r9.value, QRect(4, 8, 44, 16));
     pnlVersion = valuePanel(r9.value, QRect(48, 5, 52, 22), 12, false, false);
+    settingControls[9].display = pnlVersion;
 
     // 10: All Read / All Write
-    makeRow(10, QString(), true, 32);
+    makeRow(SettingItems::AllItems, 32);
 
     // 11: time-difference display (RK-13 only)
-    Row r11 = makeRow(11, QStringLiteral("タイム差表示"), true, 32);
+    Row r11 = makeRow(11, 32);
     chkGAP = new QCheckBox(QStringLiteral("表示"), r11.value);
     chkGAP->setObjectName(QStringLiteral("chkGAP"));
     chkGAP->setGeometry(4, 6, 80, 20);
+    settingControls[11].tick = chkGAP;
 
     rows->addStretch(1);
     return page;

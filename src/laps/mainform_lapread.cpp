@@ -42,8 +42,7 @@ void TMainForm::runLapReadStep() {
         lapListGatherer.start(sector, counted ? std::optional<qint32>(laps) : std::nullopt);
         lastCommand = command;
         sendLogged(lastCommand);
-        replyWaitMs = 12000;
-        startReplyTimer(12000);
+        awaitReply(12000);
     };
     auto requestSector = [&](int sector) {
         if (lapTable.cpLineCount < std::max(2, sector)) {
@@ -93,15 +92,13 @@ void TMainForm::runLapInfoStep() {
     if (step == 1) {
         lastCommand = QStringLiteral("@LINFO\r\n");
         sendLogged(lastCommand);
-        replyWaitMs = 3000;
-        startReplyTimer(3000);
+        awaitReply(3000);
         lapTable.nextLapToRead = 1;
         step = 2;
     } else if (step == 3) {
         edtLapData->setText(QString::number(lapTable.nextLapToRead));
         btnLapDataClick();
-        replyWaitMs = 3000;
-        startReplyTimer(3000);
+        awaitReply(3000);
         step = 2;
     }
     if (step >= 99) {
@@ -136,8 +133,7 @@ void TMainForm::spbClearClick() {
     retryCount = 0;
     lastCommand = QStringLiteral("@CLR\r\n");
     sendLogged(lastCommand);
-    replyWaitMs = 8000;
-    startReplyTimer(8000);
+    awaitReply(8000);
 }
 
 void TMainForm::btnLapDataClick() {

@@ -4,25 +4,13 @@
 #include "laps/lapdecoders.h"
 #include "protocol/replyparser.h"
 #include "protocol/settingcommands.h"
+#include "windows/radiochoice.h"
 #include "windows/updown.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-
-namespace {
-
-// A radio button pair of the settings page can show "no value": both unselected.
-void selectRadio(QRadioButton* chosen, std::initializer_list<QRadioButton*> group) {
-    for (QRadioButton* b : group) {
-        b->setAutoExclusive(false);
-        b->setChecked(b == chosen);
-        b->setAutoExclusive(true);
-    }
-}
-
-} // namespace
 
 void TMainForm::dispatchReception() {
     if (!reception.rxComplete) {
@@ -102,82 +90,60 @@ void TMainForm::applyReply(const QByteArray& text) {
         break;
     }
 
-    // Up-down items: the spinner takes the value within its range; an entry that is
-    // still empty afterwards (the position did not change) shows the received text.
-    auto numberItem = [&](QLineEdit* edit, UpDown* upDown) {
-        upDown->setPosition(reply.number);
-        if (edit->text().isEmpty())
-            edit->setText(reply.valueText);
-    };
     switch (reply.key) {
-    case ReplyKey::DisplayType:
-        if (reply.selection == 'R')
-            selectRadio(rabRealMode, {rabRealMode, rabLapMode});
-        else if (reply.selection == 'L')
-            selectRadio(rabLapMode, {rabRealMode, rabLapMode});
-        settingReplyDone();
-        break;
-    case ReplyKey::Separator:
-        if (reply.selection == ':')
-            selectRadio(rabColon, {rabColon, rabDash});
-        else if (reply.selection == '"')
-            selectRadio(rabDash, {rabColon, rabDash});
-        settingReplyDone();
-        break;
-    case ReplyKey::GAP:
-        if (reply.selection == '0')
-            chkGAP->setChecked(false);
-        else if (reply.selection == '1')
-            chkGAP->setChecked(true);
-        settingReplyDone();
-        break;
-    case ReplyKey::LapDispTime:
-        numberItem(edtLapDispTime, updLapDispTime);
-        settingReplyDone();
-        break;
-    case ReplyKey::PassCP:
-        numberItem(edtPass, updPass);
-        settingReplyDone();
-        break;
-    case ReplyKey::CP:
-        lapTable.cpLineCount = reply.number;
-        numberItem(edtCP, updCP);
-        settingReplyDone();
-        advanceLapRead();
-        break;
-    case ReplyKey::SensorMarkTime:
-        numberItem(edtSensorMarkTime, updSensorMarkTime);
-        settingReplyDone();
-        break;
-    case ReplyKey::Diameter: {
-        const int index = SettingCommands::pulseButtonForTag(reply.number);
-        selectRadio(index >= 0 ? rabPulse[size_t(index)] : nullptr,
-                    {rabPulse[0], rabPulse[1], rabPulse[2], rabPulse[3], rabPulse[4], rabPulse[5],
-                     rabPulse[6]});
-        settingReplyDone();
-        break;
-    }
-    case ReplyKey::K:
-        edtK->setText(reply.kText);
-        settingReplyDone();
-        break;
-    case ReplyKey::Odo:
-        pnlOdo->setText(reply.valueText);
-        settingReplyDone();
-        break;
-    case ReplyKey::Version:
-        pnlVersion->setText(reply.valueText);
-        settingReplyDone();
-        break;
     case ReplyKey::LInfo:
         applyLapInfo(reply.lines);
         retryCount = 0;
-        break;
+        return;
     case ReplyKey::LData:
         applyLapData(reply.lines);
         retryCount = 0;
+        return;
+    case ReplyKey::CP:
+        // The magnetic lines steer the RK-12 lap read, which goes on after the item.
+        lapTable.cpLineCount = reply.number;
         break;
-    case ReplyKey::None:
+    default:
         break;
     }
+    const SettingItems::Item* row = SettingItems::forReply(reply.key);
+    if (!row)
+        return;
+    const SettingControls& c = settingControls[size_t(row->tag)];
+    using SettingItems::Control;
+    switch (row->control) {
+    case Control::RadioPair:
+        if (reply.selection == row->first)
+            selectRadio(c.first, std::array{c.first, c.second});
+        else if (reply.selection == row->second)
+            selectRadio(c.second, std::array{c.first, c.second});
+        break;
+    case Control::Tick:
+        if (reply.selection == row->second)
+            c.tick->setChecked(false);
+        else if (reply.selection == row->first)
+            c.tick->setChecked(true);
+        break;
+    case Control::Number:
+        // The spinner takes the value within its range; an entry that is still empty
+        // afterwards (the position did not change) shows the received text.
+        c.upDown->setPosition(reply.number);
+        if (c.edit->text().isEmpty())
+            c.edit->setText(reply.valueText);
+        break;
+    case Control::PulseFactor: {
+        const int index = SettingCommands::pulseButtonForTag(reply.number);
+        selectRadio(index >= 0 ? rabPulse[size_t(index)] : nullptr, rabPulse);
+        break;
+    }
+    case Control::KEntry:
+        c.edit->setText(reply.kText);
+        break;
+    case Control::Display:
+        c.display->setText(reply.valueText);
+        break;
+    }
+    settingReplyDone();
+    if (reply.key == ReplyKey::CP)
+        advanceLapRead();
 }

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "protocol/replyparser.h"
 #include "protocol/settingcommands.h"
+#include "windows/radiochoice.h"
 #include "windows/updown.h"
 
 #include <QCheckBox>
@@ -14,13 +15,7 @@
 
 namespace {
 
-void unselect(std::initializer_list<QRadioButton*> group) {
-    for (QRadioButton* b : group) {
-        b->setAutoExclusive(false);
-        b->setChecked(false);
-        b->setAutoExclusive(true);
-    }
-}
+using SettingItems::Control;
 
 } // namespace
 
@@ -35,47 +30,31 @@ void TMainForm::btnWrite1Click(int tag) {
 }
 
 void TMainForm::readSetting(int item) {
-    switch (item) {
-    case 1:
-        unselect({rabRealMode, rabLapMode});
-        break;
-    case 2:
-        edtLapDispTime->clear();
-        break;
-    case 3:
-        edtCP->clear();
-        break;
-    case 4:
-        edtPass->clear();
-        break;
-    case 5:
-        unselect({rabColon, rabDash});
-        break;
-    case 6:
-        if (deviceModel == DeviceModel::RK13)
-            edtK->clear();
-        else
-            unselect({rabPulse[0], rabPulse[1], rabPulse[2], rabPulse[3], rabPulse[4], rabPulse[5],
-                      rabPulse[6]});
-        break;
-    case 7:
-        edtSensorMarkTime->clear();
-        break;
-    case 8:
-        pnlOdo->clear();
-        break;
-    case 9:
-        pnlVersion->clear();
-        break;
-    case 11:
-        chkGAP->setChecked(false);
-        break;
-    default:
-        break;
+    // The item's value is cleared first, so that what the reply brings shows.
+    if (const SettingItems::Item* row = SettingItems::find(item, deviceModel)) {
+        const SettingControls& c = settingControls[size_t(item)];
+        switch (row->control) {
+        case Control::RadioPair:
+            selectRadio(nullptr, std::array{c.first, c.second});
+            break;
+        case Control::Tick:
+            c.tick->setChecked(false);
+            break;
+        case Control::Number:
+        case Control::KEntry:
+            c.edit->clear();
+            break;
+        case Control::PulseFactor:
+            selectRadio(nullptr, rabPulse);
+            break;
+        case Control::Display:
+            c.display->clear();
+            break;
+        }
     }
-    if (item == SettingCommands::AllItems) {
-        readAllItem = 1;
-        readSetting(1);
+    if (item == SettingItems::AllItems) {
+        readAllItem = SettingItems::firstInChain(deviceModel, false);
+        readSetting(readAllItem);
     } else {
         lastCommand = SettingCommands::readCommand(item, deviceModel);
         sendLogged(lastCommand);
@@ -83,8 +62,7 @@ void TMainForm::readSetting(int item) {
     enableDeviceButtons(false);
     showBusy();
     retryCount = 0;
-    replyWaitMs = 3000;
-    startReplyTimer(3000);
+    awaitReply(3000);
 }
 
 void TMainForm::writeSetting(int item) {
@@ -97,100 +75,87 @@ void TMainForm::writeSetting(int item) {
         prompts.message(QStringLiteral("正しい値を入力してください。"), currentCaption(),
                         Prompts::Icon::Warning);
     };
-    switch (item) {
-    case 1: {
-        const QString command = SettingCommands::displayTypeCommand(rabRealMode->isChecked());
-        unselect({rabRealMode, rabLapMode});
-        send(command);
-        break;
-    }
-    case 5: {
-        const QString command = SettingCommands::separatorCommand(rabColon->isChecked());
-        unselect({rabColon, rabDash});
-        send(command);
-        break;
-    }
-    case 2:
-    case 3:
-    case 4:
-    case 7: {
-        QLineEdit* edit = item == 2   ? edtLapDispTime
-                          : item == 3 ? edtCP
-                          : item == 4 ? edtPass
-                                      : edtSensorMarkTime;
-        const QString text = edit->text();
-        if (!text.isEmpty()) {
-            bool ok = false;
-            parseDecimalInt(text.toLatin1(), &ok);
-            if (!ok) {
-                refuse();
-                return;
-            }
-            const QString command = SettingCommands::valueCommand(item, text);
-            if (!command.isEmpty()) {
-                edit->clear();
-                send(command);
-            }
+    const SettingItems::Item* row = SettingItems::find(item, deviceModel);
+    const SettingControls& c = settingControls[size_t(row ? item : 0)];
+    if (item == SettingItems::AllItems) {
+        writeAllItem = SettingItems::firstInChain(deviceModel, true);
+        writeSetting(writeAllItem);
+    } else if (row && !row->writeKey.empty()) {
+        switch (row->control) {
+        case Control::RadioPair: {
+            const QString command = SettingCommands::choiceCommand(item, c.first->isChecked());
+            selectRadio(nullptr, std::array{c.first, c.second});
+            send(command);
+            break;
         }
-        break;
-    }
-    case 6:
-        if (deviceModel == DeviceModel::RK13) {
-            const QString command = SettingCommands::kCommand(edtK->text());
+        case Control::Tick: {
+            const QString command = SettingCommands::choiceCommand(item, c.tick->isChecked());
+            c.tick->setChecked(false);
+            send(command);
+            break;
+        }
+        case Control::Number: {
+            const QString text = c.edit->text();
+            if (!text.isEmpty()) {
+                bool ok = false;
+                parseDecimalInt(text.toLatin1(), &ok);
+                if (!ok) {
+                    refuse();
+                    return;
+                }
+                const QString command = SettingCommands::valueCommand(item, text);
+                if (!command.isEmpty()) {
+                    c.edit->clear();
+                    send(command);
+                }
+            }
+            break;
+        }
+        case Control::KEntry: {
+            const QString command = SettingCommands::kCommand(c.edit->text());
             if (command.isEmpty()) {
                 refuse();
                 return;
             }
             send(command);
-        } else {
+            break;
+        }
+        case Control::PulseFactor: {
             int tag = 0;
             for (QRadioButton* b : rabPulse)
                 if (b->isChecked())
                     tag = b->property("Tag").toInt();
-            unselect({rabPulse[0], rabPulse[1], rabPulse[2], rabPulse[3], rabPulse[4], rabPulse[5],
-                      rabPulse[6]});
+            selectRadio(nullptr, rabPulse);
             if (tag != 0)
                 send(SettingCommands::diameterCommand(tag));
+            break;
         }
-        break;
-    case SettingCommands::AllItems:
-        writeAllItem = 1;
-        writeSetting(1);
-        break;
-    case 11: {
-        const QString command = SettingCommands::gapCommand(chkGAP->isChecked());
-        chkGAP->setChecked(false);
-        send(command);
-        break;
-    }
-    default:
-        break;
+        case Control::Display:
+            break;
+        }
     }
     enableDeviceButtons(false);
     showBusy();
     retryCount = 0;
-    replyWaitMs = 3000;
-    startReplyTimer(3000);
+    awaitReply(3000);
 }
 
 void TMainForm::settingReplyDone() {
     if (writeAllItem != 0) {
-        ++writeAllItem;
-        if (writeAllItem <= SettingCommands::LastWriteInChain) {
+        writeAllItem = SettingItems::nextInChain(writeAllItem, deviceModel, true);
+        if (writeAllItem != 0) {
             writeSetting(writeAllItem);
         } else {
             endBusy();
             enableDeviceButtons(true);
-            writeAllItem = 0;
         }
     } else if (readAllItem != 0) {
-        ++readAllItem;
-        if (readAllItem <= SettingCommands::LastReadInChain) {
+        readAllItem = SettingItems::nextInChain(readAllItem, deviceModel, false);
+        if (readAllItem != 0) {
             readSetting(readAllItem);
         } else {
             endBusy();
             enableDeviceButtons(true);
-            readAllItem = 0;
         }
     } else if (lapTable.lapReadStep != 0) {
         // The RK-12 lap read handles the busy state itself.
@@ -203,7 +168,7 @@ void TMainForm::settingReplyDone() {
 void TMainForm::enableDeviceButtons(bool on) {
     // Nothing can be asked of a device that has gone.
     on = on && !portLost;
-    for (int tag = 1; tag <= 11; ++tag) {
+    for (int tag = 0; tag < SettingItems::TagLimit; ++tag) {
         if (btnRead[tag])
             btnRead[tag]->setEnabled(on);
         if (btnWrite[tag])
@@ -215,21 +180,25 @@ void TMainForm::enableDeviceButtons(bool on) {
 
 void TMainForm::applyModelLayout() {
     const bool rk13 = deviceModel == DeviceModel::RK13;
-    lblPLS->setText(rk13 ? QStringLiteral("車速センサパルス幅 0.00001～         9.99999   （K）")
-                         : QStringLiteral("車速センサパルス倍率   （PLS）"));
+    const SettingItems::Item* pulse = SettingItems::find(SettingItems::PulseItem, deviceModel);
+    lblPLS->setText(QString::fromUtf8(pulse->caption.data(), qsizetype(pulse->caption.size())));
     for (QRadioButton* b : rabPulse)
-        b->setVisible(!rk13);
-    edtK->setVisible(rk13);
-    lblK->setVisible(rk13);
+        b->setVisible(pulse->control == Control::PulseFactor);
+    edtK->setVisible(pulse->control == Control::KEntry);
+    lblK->setVisible(pulse->control == Control::KEntry);
     edtID->setVisible(rk13);
     lblID->setVisible(rk13);
-    settingRow[11]->setVisible(rk13);
+    for (const SettingItems::Item& row : SettingItems::items) {
+        // The pulse item has a row per model and is always shown; its controls switch above.
+        if (SettingItems::find(row.tag, deviceModel) == &row)
+            settingRow[row.tag]->setVisible(SettingItems::shownFor(row, deviceModel));
+    }
     // The pulse buttons need a tall row; the K entry a short one.
-    settingRow[6]->setFixedHeight(rk13 ? 50 : 81);
+    settingRow[SettingItems::PulseItem]->setFixedHeight(rk13 ? 50 : 81);
     // The RK-13 caption wraps to three lines, which need the whole height of the row.
     lblPLS->setGeometry(lblPLS->x(), rk13 ? 0 : 29, lblPLS->width(), rk13 ? 50 : 42);
-    btnRead[6]->move(btnRead[6]->x(), rk13 ? 16 : 32);
-    btnWrite[6]->move(btnWrite[6]->x(), rk13 ? 16 : 32);
+    btnRead[SettingItems::PulseItem]->move(btnRead[SettingItems::PulseItem]->x(), rk13 ? 16 : 32);
+    btnWrite[SettingItems::PulseItem]->move(btnWrite[SettingItems::PulseItem]->x(), rk13 ? 16 : 32);
 }
 
 void TMainForm::edtKExit() {

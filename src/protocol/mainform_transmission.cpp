@@ -120,7 +120,8 @@ void TMainForm::endBusy() {
     delete window;
 }
 
-void TMainForm::startReplyTimer(int ms) {
+void TMainForm::awaitReply(int ms) {
+    replyWaitMs = ms;
     timWakeupWait.stop();
     timWakeupWait.setInterval(ms);
     timWakeupWait.start();
@@ -146,7 +147,7 @@ void TMainForm::timWakeupWaitTimer() {
                 lapListGatherer.restart();
             sendLogged(lastCommand);
         }
-        startReplyTimer(replyWaitMs);
+        awaitReply(replyWaitMs);
         return;
     }
     endBusy();

@@ -34,37 +34,8 @@ QStringList splitLines(QByteArrayView text) {
 } // namespace
 
 QByteArray replyKeyText(ReplyKey key) {
-    switch (key) {
-    case ReplyKey::None:
-        return {};
-    case ReplyKey::DisplayType:
-        return "DisplayType:";
-    case ReplyKey::LapDispTime:
-        return "LapDispTime:";
-    case ReplyKey::PassCP:
-        return "PassCP:";
-    case ReplyKey::CP:
-        return "CP:";
-    case ReplyKey::Separator:
-        return "Separator:";
-    case ReplyKey::Diameter:
-        return "Diameter:";
-    case ReplyKey::K:
-        return "K:";
-    case ReplyKey::SensorMarkTime:
-        return "SensorMarkTime:";
-    case ReplyKey::Odo:
-        return "Odo:";
-    case ReplyKey::Version:
-        return "Version";
-    case ReplyKey::GAP:
-        return "GAP:";
-    case ReplyKey::LInfo:
-        return "LInfo:";
-    case ReplyKey::LData:
-        return "LData:";
-    }
-    return {};
+    const ReplyKeyRow* row = replyKeyRow(key);
+    return row ? QByteArray(row->text.data(), qsizetype(row->text.size())) : QByteArray();
 }
 
 QByteArray trimReply(QByteArrayView text) {
@@ -111,46 +82,40 @@ ParsedReply parseReply(QByteArrayView raw) {
     }
 
     qsizetype keyAt = -1;
-    for (ReplyKey key : replyKeyOrder) {
-        keyAt = text.indexOf(replyKeyText(key));
+    const ReplyKeyRow* row = nullptr;
+    for (const ReplyKeyRow& candidate : replyKeyRows) {
+        keyAt = text.indexOf(QByteArrayView(candidate.text.data(), candidate.text.size()));
         if (keyAt >= 0) {
-            reply.key = key;
+            row = &candidate;
             break;
         }
     }
-    if (reply.key == ReplyKey::None)
+    if (!row)
         return reply;
+    reply.key = row->key;
 
-    const qsizetype after = keyAt + replyKeyText(reply.key).size();
+    const qsizetype after = keyAt + qsizetype(row->text.size());
     // Up to n characters after the key (skipping `skip` first), fewer near the end.
     const auto take = [&](qsizetype skip, qsizetype n) { return text.mid(after + skip, n); };
 
     reply.outcome = ParsedReply::Outcome::Value;
-    switch (reply.key) {
-    case ReplyKey::DisplayType:
-    case ReplyKey::Separator:
-    case ReplyKey::GAP:
-        reply.valueBytes = take(0, 1);
+    switch (row->value) {
+    case ReplyValue::Selection:
+        reply.valueBytes = take(row->skip, row->chars);
         if (reply.valueBytes.isEmpty())
             reply.outcome = ParsedReply::Outcome::MissingSelection;
         else
             reply.selection = reply.valueBytes[0];
         break;
-    case ReplyKey::LapDispTime:
-    case ReplyKey::Diameter:
-    case ReplyKey::PassCP:
-    case ReplyKey::CP:
-    case ReplyKey::SensorMarkTime: {
-        const bool twoDigits =
-            reply.key == ReplyKey::LapDispTime || reply.key == ReplyKey::Diameter;
-        reply.valueBytes = take(0, twoDigits ? 2 : 1);
+    case ReplyValue::Number: {
+        reply.valueBytes = take(row->skip, row->chars);
         bool ok = false;
         reply.number = parseDecimalInt(reply.valueBytes, &ok);
         if (!ok)
             reply.outcome = ParsedReply::Outcome::ConversionError;
         break;
     }
-    case ReplyKey::K: {
+    case ReplyValue::KNumber: {
         reply.valueBytes = text.mid(after);
         bool ok = false;
         const double received = reply.valueBytes.trimmed().toDouble(&ok);
@@ -162,19 +127,12 @@ ParsedReply parseReply(QByteArrayView raw) {
         reply.kText = QString::asprintf("%7.5lf", reply.kValue);
         break;
     }
-    case ReplyKey::Odo:
-        reply.valueBytes = take(0, 5);
+    case ReplyValue::Text:
+        reply.valueBytes = take(row->skip, row->chars);
         break;
-    case ReplyKey::Version:
-        // "Version" is followed by one separator (a blank or a colon), then the version.
-        reply.valueBytes = take(1, 5);
-        break;
-    case ReplyKey::LInfo:
-    case ReplyKey::LData:
+    case ReplyValue::Lines:
         reply.valueBytes = text.mid(after);
         reply.lines = splitLines(reply.valueBytes);
-        break;
-    case ReplyKey::None:
         break;
     }
     reply.valueText = decodeDeviceText(reply.valueBytes);

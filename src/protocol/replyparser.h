@@ -1,37 +1,12 @@
 #pragma once
 // The lap timer's text replies: recognising the reply key and taking its value.
 // Replies are parsed as bytes, one character per byte, as they came off the line.
+#include "protocol/settingitems.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
-#include <array>
-
-// Keys in the order they are tested: the first one found anywhere in the reply decides.
-// "PassCP:" precedes "CP:", which it contains.
-enum class ReplyKey {
-    None,
-    DisplayType,
-    LapDispTime,
-    PassCP,
-    CP,
-    Separator,
-    Diameter,
-    K,
-    SensorMarkTime,
-    Odo,
-    Version,
-    GAP,
-    LInfo,
-    LData,
-};
-
-inline constexpr std::array<ReplyKey, 13> replyKeyOrder{
-    ReplyKey::DisplayType, ReplyKey::LapDispTime, ReplyKey::PassCP, ReplyKey::CP,
-    ReplyKey::Separator,   ReplyKey::Diameter,    ReplyKey::K,      ReplyKey::SensorMarkTime,
-    ReplyKey::Odo,         ReplyKey::Version,     ReplyKey::GAP,    ReplyKey::LInfo,
-    ReplyKey::LData,
-};
 
 // The key word as it appears in a reply ("CP:", "Version", ...); empty for None.
 QByteArray replyKeyText(ReplyKey key);

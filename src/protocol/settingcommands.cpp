@@ -7,48 +7,54 @@
 
 namespace SettingCommands {
 
+namespace {
+
+QString fromRow(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// The first row of an item: what does not depend on the model (its ranges, its write key).
+const SettingItems::Item* firstRow(int item) {
+    for (const SettingItems::Item& row : SettingItems::items)
+        if (row.tag == item)
+            return &row;
+    return nullptr;
+}
+
+QString writeLine(const SettingItems::Item& row, const QString& value) {
+    return fromRow(row.writeKey) + value + QStringLiteral("\r\n");
+}
+
+} // namespace
+
 QString readCommand(int item, DeviceModel model) {
-    switch (item) {
-    case 1:
-        return QStringLiteral("@DISPLAYTYPE\r\n");
-    case 2:
-        return QStringLiteral("@LAPDISPTIME\r\n");
-    case 3:
-        return QStringLiteral("@CP\r\n");
-    case 4:
-        return QStringLiteral("@PASSCP\r\n");
-    case 5:
-        return QStringLiteral("@SEPARATOR\r\n");
-    case 6:
-        return model == DeviceModel::RK13 ? QStringLiteral("@K\r\n")
-                                          : QStringLiteral("@DIAMETER\r\n");
-    case 7:
-        return QStringLiteral("@SENSORMARKTIME\r\n");
-    case 8:
-        return QStringLiteral("@ODO\r\n");
-    case 9:
-        return QStringLiteral("@VER\r\n");
-    case 11:
-        return QStringLiteral("@GAP\r\n");
-    default:
+    const SettingItems::Item* row = SettingItems::find(item, model);
+    return row ? fromRow(row->readCommand) + QStringLiteral("\r\n") : QString();
+}
+
+QString choiceCommand(int item, bool first) {
+    const SettingItems::Item* row = firstRow(item);
+    using SettingItems::Control;
+    if (!row || (row->control != Control::RadioPair && row->control != Control::Tick))
         return {};
-    }
+    return writeLine(*row, QString(QLatin1Char(first ? row->first : row->second)));
 }
 
 QString displayTypeCommand(bool realMode) {
-    return realMode ? QStringLiteral("@DISPLAYTYPE:R\r\n") : QStringLiteral("@DISPLAYTYPE:L\r\n");
+    return choiceCommand(1, realMode);
 }
 
 QString separatorCommand(bool colon) {
-    return colon ? QStringLiteral("@SEPARATOR::\r\n") : QStringLiteral("@SEPARATOR:\"\r\n");
+    return choiceCommand(5, colon);
 }
 
 QString gapCommand(bool ticked) {
-    return ticked ? QStringLiteral("@GAP:1\r\n") : QStringLiteral("@GAP:0\r\n");
+    return choiceCommand(11, ticked);
 }
 
 QString diameterCommand(int pulseTag) {
-    return QStringLiteral("@DIAMETER:%1\r\n").arg(pulseTag);
+    return writeLine(*SettingItems::find(SettingItems::PulseItem, DeviceModel::RK12),
+                     QString::number(pulseTag));
 }
 
 qint64 kToWireValue(double k) {
@@ -65,35 +71,18 @@ QString kCommand(const QString& editText) {
     // Beyond this the product would not fit the integer; no valid K comes near it.
     if (!parseK(editText, &k) || std::fabs(k) > 1e12)
         return {};
-    return QStringLiteral("@K:%1\r\n").arg(kToWireValue(k));
+    return writeLine(*SettingItems::find(SettingItems::PulseItem, DeviceModel::RK13),
+                     QString::number(kToWireValue(k)));
 }
 
 Range writeRange(int item) {
-    switch (item) {
-    case 2:
-        return {1, 59};
-    case 3:
-    case 4:
-        return {1, 4};
-    case 7:
-        return {1, 9};
-    default:
-        return {0, -1};
-    }
+    const SettingItems::Item* row = firstRow(item);
+    return row ? row->write : SettingItems::NoRange;
 }
 
 Range upDownRange(int item) {
-    switch (item) {
-    case 2:
-        return {1, 59};
-    case 3:
-    case 4:
-        return {1, 4};
-    case 7:
-        return {0, 9};
-    default:
-        return {0, -1};
-    }
+    const SettingItems::Item* row = firstRow(item);
+    return row ? row->upDown : SettingItems::NoRange;
 }
 
 int clampToUpDown(int item, int value) {
@@ -104,18 +93,17 @@ int clampToUpDown(int item, int value) {
 }
 
 QString valueCommand(int item, const QString& editText) {
-    static const char* const keys[] = {nullptr,    nullptr, "@LAPDISPTIME:", "@CP:",
-                                       "@PASSCP:", nullptr, nullptr,         "@SENSORMARKTIME:"};
-    if (item < 2 || item > 7 || !keys[item] || editText.isEmpty())
+    const SettingItems::Item* row = firstRow(item);
+    if (!row || row->control != SettingItems::Control::Number || editText.isEmpty())
         return {};
     bool ok = false;
     const int value = parseDecimalInt(editText.toLatin1(), &ok);
-    const Range r = writeRange(item);
+    const Range r = row->write;
     if (!ok || value < r.min || value > r.max)
         return {};
     // The lap timer takes the value in decimal without leading zeros, whatever the entry
     // holds: a reply "05" left in the entry is written back as 5.
-    return QLatin1String(keys[item]) + QString::number(value) + QStringLiteral("\r\n");
+    return writeLine(*row, QString::number(value));
 }
 
 int pulseButtonForTag(int value) {

@@ -1,7 +1,7 @@
 #pragma once
-// Commands and value rules of the device settings page. Items are numbered by the
-// Tag of their Read/Write buttons: 1..9 and 11; 10 is All Read / All Write.
-#include "protocol/devicemodel.h"
+// Commands and value rules of the device settings page, formed from the rows of its
+// items (protocol/settingitems.h).
+#include "protocol/settingitems.h"
 
 #include <QChar>
 #include <QString>
@@ -10,14 +10,16 @@
 
 namespace SettingCommands {
 
-constexpr int AllItems = 10;
-constexpr int LastReadInChain = 9;
-constexpr int LastWriteInChain = 7;
+using SettingItems::AllItems;
+using SettingItems::Range;
 
 // The read command line of an item, "\r\n" included; empty for 10 and unknown items.
 QString readCommand(int item, DeviceModel model);
 
 // Write commands. Each returns the full line, "\r\n" included.
+// A RadioPair or Tick item: the write line for its first button (or ticked box) chosen,
+// or for the second (or cleared box); empty for items of other controls.
+QString choiceCommand(int item, bool first);
 QString displayTypeCommand(bool realMode); // item 1
 QString separatorCommand(bool colon);      // item 5
 QString gapCommand(bool ticked);           // item 11
@@ -34,18 +36,16 @@ qint64 kToWireValue(double k);
 // The value goes into the command in decimal without leading zeros ("05" is sent as 5).
 QString valueCommand(int item, const QString& editText);
 
-struct Range {
-    int min;
-    int max;
-};
 // Values accepted for writing (items 2, 3, 4, 7); {0, -1} for other items.
 Range writeRange(int item);
 // Range of the item's up-down control, which limits a received value.
 Range upDownRange(int item);
 int clampToUpDown(int item, int value);
 
-// The RK-12 pulse-factor buttons rabPulse1..rabPulse7 and their Tags.
+// The RK-12 pulse-factor buttons rabPulse1..rabPulse7: their Tags and captions.
 inline constexpr std::array<int, 7> pulseTags{1, 2, 4, 8, 16, 20, 25};
+inline constexpr std::array<const char*, 7> pulseCaptions{"1倍",  "2倍",  "4倍", "8倍",
+                                                          "16倍", "20倍", "25倍"};
 // Index 0..6 of the first pulse button whose Tag equals value, or -1.
 int pulseButtonForTag(int value);
 
