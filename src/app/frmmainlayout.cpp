@@ -278,7 +278,7 @@ QWidget* TMainForm::createSettingPage() {
         QFrame* value;
     };
     auto makeRow = [&](int tag, int height) {
-        const SettingItems::Item* item = SettingItems::find(tag, DeviceModel::RK13);
+        const SettingItems::Item* item = SettingItems::firstRow(tag);
         const bool writable = !item || !item->writeKey.empty();
         // Item 6 follows the model: the layout switch sets its caption.
         const QString caption =

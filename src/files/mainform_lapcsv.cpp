@@ -94,7 +94,7 @@ bool TMainForm::takeLapList(const QByteArray& reception) {
     // resends and the failure report of a request without a reply.
     const int step = lapTable.lapReadStep;
     const bool waitingForList = step >= 4 && step <= 12 && step % 2 == 0;
-    if (deviceModel != DeviceModel::RK12 || !waitingForList) {
+    if (deviceTraits(deviceModel).lapRead != LapRead::TextLists || !waitingForList) {
         lapListGatherer.stop();
         return false;
     }

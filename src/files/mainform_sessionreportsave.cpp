@@ -13,12 +13,10 @@ SessionReport TMainForm::currentSessionReport(const QDateTime& created) const {
     const LapAnalysis analysis = analyseLaps(lapTable, tabAnalysis->cleanLimitPercent());
     SessionReport report;
     report.created = created;
-    report.source = !lapFilePath.isEmpty()
-                        ? lapFilePath
-                        : QStringLiteral("%1 (COM%2)")
-                              .arg(deviceModel == DeviceModel::RK13 ? QStringLiteral("RK-13")
-                                                                    : QStringLiteral("RK-12"))
-                              .arg(comPort);
+    report.source = !lapFilePath.isEmpty() ? lapFilePath
+                                           : QStringLiteral("%1 (COM%2)")
+                                                 .arg(QLatin1String(deviceTraits(deviceModel).name))
+                                                 .arg(comPort);
     report.courseLength = edtCourseLength->text();
     report.laps = analysis.timedLaps;
     report.figures = analysisFigures(analysis, lapFuel.estimate());

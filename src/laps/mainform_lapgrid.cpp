@@ -28,7 +28,7 @@ void TMainForm::StringGrid1DblClick() {
     if (prompts.message(question.text, currentCaption(), question.icon, question.buttons) !=
         Prompts::Answer::Yes)
         return;
-    applyGridClear(lapTable, deviceModel == DeviceModel::RK13);
+    applyGridClear(lapTable, deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks);
     lapFuel.clear(); // the fuel per lap belongs to the laps cleared
     resetLapGrid();
     clearChartSeries();

@@ -15,7 +15,7 @@ void TMainForm::spbReadClick() {
     enableDeviceButtons(false);
     lapTable.clearMarks();
     lapTable.sectorIndex = 0;
-    if (deviceModel == DeviceModel::RK13) {
+    if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks) {
         lapTable.clearLapInfo();
         lapTable.lapInfoStep = 1;
     } else {
@@ -137,7 +137,7 @@ void TMainForm::spbClearClick() {
 }
 
 void TMainForm::btnLapDataClick() {
-    if (deviceModel != DeviceModel::RK13)
+    if (deviceTraits(deviceModel).lapRead != LapRead::InfoAndBlocks)
         return;
     const int id = RadioFrame::readRadioId(edtID->text());
     if (!RadioFrame::isUsableRadioId(id)) {

@@ -43,7 +43,7 @@ void TMainForm::dispatchReception() {
     } else {
         bool treatAsText = true;
         QByteArray text = pending;
-        if (deviceModel == DeviceModel::RK13) {
+        if (deviceTraits(deviceModel).radioFrames) {
             const RadioFrame::FrameScanResult scan =
                 RadioFrame::scanFrames(pending, RadioFrame::readRadioId(edtID->text()),
                                        RadioFrame::readRadioId(edtIDQK11->text()));

@@ -10,7 +10,7 @@
 #include <cstring>
 
 bool TMainForm::checkRadioId() {
-    if (deviceModel == DeviceModel::RK12)
+    if (!deviceTraits(deviceModel).radioFrames)
         return true;
     if (RadioFrame::isUsableRadioId(RadioFrame::readRadioId(edtID->text())))
         return true;

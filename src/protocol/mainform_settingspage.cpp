@@ -179,26 +179,27 @@ void TMainForm::enableDeviceButtons(bool on) {
 }
 
 void TMainForm::applyModelLayout() {
-    const bool rk13 = deviceModel == DeviceModel::RK13;
     const SettingItems::Item* pulse = SettingItems::find(SettingItems::PulseItem, deviceModel);
     lblPLS->setText(QString::fromUtf8(pulse->caption.data(), qsizetype(pulse->caption.size())));
     for (QRadioButton* b : rabPulse)
         b->setVisible(pulse->control == Control::PulseFactor);
     edtK->setVisible(pulse->control == Control::KEntry);
     lblK->setVisible(pulse->control == Control::KEntry);
-    edtID->setVisible(rk13);
-    lblID->setVisible(rk13);
+    edtID->setVisible(deviceTraits(deviceModel).radioFrames);
+    lblID->setVisible(deviceTraits(deviceModel).radioFrames);
     for (const SettingItems::Item& row : SettingItems::items) {
         // The pulse item has a row per model and is always shown; its controls switch above.
         if (SettingItems::find(row.tag, deviceModel) == &row)
             settingRow[row.tag]->setVisible(SettingItems::shownFor(row, deviceModel));
     }
-    // The pulse buttons need a tall row; the K entry a short one.
-    settingRow[SettingItems::PulseItem]->setFixedHeight(rk13 ? 50 : 81);
-    // The RK-13 caption wraps to three lines, which need the whole height of the row.
-    lblPLS->setGeometry(lblPLS->x(), rk13 ? 0 : 29, lblPLS->width(), rk13 ? 50 : 42);
-    btnRead[SettingItems::PulseItem]->move(btnRead[SettingItems::PulseItem]->x(), rk13 ? 16 : 32);
-    btnWrite[SettingItems::PulseItem]->move(btnWrite[SettingItems::PulseItem]->x(), rk13 ? 16 : 32);
+    // The pulse buttons need a tall row; the K entry a short one, and its caption wraps
+    // to three lines, which need the whole height of the row.
+    const bool kEntry = pulse->control == Control::KEntry;
+    settingRow[SettingItems::PulseItem]->setFixedHeight(kEntry ? 50 : 81);
+    lblPLS->setGeometry(lblPLS->x(), kEntry ? 0 : 29, lblPLS->width(), kEntry ? 50 : 42);
+    btnRead[SettingItems::PulseItem]->move(btnRead[SettingItems::PulseItem]->x(), kEntry ? 16 : 32);
+    btnWrite[SettingItems::PulseItem]->move(btnWrite[SettingItems::PulseItem]->x(),
+                                            kEntry ? 16 : 32);
 }
 
 void TMainForm::edtKExit() {

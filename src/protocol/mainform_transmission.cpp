@@ -62,7 +62,7 @@ bool TMainForm::sendCommand(const QString& text) {
     const Transmission transmission(*this);
     bool result = false;
     const QByteArray line = encodeDeviceText(text);
-    if (deviceModel == DeviceModel::RK13 && !portSearching) {
+    if (deviceTraits(deviceModel).radioFrames && !portSearching) {
         const RadioFrame::BuiltFrame built = RadioFrame::buildCommandFrame(
             frameBuffer, RadioFrame::readRadioId(edtID->text()), line);
         switch (built.error) {
@@ -138,7 +138,8 @@ void TMainForm::timWakeupWaitTimer() {
     ++retryCount;
     if (retryCount <= 3) {
         appendMonitorLine(QStringLiteral("Wakeup Retry:") + QString::number(retryCount));
-        if (deviceModel == DeviceModel::RK13 && lapTable.lapInfoStep != 0) {
+        if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks &&
+            lapTable.lapInfoStep != 0) {
             sendFrameBytes(frameBuffer, frameLength);
             dumpFrameHex(reinterpret_cast<const char*>(frameBuffer), frameLength);
         } else {
@@ -154,7 +155,7 @@ void TMainForm::timWakeupWaitTimer() {
     prompts.message(
         QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。"),
         currentCaption(), Prompts::Icon::Warning);
-    if (deviceModel == DeviceModel::RK13)
+    if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks)
         lapTable.lapInfoStep = 99;
     else
         lapTable.lapReadStep = 99;

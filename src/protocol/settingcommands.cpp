@@ -13,14 +13,6 @@ QString fromRow(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// The first row of an item: what does not depend on the model (its ranges, its write key).
-const SettingItems::Item* firstRow(int item) {
-    for (const SettingItems::Item& row : SettingItems::items)
-        if (row.tag == item)
-            return &row;
-    return nullptr;
-}
-
 QString writeLine(const SettingItems::Item& row, const QString& value) {
     return fromRow(row.writeKey) + value + QStringLiteral("\r\n");
 }
@@ -33,7 +25,7 @@ QString readCommand(int item, DeviceModel model) {
 }
 
 QString choiceCommand(int item, bool first) {
-    const SettingItems::Item* row = firstRow(item);
+    const SettingItems::Item* row = SettingItems::firstRow(item);
     using SettingItems::Control;
     if (!row || (row->control != Control::RadioPair && row->control != Control::Tick))
         return {};
@@ -53,8 +45,7 @@ QString gapCommand(bool ticked) {
 }
 
 QString diameterCommand(int pulseTag) {
-    return writeLine(*SettingItems::find(SettingItems::PulseItem, DeviceModel::RK12),
-                     QString::number(pulseTag));
+    return writeLine(*SettingItems::forReply(ReplyKey::Diameter), QString::number(pulseTag));
 }
 
 qint64 kToWireValue(double k) {
@@ -71,17 +62,16 @@ QString kCommand(const QString& editText) {
     // Beyond this the product would not fit the integer; no valid K comes near it.
     if (!parseK(editText, &k) || std::fabs(k) > 1e12)
         return {};
-    return writeLine(*SettingItems::find(SettingItems::PulseItem, DeviceModel::RK13),
-                     QString::number(kToWireValue(k)));
+    return writeLine(*SettingItems::forReply(ReplyKey::K), QString::number(kToWireValue(k)));
 }
 
 Range writeRange(int item) {
-    const SettingItems::Item* row = firstRow(item);
+    const SettingItems::Item* row = SettingItems::firstRow(item);
     return row ? row->write : SettingItems::NoRange;
 }
 
 Range upDownRange(int item) {
-    const SettingItems::Item* row = firstRow(item);
+    const SettingItems::Item* row = SettingItems::firstRow(item);
     return row ? row->upDown : SettingItems::NoRange;
 }
 
@@ -93,7 +83,7 @@ int clampToUpDown(int item, int value) {
 }
 
 QString valueCommand(int item, const QString& editText) {
-    const SettingItems::Item* row = firstRow(item);
+    const SettingItems::Item* row = SettingItems::firstRow(item);
     if (!row || row->control != SettingItems::Control::Number || editText.isEmpty())
         return {};
     bool ok = false;

@@ -232,6 +232,15 @@ constexpr const Item* find(int tag, DeviceModel model) {
     return any;
 }
 
+// The first row with a tag: what does not depend on the model (its caption, ranges and
+// whether it can be written). nullptr for All (10) and unknown tags.
+constexpr const Item* firstRow(int tag) {
+    for (const Item& item : items)
+        if (item.tag == tag)
+            return &item;
+    return nullptr;
+}
+
 // The row whose value a reply key carries; nullptr for keys of no item (LInfo, LData).
 constexpr const Item* forReply(ReplyKey key) {
     for (const Item& item : items)

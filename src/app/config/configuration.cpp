@@ -1,6 +1,7 @@
 #include "app/config/configuration.h"
 
 #include "app/config/profilefile.h"
+#include "protocol/devicemodel.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -107,8 +108,9 @@ void writeConfiguration(ProfileFile& file, const ConfigurationValues& values) {
     file.writeInt(chartSection, QStringLiteral("3DPercent"), values.depthPercent);
     file.writeInt(chartSection, QStringLiteral("BackColor"), values.backColor);
 
-    file.writeString(modelSection, QStringLiteral("Rin Koda"),
-                     values.modelRK13 ? QStringLiteral("RK-13") : QStringLiteral("RK-12"));
+    file.writeString(
+        modelSection, QStringLiteral("Rin Koda"),
+        QLatin1String(deviceTraits(values.modelRK13 ? DeviceModel::RK13 : DeviceModel::RK12).name));
     file.writeString(modelSection, QStringLiteral("RK-13 ID"), values.rk13Id);
     file.writeString(modelSection, QStringLiteral("QK-11 ID"), values.qk11Id);
 
