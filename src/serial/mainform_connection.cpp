@@ -1,10 +1,10 @@
 // Connection control of the main window: the port list, the open/close toggle, the
 // status text and the port properties dialog.
 #include "app/frmmain.h"
-#include "windows/frmsettings.h"
 #include "serial/portdoctor.h"
 #include "serial/portlist.h"
 #include "serial/rscommthread.h"
+#include "windows/frmsettings.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -72,9 +72,8 @@ void TMainForm::mnuCommSettingsClick() {
         mnuCommOpenClick();
     enumeratePorts();
     {
-        quint8 model = quint8(deviceModel);
         int port = comPort;
-        TSettingsForm dialog(this, port, model, commSettings, portList);
+        TSettingsForm dialog(this, port, deviceModel, commSettings, portList);
         // Each port's device path, shown when the mouse rests on its entry, and why a
         // port cannot be used.
         const PortDoctor doctor;
@@ -97,7 +96,6 @@ void TMainForm::mnuCommSettingsClick() {
                 chosenPortPaths.insert(comPort, stable);
             }
         }
-        deviceModel = model == quint8(DeviceModel::RK13) ? DeviceModel::RK13 : DeviceModel::RK12;
     }
     applyModelLayout();
     // The connection is re-made with the settings now in force, after OK and Cancel alike.

@@ -3,6 +3,23 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstddef>
+
+namespace {
+
+// The status line's names of the line parameters, indexed by their CommSettings value.
+constexpr const char* kParityNames[] = {" PNON", " PODD", " PEVEN", " PMARK"};
+constexpr const char* kStopBitsNames[] = {" S1", " S1.5", " S2"};
+
+// Appends the name of value; a value without a name adds nothing.
+template <std::size_t N>
+void appendValueName(QString& text, quint8 value, const char* const (&names)[N]) {
+    if (value < N)
+        text += QLatin1String(names[value]);
+}
+
+} // namespace
+
 QStringList portListTexts(const bool* available) {
     QStringList list;
     list.reserve(65);
@@ -34,35 +51,8 @@ QString connectionStatusText(int port, const CommSettings& settings) {
     QString text = QString::asprintf("COM%d: %lubps D%u", port,
                                      static_cast<unsigned long>(quint32(settings.baudRate)),
                                      unsigned(settings.byteSize));
-    switch (settings.parity) {
-    case 0:
-        text += QLatin1String(" PNON");
-        break;
-    case 1:
-        text += QLatin1String(" PODD");
-        break;
-    case 2:
-        text += QLatin1String(" PEVEN");
-        break;
-    case 3:
-        text += QLatin1String(" PMARK");
-        break;
-    default:
-        break;
-    }
-    switch (settings.stopBits) {
-    case 0:
-        text += QLatin1String(" S1");
-        break;
-    case 1:
-        text += QLatin1String(" S1.5");
-        break;
-    case 2:
-        text += QLatin1String(" S2");
-        break;
-    default:
-        break;
-    }
+    appendValueName(text, settings.parity, kParityNames);
+    appendValueName(text, settings.stopBits, kStopBitsNames);
     return text;
 }
 

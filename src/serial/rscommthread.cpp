@@ -30,6 +30,20 @@ const LineErrorMessage kLineErrorMessages[] = {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+// Writes the display form of one received byte to form (room for 4 characters) and
+// returns its length: 0x20..0x7E as themselves, others as "[HH]".
+int displayForm(unsigned char b, char* form) {
+    if (b >= 0x20 && b <= 0x7E) {
+        form[0] = char(b);
+        return 1;
+    }
+    form[0] = '[';
+    form[1] = kHexDigits[b >> 4];
+    form[2] = kHexDigits[b & 0x0F];
+    form[3] = ']';
+    return 4;
+}
+
 } // namespace
 
 RsCommThread::RsCommThread(const std::atomic<bool>& commReady, ReceptionArea& area,
@@ -51,17 +65,9 @@ RsCommThread::~RsCommThread() {
 QString RsCommThread::displayText(const QByteArray& bytes) {
     QString text;
     text.reserve(bytes.size() * 4);
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x20 && b <= 0x7E) {
-            text += QLatin1Char(char(b));
-        } else {
-            text += QLatin1Char('[');
-            text += QLatin1Char(kHexDigits[b >> 4]);
-            text += QLatin1Char(kHexDigits[b & 0x0F]);
-            text += QLatin1Char(']');
-        }
-    }
+    char form[4];
+    for (const char c : bytes)
+        text += QLatin1String(form, displayForm(static_cast<unsigned char>(c), form));
     return text;
 }
 
@@ -268,16 +274,7 @@ void RsCommThread::storeBytes(const char* bytes, int count) {
         if (rxRawLength_ < kRxLimit)
             rxRaw_[rxRawLength_++] = char(b);
         char form[4];
-        int formLength = 1;
-        if (b >= 0x20 && b <= 0x7E) {
-            form[0] = char(b);
-        } else {
-            form[0] = '[';
-            form[1] = kHexDigits[b >> 4];
-            form[2] = kHexDigits[b & 0x0F];
-            form[3] = ']';
-            formLength = 4;
-        }
+        const int formLength = displayForm(b, form);
         for (int k = 0; k < formLength && rxDisplayLength_ < kRxLimit; ++k)
             rxDisplay_[rxDisplayLength_++] = form[k];
     }

@@ -9,11 +9,11 @@
 // area, and waits until that has happened or a stop is requested. Every wait of
 // the user-interface thread on the worker (close, open) empties the mailbox
 // itself, so neither thread can end up waiting for the other.
-#include "windows/prompts.h"
 #include "serial/commsettings.h"
 #include "serial/portmap.h"
 #include "serial/receptionarea.h"
 #include "serial/serialport.h"
+#include "windows/prompts.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -31,7 +31,8 @@ class RsCommThread : public QThread {
 
 public:
     static constexpr int kReadSize = 1024;
-    static constexpr int kRxLimit = 12288; // raw bytes and display characters of a reception
+    // Raw bytes and display characters of a reception: what the area takes.
+    static constexpr int kRxLimit = ReceptionArea::kCapacity;
     static constexpr int kMaxWrite = 2048; // the output queue's size
     static constexpr int kCycleMs = 20;
     static constexpr int kQuietMs = 200;

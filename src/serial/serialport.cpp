@@ -75,6 +75,15 @@ int openDevice(const QString& path) {
     return fd;
 }
 
+// The result of a non-blocking read or write: the bytes moved, 0 when the call
+// would have blocked or was interrupted (nothing moved, try again later), -1 on
+// a real error.
+int transferred(ssize_t n) {
+    if (n < 0)
+        return (errno == EAGAIN || errno == EINTR) ? 0 : -1;
+    return int(n);
+}
+
 } // namespace
 
 SerialPort::~SerialPort() {
@@ -87,6 +96,13 @@ int SerialPort::probeError(const QString& path) {
         return errno;
     ::close(fd);
     return 0;
+}
+
+int SerialPort::openDescriptor() const {
+    const int fd = fd_.load(std::memory_order_acquire);
+    if (fd < 0)
+        errno = EBADF;
+    return fd;
 }
 
 bool SerialPort::open(const QString& path) {
@@ -126,11 +142,9 @@ bool SerialPort::close() {
 }
 
 bool SerialPort::applySettings(const CommSettings& settings) {
-    const int fd = fd_.load(std::memory_order_acquire);
-    if (fd < 0) {
-        errno = EBADF;
+    const int fd = openDescriptor();
+    if (fd < 0)
         return false;
-    }
     termios tio{};
     if (tcgetattr(fd, &tio) != 0)
         return false;
@@ -227,39 +241,27 @@ bool SerialPort::applySettings(const CommSettings& settings) {
 }
 
 int SerialPort::read(char* buffer, int maximum) {
-    const int fd = fd_.load(std::memory_order_acquire);
-    if (fd < 0) {
-        errno = EBADF;
+    const int fd = openDescriptor();
+    if (fd < 0)
         return -1;
-    }
     if (maximum <= 0)
         return 0;
-    const ssize_t n = ::read(fd, buffer, size_t(maximum));
-    if (n < 0)
-        return (errno == EAGAIN || errno == EINTR) ? 0 : -1;
-    return int(n);
+    return transferred(::read(fd, buffer, size_t(maximum)));
 }
 
 int SerialPort::write(const char* bytes, int length) {
-    const int fd = fd_.load(std::memory_order_acquire);
-    if (fd < 0) {
-        errno = EBADF;
+    const int fd = openDescriptor();
+    if (fd < 0)
         return -1;
-    }
     if (length <= 0)
         return 0;
-    const ssize_t n = ::write(fd, bytes, size_t(length));
-    if (n < 0)
-        return (errno == EAGAIN || errno == EINTR) ? 0 : -1;
-    return int(n);
+    return transferred(::write(fd, bytes, size_t(length)));
 }
 
 int SerialPort::inputQueue() const {
-    const int fd = fd_.load(std::memory_order_acquire);
-    if (fd < 0) {
-        errno = EBADF;
+    const int fd = openDescriptor();
+    if (fd < 0)
         return -1;
-    }
     // poll() lets the driver move freshly arrived bytes into the queue; FIONREAD
     // alone can still say 0 right after the other end wrote.
     pollfd p{fd, POLLIN, 0};
@@ -276,11 +278,9 @@ int SerialPort::inputQueue() const {
 }
 
 int SerialPort::outputQueue() const {
-    const int fd = fd_.load(std::memory_order_acquire);
-    if (fd < 0) {
-        errno = EBADF;
+    const int fd = openDescriptor();
+    if (fd < 0)
         return -1;
-    }
     int queued = 0;
     if (ioctl(fd, TIOCOUTQ, &queued) != 0)
         return -1;
@@ -288,11 +288,9 @@ int SerialPort::outputQueue() const {
 }
 
 bool SerialPort::purge() {
-    const int fd = fd_.load(std::memory_order_acquire);
-    if (fd < 0) {
-        errno = EBADF;
+    const int fd = openDescriptor();
+    if (fd < 0)
         return false;
-    }
     return tcflush(fd, TCIOFLUSH) == 0;
 }
 
@@ -320,11 +318,9 @@ quint32 SerialPort::takeLineErrors() {
 }
 
 bool SerialPort::checkModemStatus() const {
-    const int fd = fd_.load(std::memory_order_acquire);
-    if (fd < 0) {
-        errno = EBADF;
+    const int fd = openDescriptor();
+    if (fd < 0)
         return false;
-    }
     int lines = 0;
     if (ioctl(fd, TIOCMGET, &lines) == 0)
         return true;

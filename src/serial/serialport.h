@@ -77,6 +77,9 @@ public:
     static bool isGoneError(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
 
 private:
+    // The open device's descriptor, or -1 with errno EBADF when the port is closed.
+    int openDescriptor() const;
+
     std::atomic<int> fd_{-1};
     // The counters of the previous takeLineErrors(); both threads clear errors.
     std::mutex countersMutex_;

@@ -1,8 +1,9 @@
 #include "windows/frmabout.h"
 
+#include "windows/clickablelabel.h"
+#include "windows/fixeddialog.h"
 #include "windows/prompts.h"
 #include "windows/webaddress.h"
-#include "windows/clickablelabel.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -11,9 +12,7 @@
 #include <QUrl>
 
 TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddress)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_prompts(prompts) {
+    : QDialog(owner, kFixedDialogFlags), m_prompts(prompts) {
     setObjectName(QStringLiteral("TAboutForm"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(true);

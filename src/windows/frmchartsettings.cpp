@@ -1,5 +1,6 @@
 #include "windows/frmchartsettings.h"
 
+#include "windows/fixeddialog.h"
 #include "windows/prompts.h"
 #include "windows/shapewidget.h"
 #include "windows/updown.h"
@@ -22,9 +23,7 @@ quint32 bgrOf(const QColor& colour) {
 } // namespace
 
 TChartForm::TChartForm(QWidget* owner, Prompts& prompts, ChartViewSettings& settings)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_prompts(prompts), m_settings(settings) {
+    : QDialog(owner, kFixedDialogFlags), m_prompts(prompts), m_settings(settings) {
     setObjectName(QStringLiteral("TChartForm"));
     setWindowTitle(QStringLiteral("チャートのプロパティ"));
     setModal(true);
@@ -69,16 +68,11 @@ TChartForm::TChartForm(QWidget* owner, Prompts& prompts, ChartViewSettings& sett
     btnDefaultValue->setGeometry(16, 114, 116, 25);
     connect(btnDefaultValue, &QPushButton::clicked, this, &TChartForm::btnDefaultValueClick);
 
-    bbtnOk = new QPushButton(QStringLiteral("OK"), this);
-    bbtnOk->setObjectName(QStringLiteral("bbtnOk"));
-    bbtnOk->setDefault(true);
-    bbtnOk->setGeometry(190, 14, 75, 25);
+    const OkCancelButtons buttons =
+        addOkCancelButtons(this, QRect(190, 14, 75, 25), QRect(190, 46, 75, 25));
+    bbtnOk = buttons.ok;
+    bbtnNg = buttons.cancel;
     connect(bbtnOk, &QPushButton::clicked, this, &TChartForm::bbtnOkClick);
-
-    bbtnNg = new QPushButton(QStringLiteral("キャンセル"), this);
-    bbtnNg->setObjectName(QStringLiteral("bbtnNg"));
-    bbtnNg->setGeometry(190, 46, 75, 25);
-    connect(bbtnNg, &QPushButton::clicked, this, &QDialog::reject);
 
     connect(chkView3D, &QCheckBox::toggled, this, &TChartForm::chkView3DClick);
 

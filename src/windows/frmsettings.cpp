@@ -1,6 +1,7 @@
 #include "windows/frmsettings.h"
 
 #include "serial/portlist.h"
+#include "windows/fixeddialog.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -11,9 +12,6 @@
 #include <QRadioButton>
 
 namespace {
-
-constexpr quint8 modelRK12 = 0;
-constexpr quint8 modelRK13 = 1;
 
 // Index of the first item whose number equals value, -1 (no selection) when none does.
 int indexOfNumber(const QComboBox* box, int value) {
@@ -49,11 +47,10 @@ QRadioButton* radio(QWidget* parent, const char* name, const QString& text) {
 
 } // namespace
 
-TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, quint8& deviceModel,
+TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceModel,
                              CommSettings& settings, const QStringList& portList)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_comPort(comPort), m_deviceModel(deviceModel), m_settings(settings) {
+    : QDialog(owner, kFixedDialogFlags), m_comPort(comPort), m_deviceModel(deviceModel),
+      m_settings(settings) {
     setObjectName(QStringLiteral("TSettingsForm"));
     setWindowTitle(QStringLiteral("通信ポートのプロパティ"));
     setModal(true);
@@ -103,16 +100,11 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, quint8& deviceModel,
     lblFlow1 = label(GroupBox1, "lblFlow1", QString(), QRect(10, 22, 80, 18));
     lblFlow2 = label(GroupBox1, "lblFlow2", QString(), QRect(10, 44, 80, 18));
 
-    bbtnOk = new QPushButton(QStringLiteral("OK"), this);
-    bbtnOk->setObjectName(QStringLiteral("bbtnOk"));
-    bbtnOk->setDefault(true);
-    bbtnOk->setGeometry(226, 100, 80, 25);
+    const OkCancelButtons buttons =
+        addOkCancelButtons(this, QRect(226, 100, 80, 25), QRect(226, 134, 80, 25));
+    bbtnOk = buttons.ok;
+    bbtnNg = buttons.cancel;
     connect(bbtnOk, &QPushButton::clicked, this, &TSettingsForm::bbtnOkClick);
-
-    bbtnNg = new QPushButton(QStringLiteral("キャンセル"), this);
-    bbtnNg->setObjectName(QStringLiteral("bbtnNg"));
-    bbtnNg->setGeometry(226, 134, 80, 25);
-    connect(bbtnNg, &QPushButton::clicked, this, &QDialog::reject);
 
     // The controls the user does not see: created hidden, they keep their values.
     auto* flowArea = new QWidget(this);
@@ -154,7 +146,7 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, quint8& deviceModel,
     cmbDataBits->setCurrentIndex(indexOfNumber(cmbDataBits, settings.byteSize));
     cmbStopBits->setCurrentIndex(settings.stopBits == 2 ? 1 : 0);
     // 5. The model decides the parity shown; the configured parity is not shown.
-    if (deviceModel == modelRK13) {
+    if (deviceModel == DeviceModel::RK13) {
         rbtRK13->setChecked(true);
         rbtRK13Click();
     } else {
@@ -227,6 +219,6 @@ void TSettingsForm::bbtnOkClick() {
     else
         m_settings.flowControl = 0;
     // 7.
-    m_deviceModel = rbtRK12->isChecked() ? modelRK12 : modelRK13;
+    m_deviceModel = rbtRK12->isChecked() ? DeviceModel::RK12 : DeviceModel::RK13;
     accept();
 }

@@ -4,6 +4,7 @@
 // model and the flow control travel through controls the user does not see.
 // On OK the chosen values are written back into the caller's variables; on
 // Cancel nothing changes.
+#include "protocol/devicemodel.h"
 #include "serial/commsettings.h"
 
 #include <QDialog>
@@ -23,8 +24,8 @@ public:
     static constexpr int clientWidth = 321;
     static constexpr int clientHeight = 168;
 
-    // deviceModel: 1 = RK-13, 0 = RK-12.
-    TSettingsForm(QWidget* owner, int& comPort, quint8& deviceModel, CommSettings& settings,
+    // A deviceModel other than RK-13 is shown as RK-12; OK writes back one of the two.
+    TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceModel, CommSettings& settings,
                   const QStringList& portList);
 
     // Visible controls.
@@ -61,7 +62,7 @@ public slots:
 
 private:
     int& m_comPort;
-    quint8& m_deviceModel;
+    DeviceModel& m_deviceModel;
     CommSettings& m_settings;
     QButtonGroup* m_flowGroup = nullptr;
 };

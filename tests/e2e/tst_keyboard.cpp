@@ -518,7 +518,7 @@ void TestKeyboard::dialogTabOrder() {
     ScriptedPrompts prompts;
     std::unique_ptr<QDialog> form;
     int comPort = 1;
-    quint8 model = 1;
+    DeviceModel model = DeviceModel::RK13;
     CommSettings comm;
     ChartViewSettings chart;
     chart.view3D = view3D;

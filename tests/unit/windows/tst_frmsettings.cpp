@@ -25,7 +25,7 @@ QStringList portListCom1Com3() {
 
 struct Values {
     int comPort = 3;
-    quint8 deviceModel = RK13;
+    DeviceModel deviceModel = DeviceModel(RK13);
     CommSettings settings;
 };
 
@@ -153,7 +153,7 @@ private slots:
         QFETCH(int, modelAfterOk);
         Values v;
         v.settings.parity = quint8(parity);
-        v.deviceModel = quint8(model);
+        v.deviceModel = DeviceModel(model);
         TSettingsForm form(nullptr, v.comPort, v.deviceModel, v.settings, portListCom1Com3());
         QCOMPARE(form.cmbParity->currentIndex(), shown);
         QCOMPARE(form.rbtRK13->isChecked(), model == RK13);
@@ -278,7 +278,7 @@ private slots:
     void cancelChangesNothing() {
         Values v;
         v.comPort = 70;
-        v.deviceModel = RK13;
+        v.deviceModel = DeviceModel(RK13);
         v.settings.baudRate = 115200;
         v.settings.byteSize = 7;
         v.settings.parity = 3;
