@@ -139,4 +139,4 @@ void TestMailUri::handlerGetsTheAddressExactly() {
 }
 
 QTEST_GUILESS_MAIN(TestMailUri)
-#include "test_mailuri.moc"
+#include "tst_mailuri.moc"

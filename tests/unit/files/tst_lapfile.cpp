@@ -810,4 +810,4 @@ void TestLapFile::windowCaption() {
 }
 
 QTEST_GUILESS_MAIN(TestLapFile)
-#include "test_lapfile.moc"
+#include "tst_lapfile.moc"

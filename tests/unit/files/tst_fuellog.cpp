@@ -255,4 +255,4 @@ void TestFuelLog::failedWriteIsRepairedAtStop() {
 }
 
 QTEST_GUILESS_MAIN(TestFuelLog)
-#include "test_fuellog.moc"
+#include "tst_fuellog.moc"
