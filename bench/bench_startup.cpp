@@ -8,6 +8,7 @@
 //
 // Prints one line of figures; run each mode in its own process.
 #include "app/frmmain.h"
+#include "support/filebytes.h"
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"
 
@@ -15,7 +16,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineSeries>
 #include <QMainWindow>
 #include <QTemporaryDir>
@@ -111,14 +111,12 @@ int main(int argc, char** argv) {
     const bool waiting = mode == QLatin1String("waiting");
     auto ptyOwner = std::make_unique<PtyPair>();
     PtyPair& pty = *ptyOwner;
-    QFile ini(dir.filePath(QStringLiteral("KodaMonitor.ini")));
-    if (!pty.isValid() || !ini.open(QIODevice::WriteOnly))
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    if (!pty.isValid() || !writeAll(ini, QStringLiteral("[Com]\r\nPort=3\r\n[Ports]\r\nCOM3=%1\r\n")
+                                             .arg(pty.slavePath())
+                                             .toLocal8Bit()))
         return 1;
-    ini.write(QStringLiteral("[Com]\r\nPort=3\r\n[Ports]\r\nCOM3=%1\r\n")
-                  .arg(pty.slavePath())
-                  .toLocal8Bit());
-    ini.close();
-    TMainForm form(prompts, {ini.fileName(), false});
+    TMainForm form(prompts, {ini, false});
     form.show();
     QTimer answer;
     QByteArray seen;

@@ -20,7 +20,7 @@ declare -A corpus=(
     [fuzz_lapdecoders]=tests/fuzz/corpus/lapdecoders
     [fuzz_lapchart]=tests/fuzz/corpus/lapchart
     [fuzz_reception]=tests/fuzz/corpus/reception
-    [profilefile]=tests/unit/config/corpus
+    [fuzz_profilefile]=tests/fuzz/corpus/profilefile
 )
 targets=$(printf '%s\n' "${!corpus[@]}" | sort)
 

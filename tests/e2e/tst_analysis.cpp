@@ -20,7 +20,6 @@
 
 namespace {
 
-const QString courseLength = QStringLiteral("[Data]\r\nCourse length=3.7\r\n");
 const QStringList sessionOptions{QStringLiteral("--rk13"),    QStringLiteral("--qk11"),
                                  QStringLiteral("--laps"),    QStringLiteral("45"),
                                  QStringLiteral("--sectors"), QStringLiteral("3"),
@@ -63,9 +62,8 @@ private slots:
 // them from the cells alone, and the page sits after the lap timer's pages.
 void TestAnalysis::pageAgreesWithTheLapTimer() {
     SimProcess sim(sessionOptions);
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.start(sim, courseLengthIni));
     QVERIFY(rig.readLaps());
     TMainForm& f = *rig.form;
     QCOMPARE(f.lapTable.lapCount, 45);
@@ -108,9 +106,8 @@ void TestAnalysis::pageAgreesWithTheLapTimer() {
 
 void TestAnalysis::liveLapsWithFuelGiveFuelPerLap() {
     SimProcess sim(sessionOptions);
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.start(sim, courseLengthIni));
     QVERIFY(rig.readLaps());
     TMainForm& f = *rig.form;
     // A reading, a lap, a reading, a lap, a reading, a lap: each in a reception of its own.
@@ -142,9 +139,8 @@ void TestAnalysis::summaryPdf_data() {
 void TestAnalysis::summaryPdf() {
     QFETCH(bool, writable);
     SimProcess sim(sessionOptions);
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.start(sim, courseLengthIni));
     QVERIFY(rig.readLaps());
     TMainForm& f = *rig.form;
     const QString path = writable ? outputPath(QStringLiteral("session-45laps.pdf"))

@@ -2,6 +2,7 @@
 // run-under-wm.sh: what offscreen runs cannot show, as frames and stacking.
 #include "app/frmmain.h"
 #include "app/widgetprompts.h"
+#include "support/filebytes.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "support/windowcheck.h"
@@ -74,11 +75,6 @@ public:
     }
 };
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestDesktop : public QObject {
@@ -133,10 +129,7 @@ void TestDesktop::positionSurvivesTwoStarts() {
     const QString ini = rig.dir.filePath(QStringLiteral("KodaMonitor.ini"));
     QByteArray saved = "[Form]\r\nTop=184\r\nLeft=100\r\n";
     for (int run = 0; run < 2; ++run) {
-        QFile file(ini);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(saved);
-        file.close();
+        QVERIFY(writeAll(ini, saved));
         ScriptedPrompts prompts;
         TMainForm form(prompts, TMainForm::Options{ini, false});
         form.show();
@@ -147,7 +140,7 @@ void TestDesktop::positionSurvivesTwoStarts() {
         QTRY_VERIFY(!form.portSearching);
         QCOMPARE(form.frameGeometry().topLeft(), QPoint(100, 184));
         QVERIFY(form.close());
-        saved = readFile(ini);
+        saved = readAll(ini);
         QVERIFY2(saved.contains("[Form]\r\nTop=184\r\nLeft=100\r\n"), saved.constData());
     }
 }

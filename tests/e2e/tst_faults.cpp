@@ -20,13 +20,6 @@
 
 #include <memory>
 
-namespace {
-
-const QString noContact =
-    QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。");
-
-} // namespace
-
 class TestFaults : public QObject {
     Q_OBJECT
 
@@ -59,7 +52,7 @@ void TestFaults::hangUpInTheMiddleOfADownload() {
     for (int i = 0; i < 4 && rig.form->lapTable.lapInfoStep != 0; ++i)
         rig.form->timWakeupWaitTimer();
     QVERIFY(rig.idle());
-    QVERIFY(rig.prompts.texts().contains(noContact));
+    QVERIFY(rig.prompts.texts().contains(noContactMessage));
     QVERIFY(rig.prompts.texts().contains(QStringLiteral("送信失敗")));
     // The laps read so far stay.
     QCOMPARE(rig.form->lapTable.cell(0, 41), QStringLiteral("040"));
@@ -149,9 +142,8 @@ void TestFaults::replySplitByAPauseIsRetried() {
 
 void TestFaults::garbageBeforeRepliesIsSkipped() {
     SimProcess sim({QStringLiteral("--garbage"), QStringLiteral("40")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     rig.form->btnRead1Click(10);
     QVERIFY(rig.idle());
     QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")).size(), 9);
@@ -162,9 +154,8 @@ void TestFaults::garbageBeforeRepliesIsSkipped() {
 
 void TestFaults::deviceAnsweringEverything() {
     SimProcess sim({QStringLiteral("--answer-everything")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path())); // it answers the probe, so the search links
+    QVERIFY(rig.start(sim)); // it answers the probe, so the search links
     rig.form->btnRead1Click(1);
     QVERIFY(
         rig.waitFor([&] { return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= 2; }));
@@ -211,9 +202,8 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops() {
         {QStringLiteral("--laps"), QStringLiteral("300"), link[seedAt], link[seedAt + 1]});
     QCOMPARE(series.size(), 300);
     SimProcess sim(laps + link);
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     TMainForm& f = *rig.form;
     if (!liveLaps) {
         f.btnRead1Click(10);
@@ -234,7 +224,7 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops() {
     QVERIFY(rig.idle(60000));
 
     // Every request was answered in the end.
-    QVERIFY2(!rig.prompts.texts().contains(noContact),
+    QVERIFY2(!rig.prompts.texts().contains(noContactMessage),
              qPrintable(f.memTxRxMonitor->toPlainText().right(1500)));
     if (!liveLaps) {
         QCOMPARE(f.edtLapDispTime->text(), QStringLiteral("5"));
@@ -303,12 +293,11 @@ void TestFaults::liveLapEndsADownloadKeepingItsLaps() {
     const QList<QStringList> expected = simulatorLaps(laps);
     SimProcess sim(laps + QStringList{QStringLiteral("--live-in-download"),
                                       QStringLiteral("--live-period"), QStringLiteral("1000")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     TMainForm& f = *rig.form;
     QVERIFY(rig.readLaps());
-    QVERIFY(!rig.prompts.texts().contains(noContact));
+    QVERIFY(!rig.prompts.texts().contains(noContactMessage));
     QVERIFY(f.lapTable.lastLiveRow > 1); // a live lap came, and with it the end of the read
     const int read = f.lapTable.nextLapToRead - 1;
     // 20 laps a block at about 0.4 s a block: a live lap a second ends it early.

@@ -2,10 +2,11 @@
 // the RK-12's lap lists, the fuel log fed by koda-sim, and the mail hand-off.
 #include "app/frmmain.h"
 #include "files/fuellog.h"
-#include "windows/frmsettings.h"
+#include "support/filebytes.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "windows/frmanimation.h"
+#include "windows/frmsettings.h"
 
 #include <QAction>
 #include <QFile>
@@ -26,11 +27,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The lap-timer model chosen in the port dialog, as a user does it.
 void chooseRk12(MainFormRig& rig) {
@@ -66,9 +62,8 @@ private slots:
 void TestFiles::savedLapsLoadBackTheSame() {
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("45"), QStringLiteral("--sectors"),
                     QStringLiteral("4")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     QVERIFY(rig.readLaps());
     TMainForm& f = *rig.form;
     // Remarks typed by the user, with a comma, a blank and a double quote.
@@ -78,8 +73,8 @@ void TestFiles::savedLapsLoadBackTheSame() {
     rig.prompts.fileNames = {path};
     f.mnuCsvSaveClick();
     QVERIFY(!f.dataModified);
-    QVERIFY(readFile(path).startsWith("RIN KODA Terminal Version 2.0\r\nLaps,45\r\n"));
-    QVERIFY(readFile(path).endsWith("\r\n"));
+    QVERIFY(readAll(path).startsWith("RIN KODA Terminal Version 2.0\r\nLaps,45\r\n"));
+    QVERIFY(readAll(path).endsWith("\r\n"));
 
     QStringList before;
     for (int row = 0; row < LapTable::RowCount; ++row)
@@ -129,9 +124,8 @@ void TestFiles::lapsWithoutLapInformationLoadBack() {
     QFETCH(bool, clearAfterRead);
     QFETCH(QByteArray, start);
     SimProcess sim({QStringLiteral("--laps"), QString::fromLatin1(clearAfterRead ? "12" : "0")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path(), QStringLiteral("[Data]\r\nCourse length=3.7\r\n")));
+    QVERIFY(rig.start(sim, courseLengthIni));
     TMainForm& f = *rig.form;
     if (clearAfterRead) {
         QVERIFY(rig.readLaps());
@@ -150,7 +144,7 @@ void TestFiles::lapsWithoutLapInformationLoadBack() {
     const QString path = rig.dir.filePath(QStringLiteral("laps.csv"));
     rig.prompts.fileNames = {path};
     f.mnuCsvSaveClick();
-    const QByteArray saved = readFile(path);
+    const QByteArray saved = readAll(path);
     QVERIFY2(saved.startsWith(start), saved.left(200).constData());
 
     QStringList before;
@@ -175,16 +169,11 @@ void TestFiles::lapsWithoutLapInformationLoadBack() {
 
 void TestFiles::failedSaveKeepsTheOldFile() {
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("45")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     QVERIFY(rig.readLaps());
     const QString path = rig.dir.filePath(QStringLiteral("old.csv"));
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("the old file\r\n");
-    }
+    QVERIFY(writeAll(path, "the old file\r\n"));
     rig.form->dataModified = true;
     // A disk that takes no more than 1000 bytes of a file (root ignores permissions).
     rlimit saved{};
@@ -198,7 +187,7 @@ void TestFiles::failedSaveKeepsTheOldFile() {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    QCOMPARE(readFile(path), QByteArray("the old file\r\n"));
+    QCOMPARE(readAll(path), QByteArray("the old file\r\n"));
     QVERIFY(rig.form->dataModified);
     const auto& report = rig.prompts.shown.last();
     QCOMPARE(report.icon, Prompts::Icon::Error);
@@ -220,17 +209,14 @@ void TestFiles::rejectedFileLeavesAnEmptyGrid() {
     QFETCH(bool, pipe);
     QFETCH(QString, message);
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("10")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     QVERIFY(rig.readLaps());
     const QString path = rig.dir.filePath(QStringLiteral("broken.csv"));
     if (pipe) {
         QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     } else {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("RIN,KODA,Terminal,Version,2.0\r\nLaps,3\r\nSomething,else\r\n");
+        QVERIFY(writeAll(path, "RIN,KODA,Terminal,Version,2.0\r\nLaps,3\r\nSomething,else\r\n"));
     }
     rig.prompts.fileNames = {path};
     rig.form->mnuCsvLoadClick();
@@ -273,9 +259,8 @@ void TestFiles::rk12ReadFillsLapsAndSectors() {
     const QList<QStringList> expected = simulatorLaps(options);
     QCOMPARE(expected.size(), laps);
     SimProcess sim(options + link);
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     chooseRk12(rig);
     QCOMPARE(rig.form->deviceModel, DeviceModel::RK12);
     QVERIFY(rig.form->portOpen);
@@ -310,9 +295,8 @@ void TestFiles::rk12ReadFillsLapsAndSectors() {
 
 void TestFiles::fuelLogHoldsOneRowPerFrame() {
     SimProcess sim({QStringLiteral("--qk11")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     TMainForm& f = *rig.form;
     const QString path = rig.dir.filePath(QStringLiteral("fuel.csv"));
     rig.prompts.fileNames = {path};
@@ -326,7 +310,7 @@ void TestFiles::fuelLogHoldsOneRowPerFrame() {
     f.rgrpQKLogStop->click();
     QVERIFY(!f.fuelLog->isLogging());
     const QStringList lines =
-        QString(QStringDecoder("windows-31j").decode(readFile(path))).split(QStringLiteral("\r\n"));
+        QString(QStringDecoder("windows-31j").decode(readAll(path))).split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 6); // two heading lines, three rows, and the final line end
     QVERIFY(lines[0].startsWith(QStringLiteral("QK11(ID:0x5678) ")));
     QVERIFY(lines[0].endsWith(QStringLiteral(" Logging Start")));
@@ -366,11 +350,11 @@ void TestFiles::killedProgramLeavesTheFuelRows() {
     QVERIFY(child.waitForStarted());
     QElapsedTimer timer;
     timer.start();
-    while (readFile(path).count("\r\n") < 5 && timer.elapsed() < 20000)
+    while (readAll(path).count("\r\n") < 5 && timer.elapsed() < 20000)
         QTest::qWait(20);
     ::kill(pid_t(child.processId()), SIGKILL);
     child.waitForFinished(5000);
-    const QByteArray bytes = readFile(path);
+    const QByteArray bytes = readAll(path);
     QVERIFY2(bytes.count("\r\n") >= 5, bytes.constData());
     QVERIFY(bytes.startsWith("QK11(ID:0x5678) "));
     // Every row so far is complete on disk.
@@ -393,9 +377,8 @@ void TestFiles::mailHandOffCarriesTheMonitor() {
     QFETCH(int, repeats);
     QFETCH(bool, handlerFails);
     SimProcess sim({QStringLiteral("--rk13")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     rig.form->spbMonitorClearClick();
     for (int i = 0; i < lines; ++i)
         rig.form->appendMonitorLine(QStringLiteral("送信失敗").repeated(repeats));

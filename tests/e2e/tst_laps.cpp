@@ -21,12 +21,6 @@
 
 #include <memory>
 
-namespace {
-
-const QString courseLength = QStringLiteral("[Data]\r\nCourse length=3.7\r\n");
-
-} // namespace
-
 class TestLaps : public QObject {
     Q_OBJECT
 
@@ -57,9 +51,8 @@ void TestLaps::rk13ReadFillsTheGrid() {
     const QList<QStringList> expected = simulatorLaps(lapOptions);
     QCOMPARE(expected.size(), 45);
     SimProcess sim(lapOptions + (ldata ? QStringList{QStringLiteral("--ldata")} : QStringList{}));
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.start(sim, courseLengthIni));
     TMainForm& f = *rig.form;
     if (gridShown)
         f.PageControlSetting->setCurrentWidget(f.tabBasicSetting);
@@ -123,9 +116,8 @@ void TestLaps::rk13ReadFillsTheGrid() {
 
 void TestLaps::timerWithoutLapsFinishesAtOnce() {
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("0")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.start(sim, courseLengthIni));
     QVERIFY(rig.readLaps());
     QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")),
              QStringList{QStringLiteral("Tx:@LINFO")});
@@ -140,9 +132,8 @@ void TestLaps::liveLapEndsARunningRead() {
     // middle of the read (a live lap behind a block frame in one reception is dropped).
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("200"), QStringLiteral("--latency"),
                     QStringLiteral("600")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.start(sim, courseLengthIni));
     rig.form->spbReadClick();
     QVERIFY(rig.waitFor([&] { return rig.form->lapTable.lapCount == 200; }));
     sim.command("live");
@@ -159,9 +150,8 @@ void TestLaps::fullDownloadScreenshots() {
     // 300 laps read from an RK-13, fuel values from a QK-11: the window as a user sees it.
     SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--qk11"), QStringLiteral("--laps"),
                     QStringLiteral("300"), QStringLiteral("--sectors"), QStringLiteral("4")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.start(sim, courseLengthIni));
     QVERIFY(rig.readLaps());
     TMainForm& f = *rig.form;
     QCOMPARE(f.lapTable.lapCount, 300);
@@ -187,9 +177,8 @@ void TestLaps::clearAsksFirst_data() {
 void TestLaps::clearAsksFirst() {
     QFETCH(bool, yes);
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("5")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path(), courseLength));
+    QVERIFY(rig.start(sim, courseLengthIni));
     QVERIFY(rig.readLaps());
     QVERIFY(rig.form->lapTable.bestLapMark != 0);
     rig.prompts.answers = {yes ? Prompts::Answer::Yes : Prompts::Answer::Cancel};

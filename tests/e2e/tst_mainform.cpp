@@ -7,13 +7,14 @@
 #include "app/widgetprompts.h"
 #include "files/lapfile.h"
 #include "laps/lapchartview.h"
-#include "windows/frmsettings.h"
 #include "serial/rscommthread.h"
+#include "support/filebytes.h"
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"
 #include "support/windowcheck.h"
 #include "windows/frmabout.h"
 #include "windows/frmanimation.h"
+#include "windows/frmsettings.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -42,17 +43,6 @@ namespace {
 
 QByteArray cp932(const QString& text) {
     return QStringEncoder("windows-31j").encode(text);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Answers the port search probe on the master side of a pty while the window runs.
@@ -140,7 +130,7 @@ void TestMainForm::startsRunsIdleAndWritesConfigurationAtClose() {
                        "[Chart]\r\nView3D=0\r\n3DPercent=5\r\nBackColor=16541279\r\n"
                        "[Model]\r\nRin Koda=RK-13\r\nRK-13 ID=0x\r\nQK-11 ID=0x\r\n"
                        "[Monitor]\r\nQ-KODA=1\r\n");
-    QCOMPARE(readFile(ini), cp932(expected));
+    QCOMPARE(readAll(ini), cp932(expected));
     QVERIFY(!form->commThread->isRunning());
 }
 
@@ -167,11 +157,11 @@ void TestMainForm::closeVetoedKeepsRunning() {
 void TestMainForm::configurationValuesAreApplied() {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
-    writeFile(ini, cp932(QStringLiteral("[Form]\r\nTop=-20\r\nLeft=33\r\n[Com]\r\nPort=0\r\n"
-                                        "BaudRate=0x9600\r\n[Data]\r\nCourse length=3.7\r\n"
-                                        "[Model]\r\nRin Koda=RK-12\r\nRK-13 ID=0x1234\r\n"
-                                        "QK-11 ID=0x0042\r\n[Monitor]\r\nQ-KODA=0\r\n"
-                                        "[Custom]\r\nKeep=me\r\n")));
+    QVERIFY(writeAll(ini, cp932(QStringLiteral("[Form]\r\nTop=-20\r\nLeft=33\r\n[Com]\r\nPort=0\r\n"
+                                               "BaudRate=0x9600\r\n[Data]\r\nCourse length=3.7\r\n"
+                                               "[Model]\r\nRin Koda=RK-12\r\nRK-13 ID=0x1234\r\n"
+                                               "QK-11 ID=0x0042\r\n[Monitor]\r\nQ-KODA=0\r\n"
+                                               "[Custom]\r\nKeep=me\r\n"))));
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, ini);
     QCOMPARE(form->commSettings.baudRate, 38400);
@@ -185,7 +175,7 @@ void TestMainForm::configurationValuesAreApplied() {
     QCOMPARE(form->geometry().left(), 33);
     QTRY_VERIFY(!form->portSearching);
     QVERIFY(form->close());
-    const QByteArray saved = readFile(ini);
+    const QByteArray saved = readAll(ini);
     QVERIFY(saved.contains("Rin Koda=RK-13\r\n"));
     QVERIFY(saved.contains("[Custom]\r\nKeep=me\r\n"));
     QVERIFY(!saved.contains("EvtChar"));
@@ -197,8 +187,9 @@ void TestMainForm::configurationValuesAreKeptWhole() {
     // beyond the port table: all are applied and written back unchanged.
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
-    writeFile(ini, cp932(QStringLiteral("[Com]\r\nPort=150\r\n[Data]\r\nCourse length=1234.5678\r\n"
-                                        "[Model]\r\nRK-13 ID=0x001234\r\nQK-11 ID=1234567\r\n")));
+    QVERIFY(writeAll(
+        ini, cp932(QStringLiteral("[Com]\r\nPort=150\r\n[Data]\r\nCourse length=1234.5678\r\n"
+                                  "[Model]\r\nRK-13 ID=0x001234\r\nQK-11 ID=1234567\r\n"))));
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, ini);
     form->show();
@@ -221,7 +212,7 @@ void TestMainForm::configurationValuesAreKeptWhole() {
     QCOMPARE(prompts.shown.size(), 1);
 
     QVERIFY(form->close());
-    const QByteArray saved = readFile(ini);
+    const QByteArray saved = readAll(ini);
     QVERIFY(saved.contains("\r\nPort=150\r\n"));
     QVERIFY(saved.contains("\r\nCourse length=1234.5678\r\n"));
     QVERIFY(saved.contains("\r\nRK-13 ID=0x001234\r\n"));
@@ -233,7 +224,7 @@ void TestMainForm::startupSearchLinksToAnsweringPort() {
     QVERIFY(pty.isValid());
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
-    writeFile(ini, cp932(QStringLiteral("[Ports]\r\nCOM3=%1\r\n").arg(pty.slavePath())));
+    QVERIFY(writeAll(ini, cp932(QStringLiteral("[Ports]\r\nCOM3=%1\r\n").arg(pty.slavePath()))));
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, ini);
     form->show();
@@ -251,7 +242,7 @@ void TestMainForm::startupSearchLinksToAnsweringPort() {
     QVERIFY(!form->busyWindow);
     QVERIFY(form->memTxRxMonitor->toPlainText().contains(QStringLiteral("KODA LiNK Search 3ch")));
     QVERIFY(form->close());
-    QVERIFY(readFile(ini).contains("Port=3\r\n"));
+    QVERIFY(readAll(ini).contains("Port=3\r\n"));
 }
 
 void TestMainForm::settingsDialogRemakesConnection_data() {
@@ -266,8 +257,9 @@ void TestMainForm::settingsDialogRemakesConnection() {
     QVERIFY(first.isValid() && second.isValid());
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
-    writeFile(ini, cp932(QStringLiteral("[Com]\r\nPort=3\r\n[Ports]\r\nCOM3=%1\r\nCOM5=%2\r\n")
-                             .arg(first.slavePath(), second.slavePath())));
+    QVERIFY(
+        writeAll(ini, cp932(QStringLiteral("[Com]\r\nPort=3\r\n[Ports]\r\nCOM3=%1\r\nCOM5=%2\r\n")
+                                .arg(first.slavePath(), second.slavePath()))));
     // COM5's adapter has a stable name of its make and serial number.
     const QString byId = dir.filePath(QStringLiteral("by-id"));
     QVERIFY(QDir().mkpath(byId));
@@ -320,7 +312,7 @@ void TestMainForm::settingsDialogRemakesConnection() {
                         prompts.texts().join('/')));
     QVERIFY(form->close());
     // The port chosen is kept by its stable name, so it is the same adapter next time.
-    const QByteArray saved = readFile(ini);
+    const QByteArray saved = readAll(ini);
     QCOMPARE(saved.contains(QFile::encodeName(QStringLiteral("COM5=") + stable + "\r\n")), pressOk);
     QVERIFY(
         saved.contains(QFile::encodeName(QStringLiteral("COM3=") + first.slavePath() + "\r\n")));
@@ -513,8 +505,9 @@ void TestMainForm::closeInsideTransmissionFinishes() {
     QVERIFY(pty.isValid());
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
-    writeFile(ini, cp932(QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\n[Ports]\r\nCOM1=%1\r\n")
-                             .arg(pty.slavePath())));
+    QVERIFY(
+        writeAll(ini, cp932(QStringLiteral("[Model]\r\nRK-13 ID=0x1234\r\n[Ports]\r\nCOM1=%1\r\n")
+                                .arg(pty.slavePath()))));
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, ini);
     form->show();
@@ -527,7 +520,7 @@ void TestMainForm::closeInsideTransmissionFinishes() {
     QTRY_VERIFY(form->closeDone);
     QVERIFY(!form->isVisible());
     QVERIFY(!form->portOpen);
-    QVERIFY(readFile(ini).contains("[Form]\r\nTop="));
+    QVERIFY(readAll(ini).contains("[Form]\r\nTop="));
 }
 
 void TestMainForm::shutdownSignalRunsCloseSequence_data() {
@@ -552,7 +545,7 @@ void TestMainForm::shutdownSignalRunsCloseSequence() {
     // Every other port number leads nowhere: the machine's own serial devices stay untouched.
     for (int n = 2; n <= 99; ++n)
         ini += QStringLiteral("COM%1=%2/none\r\n").arg(n).arg(dir.path());
-    writeFile(dir.filePath(QStringLiteral("KodaMonitor.ini")), cp932(ini));
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("KodaMonitor.ini")), cp932(ini)));
 
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -566,7 +559,7 @@ void TestMainForm::shutdownSignalRunsCloseSequence() {
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
-    const QByteArray saved = readFile(dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    const QByteArray saved = readAll(dir.filePath(QStringLiteral("KodaMonitor.ini")));
     QVERIFY2(saved.contains("[Form]\r\nTop="), saved.constData());
     QVERIFY2(saved.contains("[Com]\r\nPort=1\r\nBaudRate=38400\r\n"), saved.constData());
 }

@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFocusEvent>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -22,13 +21,6 @@
 #include <QTest>
 
 #include <memory>
-
-namespace {
-
-const QString noContact =
-    QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。");
-
-} // namespace
 
 class TestProtocol : public QObject {
     Q_OBJECT
@@ -133,9 +125,8 @@ void TestProtocol::allReadFillsEveryItem() {
     QFETCH(QString, model);
     const bool rk13 = model == QLatin1String("--rk13");
     SimProcess sim({model, QStringLiteral("--sectors"), QStringLiteral("3")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     if (!rk13) {
         rig.form->deviceModel = DeviceModel::RK12;
         rig.form->applyModelLayout();
@@ -182,9 +173,8 @@ void TestProtocol::allReadFillsEveryItem() {
 
 void TestProtocol::allWriteSendsItemsOneToSeven() {
     SimProcess sim({QStringLiteral("--rk13")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     TMainForm& f = *rig.form;
     f.rabLapMode->setChecked(true);
     f.edtLapDispTime->setText(QStringLiteral("7"));
@@ -267,9 +257,9 @@ void TestProtocol::silentDeviceIsRetriedThreeTimes() {
              (QStringList{QStringLiteral("Wakeup Retry:1"), QStringLiteral("Wakeup Retry:2"),
                           QStringLiteral("Wakeup Retry:3")}));
     QCOMPARE(monitorLines(*rig.form, QStringLiteral("Tx:")).size(), 4); // sent again each time
-    QVERIFY(!rig.prompts.texts().contains(noContact));
+    QVERIFY(!rig.prompts.texts().contains(noContactMessage));
     rig.form->timWakeupWaitTimer();
-    QCOMPARE(rig.prompts.texts().last(), noContact);
+    QCOMPARE(rig.prompts.texts().last(), noContactMessage);
     QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Warning);
     QVERIFY(!rig.form->busyWindow);
     QCOMPARE(rig.form->lapTable.lapInfoStep, 99);
@@ -322,9 +312,8 @@ void TestProtocol::closingBusyWindowCancels() {
 
 void TestProtocol::liveLapAndFuelFrameBlinkTheAntenna() {
     SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--qk11")});
-    QVERIFY(sim.isValid());
     MainFormRig rig;
-    QVERIFY(rig.start(sim.path()));
+    QVERIFY(rig.start(sim));
     TMainForm& f = *rig.form;
     QVERIFY(f.spbRead->isEnabled());
     QVERIFY(!f.imgAntenna->isVisible());

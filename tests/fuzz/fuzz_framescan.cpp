@@ -2,6 +2,7 @@
 // building a command frame from arbitrary bytes and scanning it back.
 #include "protocol/radioframe.h"
 #include "support/fuzzcheck.h"
+#include "support/fuzzinput.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +12,7 @@
 using namespace RadioFrame;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArrayView reception(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArrayView reception = fuzzView(data, size);
     const FrameScanResult r = scanFrames(reception, 0x1234, 0x5678);
 
     qsizetype textBytes = 0;

@@ -3,13 +3,14 @@
 #include "protocol/replyparser.h"
 #include "protocol/trafficmonitor.h"
 #include "support/fuzzcheck.h"
+#include "support/fuzzinput.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArrayView text(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArrayView text = fuzzView(data, size);
     const ParsedReply r = parseReply(text);
     const QByteArray trimmed = trimReply(text);
     fuzzCheck(trimmed.size() <= qsizetype(size));

@@ -1,4 +1,5 @@
 #include "serial/rscommthread.h"
+#include "support/filebytes.h"
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"
 
@@ -277,11 +278,9 @@ private slots:
         } else if (kind == "devnull") {
             rig.ports.setOverride(1, QStringLiteral("/dev/null"));
         } else if (kind == "file") {
-            QFile file(dir.filePath("plain"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("not a tty");
-            file.close();
-            rig.ports.setOverride(1, file.fileName());
+            const QString plain = dir.filePath("plain");
+            QVERIFY(writeAll(plain, "not a tty"));
+            rig.ports.setOverride(1, plain);
         } else if (kind == "inuse") {
             holder = std::make_unique<LockHolder>(pty.slavePath());
             QVERIFY(holder->locked());

@@ -3,11 +3,12 @@
 // IDs of koda-sim's defaults and the test's "Ports" entries, scripted prompts, and waits
 // that keep the event loop running.
 #include "app/frmmain.h"
+#include "support/filebytes.h"
 #include "support/scriptedprompts.h"
+#include "support/simprocess.h"
 #include "windows/frmanimation.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QStringEncoder>
@@ -18,6 +19,11 @@
 
 inline const QString linkedMessage = QStringLiteral("KODAシステムとリンクしました。");
 inline const QString notFoundMessage = QStringLiteral("KODAシステムが見つかりません。");
+inline const QString noContactMessage =
+    QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。");
+
+// A 3.7 km course, as the configuration's "Data" section gives it (an `extra` of open()).
+inline const QString courseLengthIni = QStringLiteral("[Data]\r\nCourse length=3.7\r\n");
 
 // Lines of the traffic monitor that start with the given prefix.
 inline QStringList monitorLines(TMainForm& form, const QString& prefix) {
@@ -54,18 +60,20 @@ struct MainFormRig {
                       QStringLiteral("[Ports]\r\n");
         for (const auto& [port, path] : ports)
             ini += QStringLiteral("COM%1=%2\r\n").arg(port).arg(path);
-        QFile file(dir.filePath(QStringLiteral("KodaMonitor.ini")));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(QStringEncoder("windows-31j").encode(ini));
-        file.close();
+        const QString path = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+        writeAll(path, QStringEncoder("windows-31j").encode(ini));
         form = std::make_unique<TMainForm>(shownBy ? *shownBy : prompts,
-                                           TMainForm::Options{file.fileName(), false});
+                                           TMainForm::Options{path, false});
         form->show();
     }
     // One port, COM1: true once the search has linked to it.
     bool start(const QString& port, const QString& extra = {}) {
         open({{1, port}}, extra);
         return waitForMessage(linkedMessage);
+    }
+    // COM1 on the given simulator: true once it runs and the search has linked to it.
+    bool start(const SimProcess& sim, const QString& extra = {}) {
+        return sim.isValid() && start(sim.path(), extra);
     }
     template <typename F> bool waitFor(F done, int ms = 30000) {
         QElapsedTimer timer;

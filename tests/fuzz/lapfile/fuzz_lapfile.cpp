@@ -2,6 +2,7 @@
 // line as from disk, and from memory) and over arbitrary lap lists (device form).
 #include "files/lapfile.h"
 #include "support/fuzzcheck.h"
+#include "support/fuzzinput.h"
 
 #include <QBuffer>
 
@@ -30,7 +31,7 @@ void checkResult(const LapListParse& parse) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes = fuzzBytes(data, size);
 
     // The reader (chunked, with a small line cap to reach the too-long path) and the
     // in-memory split must agree whenever no line is too long.

@@ -8,6 +8,7 @@
 #include "laps/lapdecoders.h"
 #include "laps/laptable.h"
 #include "support/fuzzcheck.h"
+#include "support/fuzzinput.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,7 @@ constexpr double maxTimeMs = 59 * 60000.0 + 59 * 1000.0 + 990.0;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes = fuzzBytes(data, size);
     LapTable table;
     table.sectorCount = size > 0 ? data[0] % 5 : 0;
     const QList<QByteArray> lines = bytes.split('\n');

@@ -9,6 +9,7 @@
 #include "laps/lapdecoders.h"
 #include "laps/laptable.h"
 #include "support/fuzzcheck.h"
+#include "support/fuzzinput.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -54,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
     const quint8 flags = data[0];
-    QByteArray rest(reinterpret_cast<const char*>(data) + 1, qsizetype(size) - 1);
+    QByteArray rest = fuzzBytes(data + 1, size - 1);
     const auto takeLine = [&rest]() {
         const qsizetype lf = rest.indexOf('\n');
         const QByteArray line = lf < 0 ? rest : rest.left(lf);

@@ -8,6 +8,7 @@
 // the reception over; 2 = the port search drops the pending bytes; 3 = clear.
 #include "serial/receptionarea.h"
 #include "support/fuzzcheck.h"
+#include "support/fuzzinput.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (op & 0x04)
                 n *= 64;
             n = std::min(n, size - i);
-            const QByteArray bytes(reinterpret_cast<const char*>(data + i), qsizetype(n));
+            const QByteArray bytes = fuzzBytes(data + i, n);
             i += n;
             const QString text = QString::fromLatin1(bytes);
             area.append(bytes, text);

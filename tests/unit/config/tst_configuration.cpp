@@ -1,5 +1,6 @@
 #include "app/config/configuration.h"
 #include "app/config/profilefile.h"
+#include "support/filebytes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,16 +45,6 @@ ConfigurationValues read(const QByteArray& bytes, QSize screenSize = screen,
     ProfileFile file;
     file.setBytes(bytes);
     return readConfiguration(file, screenSize, windowSize);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "app/config/profilefile.h"
+#include "support/filebytes.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -18,16 +19,6 @@ ProfileFile fromBytes(const QByteArray& bytes) {
     ProfileFile file;
     file.setBytes(bytes);
     return file;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // The lap chart widget: series and axes, the rebuild from the grid, messages for bad cells,
 // zoom, scroll and reset, background colour and the 3-D view.
-#include "lapfill.h"
 #include "laps/lapchartview.h"
+#include "support/lapfill.h"
 #include "support/scriptedprompts.h"
+#include "support/windowcheck.h"
 
 #include <QApplication>
 #include <QCategoryAxis>
@@ -340,17 +341,17 @@ void TestLapChartView::screenshots() {
     QVERIFY(QTest::qWaitForWindowExposed(&c.view));
     lapfill::fillLaps(c.table);
     c.view.refreshLapChart(c.table);
-    lapfill::saveScreenshot(c.grab(), QStringLiteral("lapchart_2d.png"));
+    c.grab().save(windowcheck::screenshotPath(QStringLiteral("lapchart_2d")));
     ChartViewSettings s;
     s.view3D = true;
     s.depthPercent = 15;
     c.view.applySettings(s);
-    lapfill::saveScreenshot(c.grab(), QStringLiteral("lapchart_3d.png"));
+    c.grab().save(windowcheck::screenshotPath(QStringLiteral("lapchart_3d")));
     const QRectF plot = c.view.plotRect();
     c.view.zoomToRect(QRectF(plot.topLeft() + QPointF(plot.width() * 0.4, 0),
                              QSizeF(plot.width() * 0.2, plot.height() * 0.5)),
                       false);
-    lapfill::saveScreenshot(c.grab(), QStringLiteral("lapchart_3d_zoomed.png"));
+    c.grab().save(windowcheck::screenshotPath(QStringLiteral("lapchart_3d_zoomed")));
 }
 
 QTEST_MAIN(TestLapChartView)

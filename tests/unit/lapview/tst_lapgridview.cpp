@@ -1,7 +1,8 @@
 // The lap grid widget: fixed rows and column, highlight colours, remarks editing, the clear
 // request, column widths and the scroll rule.
-#include "lapfill.h"
 #include "laps/lapgridview.h"
+#include "support/lapfill.h"
+#include "support/windowcheck.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -318,14 +319,14 @@ void TestLapGridView::screenshots() {
     QVERIFY(QTest::qWaitForWindowExposed(&g.view));
     lapfill::fillLaps(g.table);
     QApplication::processEvents();
-    lapfill::saveScreenshot(g.view.grab().toImage(), QStringLiteral("lapgrid_top.png"));
+    g.view.grab().toImage().save(windowcheck::screenshotPath(QStringLiteral("lapgrid_top")));
     g.view.scrollToRow(LapTable::rowOfLap(g.table.bestLapMark) + 10);
     g.view.setCurrentIndex(g.table.index(LapTable::rowOfLap(g.table.bestLapMark) + 2, 8));
     QApplication::processEvents();
-    lapfill::saveScreenshot(g.view.grab().toImage(), QStringLiteral("lapgrid_best.png"));
+    g.view.grab().toImage().save(windowcheck::screenshotPath(QStringLiteral("lapgrid_best")));
     g.view.scrollToRow(LapTable::rowOfLap(300));
     QApplication::processEvents();
-    lapfill::saveScreenshot(g.view.grab().toImage(), QStringLiteral("lapgrid_lap300.png"));
+    g.view.grab().toImage().save(windowcheck::screenshotPath(QStringLiteral("lapgrid_lap300")));
 }
 
 QTEST_MAIN(TestLapGridView)

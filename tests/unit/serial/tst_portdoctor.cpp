@@ -2,6 +2,7 @@
 // /sys and lock trees, in the words the user reads.
 #include "serial/portdoctor.h"
 #include "serial/serialport.h"
+#include "support/filebytes.h"
 #include "support/ptypair.h"
 
 #include <QDir>
@@ -17,13 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-void writeText(const QString& path, const QByteArray& text) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 
 QString groupOf(const QString& path) {
     struct stat st {};
@@ -85,10 +79,10 @@ void TestPortDoctor::causeOfEachOpenError() {
     places.sys = fake.filePath(QStringLiteral("sys"));
     places.brlttyPrograms = {fake.filePath(QStringLiteral("bin/brltty"))};
     if (brltty)
-        writeText(places.brlttyPrograms.first(), "#!/bin/sh\n");
+        QVERIFY(writeAll(places.brlttyPrograms.first(), "#!/bin/sh\n"));
     if (!vendor.isEmpty())
-        writeText(places.sys + QStringLiteral("/bus/usb/devices/1-1/idVendor"),
-                  vendor.toLatin1() + '\n');
+        QVERIFY(writeAll(places.sys + QStringLiteral("/bus/usb/devices/1-1/idVendor"),
+                         vendor.toLatin1() + '\n'));
     const PortDiagnosis d = PortDoctor(places).diagnose(path, SerialPort::probeError(path));
     QCOMPARE(int(d.cause), cause);
     QVERIFY2(d.explanation.startsWith(begins), qPrintable(d.explanation));
@@ -181,12 +175,12 @@ void TestPortDoctor::holdersFromOpenFilesAndLockFile() {
     places.lockDir = fake.filePath(QStringLiteral("lock"));
     QDir().mkpath(places.proc + QStringLiteral("/4242/fd"));
     QVERIFY(QFile::link(device, places.proc + QStringLiteral("/4242/fd/3")));
-    writeText(places.proc + QStringLiteral("/4242/comm"), "minicom\n");
+    QVERIFY(writeAll(places.proc + QStringLiteral("/4242/comm"), "minicom\n"));
     QDir().mkpath(places.proc + QStringLiteral("/777/fd"));
     QVERIFY(QFile::link(QStringLiteral("/dev/null"), places.proc + QStringLiteral("/777/fd/0")));
-    writeText(places.proc + QStringLiteral("/5151/comm"), "gtkterm\n");
-    writeText(places.lockDir + QStringLiteral("/LCK..") + QFileInfo(device).fileName(),
-              "      5151\n");
+    QVERIFY(writeAll(places.proc + QStringLiteral("/5151/comm"), "gtkterm\n"));
+    QVERIFY(writeAll(places.lockDir + QStringLiteral("/LCK..") + QFileInfo(device).fileName(),
+                     "      5151\n"));
     const PortDoctor doctor(places);
     QCOMPARE(doctor.holders(pty.slavePath()), (QStringList{QStringLiteral("minicom (PID 4242)"),
                                                            QStringLiteral("gtkterm (PID 5151)")}));

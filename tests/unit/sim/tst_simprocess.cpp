@@ -1,5 +1,7 @@
 // koda-sim as a process on a real pseudo-terminal: the path on stdout, the probe, the
 // documented RK-13 frames, the RK-12 lap list, clean termination and the hang-up fault.
+#include "support/simfixtures.h"
+
 #include <QtTest>
 
 #include <QDir>
@@ -14,14 +16,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace {
+using namespace simfixtures;
 
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
+namespace {
 
 // The program's end of the pty, opened the way any serial client would.
 class PtyClient {
@@ -141,10 +138,7 @@ QString TestSimProcess::startSim(const QStringList& args) {
 }
 
 void TestSimProcess::probeIsAnsweredOnEveryModel_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("rk13") << QStringList{"--rk13"};
-    QTest::newRow("rk12") << QStringList{"--rk12"};
-    QTest::newRow("qk11") << QStringList{"--qk11"};
+    simfixtures::addModelRows();
 }
 
 void TestSimProcess::probeIsAnsweredOnEveryModel() {
@@ -163,8 +157,7 @@ void TestSimProcess::rk13AnswersFrames() {
     const QString path = startSim({"--rk13", "--rk13-id", "0x1234", "--laps", "30"});
     PtyClient pty(path);
     QVERIFY(pty.isOpen());
-    QVERIFY(pty.write(
-        bytes({0x02, 0x4C, 0x12, 0x34, 0x0D, 0x01, 0x40, 0x43, 0x50, 0x0D, 0x0A, 0x30, 0x03})));
+    QVERIFY(pty.write(kCpFrame));
     QByteArray frame =
         firstFrame(pty.readUntil([](const QByteArray& d) { return !firstFrame(d).isEmpty(); }));
     QVERIFY(!frame.isEmpty());
@@ -173,7 +166,7 @@ void TestSimProcess::rk13AnswersFrames() {
     QVERIFY(frame.mid(6).contains("CP:"));
 
     pty.clear();
-    QVERIFY(pty.write(bytes({0x02, 0x4C, 0x12, 0x34, 0x0A, 0x02, 0x00, 0x01, 0x61, 0x03})));
+    QVERIFY(pty.write(kLapRequest1));
     frame = firstFrame(pty.readUntil([](const QByteArray& d) { return !firstFrame(d).isEmpty(); }));
     QCOMPARE(frame.size(), 250);
     QCOMPARE(frame.left(8), bytes({0x02, 0x4C, 0x12, 0x34, 0xFA, 0x82, 0x00, 0x01}));

@@ -6,21 +6,16 @@
 #include "simoptions.h"
 #include "simpacer.h"
 #include "simsettings.h"
+#include "support/simfixtures.h"
 
 #include <QtTest>
 
 #include <cstring>
 
 using namespace kodasim;
+using namespace simfixtures;
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // Three laps with two sectors: lap 2 is best and ties lap 3 on top speed (lower lap
 // wins), lap 3 has the fastest sector 1, lap 2 the fastest sector 2.
@@ -83,14 +78,11 @@ void TestSimWire::frameEncoding_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("@CP") << 0x01 << QByteArray("@CP\r\n")
-                         << bytes({0x02, 0x4C, 0x12, 0x34, 0x0D, 0x01, 0x40, 0x43, 0x50, 0x0D, 0x0A,
-                                   0x30, 0x03});
+    QTest::newRow("@CP") << 0x01 << QByteArray("@CP\r\n") << kCpFrame;
     QTest::newRow("@VER") << 0x01 << QByteArray("@VER\r\n")
                           << bytes({0x02, 0x4C, 0x12, 0x34, 0x0E, 0x01, 0x40, 0x56, 0x45, 0x52,
                                     0x0D, 0x0A, 0x61, 0x03});
-    QTest::newRow("lap 1") << 0x02 << bytes({0x00, 0x01})
-                           << bytes({0x02, 0x4C, 0x12, 0x34, 0x0A, 0x02, 0x00, 0x01, 0x61, 0x03});
+    QTest::newRow("lap 1") << 0x02 << bytes({0x00, 0x01}) << kLapRequest1;
     QTest::newRow("lap 21") << 0x02 << bytes({0x00, 0x15})
                             << bytes({0x02, 0x4C, 0x12, 0x34, 0x0A, 0x02, 0x00, 0x15, 0x75, 0x03});
 }
@@ -113,8 +105,7 @@ void TestSimWire::frameEncoding() {
 }
 
 void TestSimWire::frameReaderSkipsJunkAndBrokenFrames() {
-    const QByteArray good =
-        bytes({0x02, 0x4C, 0x12, 0x34, 0x0D, 0x01, 0x40, 0x43, 0x50, 0x0D, 0x0A, 0x30, 0x03});
+    const QByteArray good = kCpFrame;
     QByteArray badSum = good;
     badSum[11] = 0x31;
     FrameReader reader;
@@ -128,7 +119,7 @@ void TestSimWire::frameReaderSkipsJunkAndBrokenFrames() {
 }
 
 void TestSimWire::frameReaderWaitsForTheRest() {
-    const QByteArray good = bytes({0x02, 0x4C, 0x12, 0x34, 0x0A, 0x02, 0x00, 0x01, 0x61, 0x03});
+    const QByteArray good = kLapRequest1;
     FrameReader reader;
     reader.append(good.left(4));
     QVERIFY(!reader.next());
@@ -354,16 +345,14 @@ void TestSimWire::settings() {
 void TestSimWire::rk13AnswersTheDocumentedFrames() {
     Instrument instrument(simOptionsFrom({"--rk13", "--rk13-id", "0x1234"}), fixtureLaps());
     // "@CP\r\n" to ID 0x1234, split over two reads.
-    const QByteArray cp =
-        bytes({0x02, 0x4C, 0x12, 0x34, 0x0D, 0x01, 0x40, 0x43, 0x50, 0x0D, 0x0A, 0x30, 0x03});
+    const QByteArray cp = kCpFrame;
     QVERIFY(instrument.receive(cp.left(6)).isEmpty());
     QList<QByteArray> replies = instrument.receive(cp.mid(6));
     QCOMPARE(replies.size(), 1);
     QCOMPARE(replies.first(), bytes({0x02, 0x4C, 0x12, 0x34, 0x0E, 0x01, 'C', 'P', ':', '2', 0x0D,
                                      0x0A, 0x7B, 0x03}));
 
-    replies =
-        instrument.receive(bytes({0x02, 0x4C, 0x12, 0x34, 0x0A, 0x02, 0x00, 0x01, 0x61, 0x03}));
+    replies = instrument.receive(kLapRequest1);
     QCOMPARE(replies.size(), 1);
     const QByteArray block = replies.first();
     QCOMPARE(block.size(), 250);
@@ -391,10 +380,7 @@ void TestSimWire::rk13IgnoresOtherIds() {
 }
 
 void TestSimWire::probeIsFoundInAnyModel_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("rk13") << QStringList{"--rk13"};
-    QTest::newRow("rk12") << QStringList{"--rk12"};
-    QTest::newRow("qk11") << QStringList{"--qk11"};
+    simfixtures::addModelRows();
 }
 
 void TestSimWire::probeIsFoundInAnyModel() {

@@ -216,4 +216,4 @@ void TestLapFileTokenizer::readerOnEndlessDevice() {
 }
 
 QTEST_GUILESS_MAIN(TestLapFileTokenizer)
-#include "test_lapfiletokenizer.moc"
+#include "tst_lapfiletokenizer.moc"

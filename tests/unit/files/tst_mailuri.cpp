@@ -1,6 +1,7 @@
 // The "mailto:" hand-off of the traffic monitor's text.
 #include "files/mailuri.h"
 #include "files/urihandler.h"
+#include "support/filebytes.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -110,13 +111,10 @@ void TestMailUri::handlerGetsTheAddressExactly() {
     const QString handler = dir.filePath(QStringLiteral("handler"));
     const QString received = dir.filePath(QStringLiteral("received"));
     if (!script.isEmpty()) {
-        QFile file(handler);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n%2\n")
-                       .arg(received, script)
-                       .toUtf8());
-        file.close();
-        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(writeAll(handler, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n%2\n")
+                                      .arg(received, script)
+                                      .toUtf8()));
+        QVERIFY(QFile::setPermissions(handler, QFile::ReadOwner | QFile::ExeOwner));
     }
     // Percent-encoded letters, which a URL class would decode.
     QByteArray address = "mailto:a@b.example?subject=RIN-KODA3 Log&body=%41%26%22%25";
@@ -131,12 +129,9 @@ void TestMailUri::handlerGetsTheAddressExactly() {
         loop.exec();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(*result, ok);
-    if (!script.isEmpty() && ok) {
-        QFile file(received);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), address);
-    }
+    if (!script.isEmpty() && ok)
+        QCOMPARE(readAll(received), address);
 }
 
 QTEST_GUILESS_MAIN(TestMailUri)
-#include "test_mailuri.moc"
+#include "tst_mailuri.moc"

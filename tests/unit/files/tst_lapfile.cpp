@@ -2,6 +2,7 @@
 // file form (versions "1.0" and "2.0") and its device form (RK-12 lap lists).
 #include "files/lapfile.h"
 #include "files/laplistgatherer.h"
+#include "support/filebytes.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -463,11 +464,9 @@ void TestLapFile::fourHundredLines() {
         text += "1,a\r\n";
     text += QByteArray(1 << 20, 'z');
     QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("long.csv")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    file.close();
-    QVERIFY(loadLapFile(file.fileName()).accepted());
+    const QString path = dir.filePath(QStringLiteral("long.csv"));
+    QVERIFY(writeAll(path, text));
+    QVERIFY(loadLapFile(path).accepted());
 }
 
 void TestLapFile::strayBytes() {
@@ -497,12 +496,11 @@ void TestLapFile::hugeInputsFail() {
     QCOMPARE(huge.failure, LapListParse::Failure::Content);
     QCOMPARE(huge.line, 1);
 
-    QFile longLine(dir.filePath(QStringLiteral("line.csv")));
-    QVERIFY(longLine.open(QIODevice::WriteOnly));
-    longLine.write(sjis(header2 + QStringLiteral("Laps,1\r\nFastest,Lap,1,X\r\nx\r\n001,")));
-    longLine.write(QByteArray(1 << 20, 'r'));
-    longLine.close();
-    const LapListParse line = loadLapFile(longLine.fileName());
+    const QString longLine = dir.filePath(QStringLiteral("line.csv"));
+    QVERIFY(writeAll(longLine,
+                     sjis(header2 + QStringLiteral("Laps,1\r\nFastest,Lap,1,X\r\nx\r\n001,")) +
+                         QByteArray(1 << 20, 'r')));
+    const LapListParse line = loadLapFile(longLine);
     QVERIFY(!line.accepted());
     QCOMPARE(line.line, 5);
     QVERIFY(line.message.contains(QStringLiteral("5行目")));
@@ -714,10 +712,7 @@ void TestLapFile::deviceListGathering() {
 void TestLapFile::saveFailsUnderRegularFile() {
     QTemporaryDir dir;
     const QString plain = dir.filePath(QStringLiteral("plain"));
-    QFile file(plain);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("keep");
-    file.close();
+    QVERIFY(writeAll(plain, "keep"));
     const QString path = plain + QStringLiteral("/laps.csv");
     Grid grid;
     const LapFileSave save = saveLapFile(path, QStringLiteral("1"), grid.reader());
@@ -725,8 +720,7 @@ void TestLapFile::saveFailsUnderRegularFile() {
     QVERIFY(!save.reason.isEmpty());
     QVERIFY(save.message().contains(path));
     QVERIFY(save.message().contains(save.reason));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("keep"));
+    QCOMPARE(readAll(plain), QByteArray("keep"));
 }
 
 void TestLapFile::saveFailsWhenFolderGone() {
@@ -745,10 +739,7 @@ void TestLapFile::saveFailureKeepsOldFile() {
     // A file-size limit makes the write fail half-way, also for root.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("laps.csv"));
-    QFile old(path);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("old laps\r\n");
-    old.close();
+    QVERIFY(writeAll(path, "old laps\r\n"));
 
     Grid grid;
     for (int row = 2; row < LapGrid::rows; ++row)
@@ -765,8 +756,7 @@ void TestLapFile::saveFailureKeepsOldFile() {
 
     QCOMPARE(save.status, LapFileSave::Status::Failed);
     QVERIFY(!save.reason.isEmpty());
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), QByteArray("old laps\r\n"));
+    QCOMPARE(readAll(path), QByteArray("old laps\r\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("laps.csv")});
 }
 
@@ -775,18 +765,14 @@ void TestLapFile::saveOntoReadOnlyFolder() {
         QSKIP("folder permissions do not stop root");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("laps.csv"));
-    QFile old(path);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    QVERIFY(writeAll(path, "old"));
     QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
     Grid grid;
     const LapFileSave save = saveLapFile(path, QStringLiteral("1"), grid.reader());
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(save.status, LapFileSave::Status::Failed);
     QVERIFY(!save.reason.isEmpty());
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), QByteArray("old"));
+    QCOMPARE(readAll(path), QByteArray("old"));
 }
 
 void TestLapFile::loadMissingFile() {
@@ -810,4 +796,4 @@ void TestLapFile::windowCaption() {
 }
 
 QTEST_GUILESS_MAIN(TestLapFile)
-#include "test_lapfile.moc"
+#include "tst_lapfile.moc"

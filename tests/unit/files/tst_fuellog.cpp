@@ -1,5 +1,6 @@
 // Fuel monitor texts and the fuel log file.
 #include "files/fuellog.h"
+#include "support/filebytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,13 +18,6 @@ namespace {
 QByteArray sjis(const QString& text) {
     QStringEncoder encoder("windows-31j");
     return encoder.encode(text);
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
 }
 
 const QDateTime started(QDate(2011, 5, 2), QTime(14, 3, 27));
@@ -156,18 +150,15 @@ void TestFuelLog::headingLinesAndRow() {
 void TestFuelLog::rowsReachDiskBeforeStop() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("QK11_2011_0502_14_03_27.csv"));
-    QFile old(path);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("an older log that is replaced\r\n");
-    old.close();
+    QVERIFY(writeAll(path, "an older log that is replaced\r\n"));
 
     FuelLog log;
     QVERIFY(log.start(path, fuelLogHeadingLines(QStringLiteral("0x1234"), started)));
     QVERIFY(log.isLogging());
     const QByteArray headings = sjis(heading1 + "\r\n" + heading2 + "\r\n");
-    QCOMPARE(fileBytes(path), headings);
+    QCOMPARE(readAll(path), headings);
     QVERIFY(log.addRow(row1));
-    QCOMPARE(fileBytes(path), headings + sjis(row1 + "\r\n"));
+    QCOMPARE(readAll(path), headings + sjis(row1 + "\r\n"));
     QVERIFY(log.addRow(row2));
     QVERIFY(log.stop());
     QVERIFY(!log.isLogging());
@@ -177,7 +168,7 @@ void TestFuelLog::rowsReachDiskBeforeStop() {
                 "\x94\x52\x94\xef,\x91\x96\x8d\x73\x8b\x97\x97\xa3\r\n";
     expected += "09:05:07,  12.3,   0.6,   0.0, 123.4\r\n";
     expected += "23:59:59,   0.0,   1.5,  10.2,1677721.5\r\n";
-    QCOMPARE(fileBytes(path), expected);
+    QCOMPARE(readAll(path), expected);
     QCOMPARE(log.lines(), (QStringList{heading1, heading2, row1, row2}));
     QVERIFY(!log.addRow(row1)); // no rows after stop
 }
@@ -188,7 +179,7 @@ void TestFuelLog::headingsOnlyWithoutFrames() {
     FuelLog log;
     QVERIFY(log.start(path, fuelLogHeadingLines(QStringLiteral("0x1234"), started)));
     QVERIFY(log.stop());
-    QCOMPARE(fileBytes(path), sjis(heading1 + "\r\n" + heading2 + "\r\n"));
+    QCOMPARE(readAll(path), sjis(heading1 + "\r\n" + heading2 + "\r\n"));
 }
 
 void TestFuelLog::logWithoutHeadings() {
@@ -198,7 +189,7 @@ void TestFuelLog::logWithoutHeadings() {
     QVERIFY(log.start(path, {}));
     QVERIFY(log.addRow(row1));
     QVERIFY(log.stop());
-    QCOMPARE(fileBytes(path), sjis(row1 + "\r\n"));
+    QCOMPARE(readAll(path), sjis(row1 + "\r\n"));
 }
 
 void TestFuelLog::newLogDropsEarlierLines() {
@@ -212,7 +203,7 @@ void TestFuelLog::newLogDropsEarlierLines() {
     QVERIFY(log.start(second, {}));
     QVERIFY(log.addRow(row2));
     QVERIFY(log.stop());
-    QCOMPARE(fileBytes(second), sjis(row2 + "\r\n"));
+    QCOMPARE(readAll(second), sjis(row2 + "\r\n"));
 }
 
 void TestFuelLog::unwritablePathIsReportedAndRetried() {
@@ -233,7 +224,7 @@ void TestFuelLog::unwritablePathIsReportedAndRetried() {
     QVERIFY(QDir().mkdir(folder));
     QVERIFY(log.stop());
     QVERIFY(!log.isLogging());
-    QCOMPARE(fileBytes(path), sjis(heading1 + "\r\n" + heading2 + "\r\n" + row1 + "\r\n"));
+    QCOMPARE(readAll(path), sjis(heading1 + "\r\n" + heading2 + "\r\n" + row1 + "\r\n"));
 }
 
 void TestFuelLog::failedWriteIsRepairedAtStop() {
@@ -250,9 +241,9 @@ void TestFuelLog::failedWriteIsRepairedAtStop() {
         QVERIFY(!log.errorString().isEmpty());
     }
     QVERIFY(log.stop());
-    QCOMPARE(fileBytes(path),
+    QCOMPARE(readAll(path),
              sjis(heading1 + "\r\n" + heading2 + "\r\n" + row1 + "\r\n" + row2 + "\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestFuelLog)
-#include "test_fuellog.moc"
+#include "tst_fuellog.moc"

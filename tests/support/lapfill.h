@@ -3,8 +3,7 @@
 #include "laps/lapdecoders.h"
 #include "laps/laptable.h"
 
-#include <QDir>
-#include <QImage>
+#include <array>
 
 namespace lapfill {
 
@@ -62,18 +61,6 @@ inline void fillLaps(LapTable& table, int laps = LapTable::MaxLaps) {
             table.setCell(LapTable::ColRemarks, LapTable::rowOfLap(lap), remarks);
     }
     table.notifyHighlightsChanged();
-}
-
-// Saves a screenshot under $KODA_TEST_OUTPUT/screenshots (or the working folder).
-inline QString saveScreenshot(const QImage& image, const QString& name) {
-    QString dir = qEnvironmentVariable("KODA_TEST_OUTPUT");
-    if (dir.isEmpty())
-        dir = QDir::currentPath();
-    dir += QStringLiteral("/screenshots");
-    QDir().mkpath(dir);
-    const QString path = dir + QLatin1Char('/') + name;
-    image.save(path);
-    return path;
 }
 
 } // namespace lapfill
