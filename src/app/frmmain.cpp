@@ -125,7 +125,7 @@ void TMainForm::connectHandlers() {
 
     connect(&timAntenna, &QTimer::timeout, this, &TMainForm::timAntennaTimer);
     connect(&timRKSend, &QTimer::timeout, this, &TMainForm::timRKSendTimer);
-    for (int tag = 1; tag <= 11; ++tag) {
+    for (int tag = 1; tag < SettingItems::TagLimit; ++tag) {
         if (btnRead[tag])
             connect(btnRead[tag], &QPushButton::clicked, this, [this, tag] { btnRead1Click(tag); });
         if (btnWrite[tag])

@@ -68,12 +68,18 @@ inline constexpr std::array<ReplyKey, std::size(replyKeyRows)> replyKeyOrder = [
     return order;
 }();
 
-// The row of a key; nullptr for None.
-constexpr const ReplyKeyRow* replyKeyRow(ReplyKey key) {
-    for (const ReplyKeyRow& row : replyKeyRows)
-        if (row.key == key)
+// The first row of a table that satisfies pred; nullptr when none does.
+template <typename Row, std::size_t N, typename Pred>
+constexpr const Row* firstRowWhere(const Row (&rows)[N], Pred pred) {
+    for (const Row& row : rows)
+        if (pred(row))
             return &row;
     return nullptr;
+}
+
+// The row of a key; nullptr for None.
+constexpr const ReplyKeyRow* replyKeyRow(ReplyKey key) {
+    return firstRowWhere(replyKeyRows, [key](const ReplyKeyRow& row) { return row.key == key; });
 }
 
 namespace SettingItems {
@@ -125,128 +131,66 @@ struct Item {
 };
 
 // In Tag order: All Read and All Write go down the rows marked for them.
+// clang-format off
 inline constexpr Item items[] = {
-    {1, ReplyKey::DisplayType, "計測中の表示タイプ （ｔｙP）", "@DISPLAYTYPE",
-     "@DISPLAYTYPE:", Control::RadioPair, 'R', 'L', NoRange, NoRange, AllModels, true, true},
-    {2,
-     ReplyKey::LapDispTime,
-     "REALモード    表示時間 （ｔｍ）",
-     "@LAPDISPTIME",
-     "@LAPDISPTIME:",
-     Control::Number,
-     0,
-     0,
-     {1, 59},
-     {1, 59},
-     AllModels,
-     true,
-     true},
-    {3,
-     ReplyKey::CP,
-     "磁気ラインの数 （CP）",
-     "@CP",
-     "@CP:",
-     Control::Number,
-     0,
-     0,
-     {1, 4},
-     {1, 4},
-     AllModels,
-     true,
-     true},
-    {4,
-     ReplyKey::PassCP,
-     "通過する磁気ラインの数 （PAS）",
-     "@PASSCP",
-     "@PASSCP:",
-     Control::Number,
-     0,
-     0,
-     {1, 4},
-     {1, 4},
-     AllModels,
-     true,
-     true},
-    {5, ReplyKey::Separator, "時間表示用セパレータ  （SEP）", "@SEPARATOR",
-     "@SEPARATOR:", Control::RadioPair, ':', '"', NoRange, NoRange, AllModels, true, true},
-    {6, ReplyKey::Diameter, "車速センサパルス倍率   （PLS）", "@DIAMETER", "@DIAMETER:",
-     Control::PulseFactor, 0, 0, NoRange, NoRange, modelBit(DeviceModel::RK12), true, true},
-    {6, ReplyKey::K, "車速センサパルス幅 0.00001～         9.99999   （K）", "@K",
-     "@K:", Control::KEntry, 0, 0, NoRange, NoRange, modelBit(DeviceModel::RK13), true, true},
-    {7,
-     ReplyKey::SensorMarkTime,
-     "センサ有効時間",
-     "@SENSORMARKTIME",
-     "@SENSORMARKTIME:",
-     Control::Number,
-     0,
-     0,
-     {1, 9},
-     {0, 9},
-     AllModels,
-     true,
-     true},
-    {8,
-     ReplyKey::Odo,
-     "累計走行距離",
-     "@ODO",
-     {},
-     Control::Display,
-     0,
-     0,
-     NoRange,
-     NoRange,
-     AllModels,
-     true,
-     false},
-    {9,
-     ReplyKey::Version,
-     "F/W バージョン",
-     "@VER",
-     {},
-     Control::Display,
-     0,
-     0,
-     NoRange,
-     NoRange,
-     AllModels,
-     true,
-     false},
-    {11, ReplyKey::GAP, "タイム差表示", "@GAP", "@GAP:", Control::Tick, '1', '0', NoRange, NoRange,
-     modelBit(DeviceModel::RK13), false, false},
+    //  reply key               caption
+    //  read command         write key            control              first second
+    //  write    up-down  models                        read all  write all
+    {1, ReplyKey::DisplayType, "計測中の表示タイプ （ｔｙP）",
+        "@DISPLAYTYPE",      "@DISPLAYTYPE:",     Control::RadioPair,  'R', 'L',
+        NoRange, NoRange, AllModels,                    true,     true},
+    {2, ReplyKey::LapDispTime, "REALモード    表示時間 （ｔｍ）",
+        "@LAPDISPTIME",      "@LAPDISPTIME:",     Control::Number,     0,   0,
+        {1, 59}, {1, 59}, AllModels,                    true,     true},
+    {3, ReplyKey::CP, "磁気ラインの数 （CP）",
+        "@CP",               "@CP:",              Control::Number,     0,   0,
+        {1, 4},  {1, 4},  AllModels,                    true,     true},
+    {4, ReplyKey::PassCP, "通過する磁気ラインの数 （PAS）",
+        "@PASSCP",           "@PASSCP:",          Control::Number,     0,   0,
+        {1, 4},  {1, 4},  AllModels,                    true,     true},
+    {5, ReplyKey::Separator, "時間表示用セパレータ  （SEP）",
+        "@SEPARATOR",        "@SEPARATOR:",       Control::RadioPair,  ':', '"',
+        NoRange, NoRange, AllModels,                    true,     true},
+    {6, ReplyKey::Diameter, "車速センサパルス倍率   （PLS）",
+        "@DIAMETER",         "@DIAMETER:",        Control::PulseFactor, 0,  0,
+        NoRange, NoRange, modelBit(DeviceModel::RK12),  true,     true},
+    {6, ReplyKey::K, "車速センサパルス幅 0.00001～         9.99999   （K）",
+        "@K",                "@K:",               Control::KEntry,     0,   0,
+        NoRange, NoRange, modelBit(DeviceModel::RK13),  true,     true},
+    {7, ReplyKey::SensorMarkTime, "センサ有効時間",
+        "@SENSORMARKTIME",   "@SENSORMARKTIME:",  Control::Number,     0,   0,
+        {1, 9},  {0, 9},  AllModels,                    true,     true},
+    {8, ReplyKey::Odo, "累計走行距離",
+        "@ODO",              {},                  Control::Display,    0,   0,
+        NoRange, NoRange, AllModels,                    true,     false},
+    {9, ReplyKey::Version, "F/W バージョン",
+        "@VER",              {},                  Control::Display,    0,   0,
+        NoRange, NoRange, AllModels,                    true,     false},
+    {11, ReplyKey::GAP, "タイム差表示",
+        "@GAP",              "@GAP:",             Control::Tick,       '1', '0',
+        NoRange, NoRange, modelBit(DeviceModel::RK13),  false,    false},
 };
+// clang-format on
 
 // The row of an item for a model: the one the model shows, else the first with the tag
 // (a command asked of a model that hides the item still reaches the lap timer).
 // nullptr for All (10) and unknown tags.
 constexpr const Item* find(int tag, DeviceModel model) {
-    const Item* any = nullptr;
-    for (const Item& item : items) {
-        if (item.tag != tag)
-            continue;
-        if (item.models & modelBit(model))
-            return &item;
-        if (!any)
-            any = &item;
-    }
-    return any;
+    const Item* shown = firstRowWhere(items, [tag, model](const Item& item) {
+        return item.tag == tag && (item.models & modelBit(model)) != 0;
+    });
+    return shown ? shown : firstRow(tag);
 }
 
 // The first row with a tag: what does not depend on the model (its caption, ranges and
 // whether it can be written). nullptr for All (10) and unknown tags.
 constexpr const Item* firstRow(int tag) {
-    for (const Item& item : items)
-        if (item.tag == tag)
-            return &item;
-    return nullptr;
+    return firstRowWhere(items, [tag](const Item& item) { return item.tag == tag; });
 }
 
 // The row whose value a reply key carries; nullptr for keys of no item (LInfo, LData).
 constexpr const Item* forReply(ReplyKey key) {
-    for (const Item& item : items)
-        if (item.reply == key)
-            return &item;
-    return nullptr;
+    return firstRowWhere(items, [key](const Item& item) { return item.reply == key; });
 }
 
 constexpr bool shownFor(const Item& item, DeviceModel model) {
@@ -270,12 +214,7 @@ constexpr int firstInChain(DeviceModel model, bool writing) {
 
 // Whether the page has a row with this Tag (All Read / All Write included).
 constexpr bool hasRow(int tag) {
-    if (tag == AllItems)
-        return true;
-    for (const Item& item : items)
-        if (item.tag == tag)
-            return true;
-    return false;
+    return tag == AllItems || firstRow(tag) != nullptr;
 }
 
 // Tags are below this: arrays indexed by Tag have this size.
