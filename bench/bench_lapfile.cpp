@@ -44,17 +44,17 @@ int main(int argc, char** argv) {
         return rejectHugeFile();
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
 
-    QList<QString> cells(LapGrid::columns * LapGrid::rows);
-    auto set = [&](int c, int r, const QString& t) { cells[r * LapGrid::columns + c] = t; };
+    QList<QString> cells(LapTable::ColumnCount * LapTable::RowCount);
+    auto set = [&](int c, int r, const QString& t) { cells[r * LapTable::ColumnCount + c] = t; };
     const QStringList best{"ベスト", "005", "003", "017",         "120",
                            "044",    "007", "005", "全ラップ 300"};
     const QStringList headings{"ラップ",  "タイム", "セクタ1",  "セクタ2", "セクタ3",
                                "セクタ4", "最高速", "平均速度", "備考"};
-    for (int c = 0; c < LapGrid::columns; ++c) {
+    for (int c = 0; c < LapTable::ColumnCount; ++c) {
         set(c, 0, best.at(c));
         set(c, 1, headings.at(c));
     }
-    for (int lap = 1; lap <= LapGrid::maxLaps; ++lap) {
+    for (int lap = 1; lap <= LapTable::MaxLaps; ++lap) {
         const int row = lap + 1;
         const int t = 8000 + lap * 7;
         set(0, row, QString::asprintf("%03d", lap));
@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
         set(7, row, QString::asprintf("%6.2f", 3.7 / t * 360000));
         set(8, row, lap % 10 == 0 ? QStringLiteral("ピット, \"in\"") : QString());
     }
-    const LapCellReader reader = [&](int c, int r) { return cells.at(r * LapGrid::columns + c); };
+    const LapCellReader reader = [&](int c, int r) {
+        return cells.at(r * LapTable::ColumnCount + c);
+    };
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.csv"));

@@ -47,7 +47,7 @@ QString singleLine(QString cell) {
 
 QStringList rowCells(const LapCellReader& cells, int row) {
     QStringList list;
-    for (int column = 0; column < LapGrid::columns; ++column)
+    for (int column = 0; column < LapTable::ColumnCount; ++column)
         list.append(singleLine(cells(column, row)));
     return list;
 }
@@ -132,15 +132,51 @@ private:
         }
         return integerToken(tokens, index, value);
     }
+    // The first two lines, which every file and list has. False when there are fewer (a
+    // Format failure, unless reading itself failed) or reading failed.
+    bool firstTwoLines(QList<QByteArray>& first, QList<QByteArray>& second) {
+        if (nextLine(first) == Next::Line && nextLine(second) == Next::Line)
+            return true;
+        if (parse_.failure == LapListParse::Failure::None)
+            rejectFormat();
+        return false;
+    }
+    // Reads the lap lines up to the end of the input and hands each line of laps 1..300 to
+    // lapLine(lap, row, tokens); lines beyond lap 300 are read but not used. False when
+    // reading failed or lapLine did.
+    template <typename LapLine> bool lapLines(LapLine&& lapLine) {
+        QList<QByteArray> tokens;
+        for (int lap = 1;; ++lap) {
+            const Next next = nextLine(tokens);
+            if (next == Next::Failed)
+                return false;
+            if (next == Next::End)
+                return true;
+            if (lap > LapTable::MaxLaps)
+                continue;
+            if (!lapLine(lap, LapTable::rowOfLap(lap), tokens))
+                return false;
+            result_.lapRows = lap;
+        }
+    }
     bool lapCountLine(const QList<QByteArray>& tokens);
     bool topSpeedTokens(const QList<QByteArray>& tokens, bool apply);
     bool bestRow(const QList<QByteArray>& tokens);
+    // The best row's remarks cell: "全ラップ" and the lap count.
+    void setLapCountCell(qint32 count) {
+        setCell(LapTable::ColRemarks, LapTable::SummaryRow, allLapsFormat.arg(count));
+    }
+    // The best row names the best lap under the lap time and under the average speed.
+    void setBestLapCells(const QString& lap) {
+        setCell(LapTable::ColTime, LapTable::SummaryRow, lap);
+        setCell(LapTable::ColAverage, LapTable::SummaryRow, lap);
+    }
     void setCell(int column, int row, const QString& text) {
-        if (column >= 0 && column < LapGrid::columns && row >= 0 && row < LapGrid::rows)
-            written_.insert(row * LapGrid::columns + column, text);
+        if (column >= 0 && column < LapTable::ColumnCount && row >= 0 && row < LapTable::RowCount)
+            written_.insert(row * LapTable::ColumnCount + column, text);
     }
     QString cellText(int column, int row) const {
-        const auto it = written_.constFind(row * LapGrid::columns + column);
+        const auto it = written_.constFind(row * LapTable::ColumnCount + column);
         if (it != written_.constEnd())
             return *it;
         return cells_ ? cells_(column, row) : QString();
@@ -190,7 +226,7 @@ bool LapListParser::lapCountLine(const QList<QByteArray>& tokens) {
     if (!integerToken(tokens, 1, lapCount_))
         return false;
     result_.lapsCaption = fromShiftJis(tokens.at(1));
-    setCell(8, 0, allLapsFormat.arg(lapCount_));
+    setLapCountCell(lapCount_);
     return true;
 }
 
@@ -212,40 +248,42 @@ bool LapListParser::topSpeedTokens(const QList<QByteArray>& tokens, bool apply) 
         return false;
     const QString lap = fromShiftJis(tokens.at(6));
     result_.topSpeedCaption = lap;
-    setCell(6, 0, lap);
+    setCell(LapTable::ColTopSpeed, LapTable::SummaryRow, lap);
     return true;
 }
 
-// The best row as saved: "ベスト", the best lap, the fastest-sector laps, the
-// top-speed lap, the best lap again, and "全ラップ" with the lap count.
+// The best row as saved, one token per column: "ベスト", the best lap, the
+// fastest-sector laps, the top-speed lap, the best lap again, and "全ラップ" with the
+// lap count, which the blank between them makes two tokens.
 bool LapListParser::bestRow(const QList<QByteArray>& tokens) {
-    for (int i = 0; i + 1 < tokens.size() && i < LapGrid::columns; ++i)
-        setCell(i, 0, fromShiftJis(tokens.at(i)));
-    if (!markToken(tokens, 1, result_.marks.bestLap))
+    for (int column = 0; column + 1 < tokens.size() && column < LapTable::ColumnCount; ++column)
+        setCell(column, LapTable::SummaryRow, fromShiftJis(tokens.at(column)));
+    if (!markToken(tokens, LapTable::ColTime, result_.marks.bestLap))
         return false;
-    for (int s = 0; s < 4; ++s) {
-        if (!markToken(tokens, 2 + s, result_.marks.fastestSector[s]))
+    for (int s = 0; s < LapTable::MaxSectors; ++s) {
+        if (!markToken(tokens, LapTable::sectorColumn(s), result_.marks.fastestSector[s]))
             return false;
     }
-    if (!markToken(tokens, 6, result_.marks.topSpeedLap))
+    if (!markToken(tokens, LapTable::ColTopSpeed, result_.marks.topSpeedLap))
         return false;
     // A best row saved while the grid showed no lap count (live laps only, or a grid
     // clear and a remark) ends without one; the count of line 2 then stands.
-    if (tokens.size() <= 9 || tokens.at(9).isEmpty()) {
-        setCell(8, 0, allLapsFormat.arg(lapCount_));
+    const int countToken = LapTable::ColRemarks + 1;
+    if (tokens.size() <= countToken || tokens.at(countToken).isEmpty()) {
+        setLapCountCell(lapCount_);
         return true;
     }
     qint32 count = 0;
-    if (!integerToken(tokens, 9, count))
+    if (!integerToken(tokens, countToken, count))
         return false;
-    setCell(8, 0, allLapsFormat.arg(count));
+    setLapCountCell(count);
     return true;
 }
 
 LapListParse LapListParser::accept() {
     for (auto it = written_.cbegin(); it != written_.cend(); ++it)
-        result_.cells.append(
-            LapCell{it.key() % LapGrid::columns, it.key() / LapGrid::columns, it.value()});
+        result_.cells.append(LapCell{it.key() % LapTable::ColumnCount,
+                                     it.key() / LapTable::ColumnCount, it.value()});
     parse_.result = std::move(result_);
     return std::move(parse_);
 }
@@ -253,12 +291,8 @@ LapListParse LapListParser::accept() {
 LapListParse LapListParser::parseFile() {
     QList<QByteArray> first;
     QList<QByteArray> second;
-    // Fewer than two lines: not a lap file (unless reading itself failed).
-    if (nextLine(first) != Next::Line || nextLine(second) != Next::Line) {
-        if (parse_.failure == LapListParse::Failure::None)
-            rejectFormat();
+    if (!firstTwoLines(first, second))
         return parse_;
-    }
 
     lineNumber_ = 1;
     if (first.size() < 5 || first.at(0) != "RIN" || first.at(1) != "KODA" ||
@@ -289,8 +323,7 @@ LapListParse LapListParser::parseFile() {
                 return parse_;
             const QString lap = fromShiftJis(tokens.at(2));
             result_.fastestCaption = lap;
-            setCell(1, 0, lap);
-            setCell(7, 0, lap);
+            setBestLapCells(lap);
             if (result_.version == 2 && !topSpeedTokens(tokens, true))
                 return parse_;
         }
@@ -306,54 +339,40 @@ LapListParse LapListParser::parseFile() {
     if (!requireLine(tokens))
         return parse_;
 
-    for (int lap = 1;; ++lap) {
-        const Next next = nextLine(tokens);
-        if (next == Next::Failed)
-            return parse_;
-        if (next == Next::End)
-            break;
-        if (lap > LapGrid::maxLaps)
-            continue;
-        const int row = lap + 1;
-        if (tokens.isEmpty()) {
-            failContent();
-            return parse_;
-        }
+    const bool read = lapLines([this](int, int row, const QList<QByteArray>& line) {
+        if (line.isEmpty())
+            return failContent();
         if (result_.version == 2) {
-            for (int column = 0; column < tokens.size() && column < LapGrid::columns; ++column)
-                setCell(column, row, fromShiftJis(tokens.at(column)));
-        } else {
-            if (tokens.size() < 2 || tokens.at(1).isEmpty()) {
-                failContent();
-                return parse_;
-            }
-            QByteArray time = tokens.at(1);
-            if (time.startsWith(" 0"))
-                time.remove(0, 2);
-            setCell(0, row, fromShiftJis(tokens.at(0)));
-            setCell(1, row, fromShiftJis(time));
-            if (tokens.size() >= 3)
-                setCell(8, row, fromShiftJis(tokens.at(2)));
+            // Version 2.0 holds every column of the row.
+            for (int column = 0; column < line.size() && column < LapTable::ColumnCount; ++column)
+                setCell(column, row, fromShiftJis(line.at(column)));
+            return true;
         }
-        result_.lapRows = lap;
-    }
-    return accept();
+        // Version 1.0: the lap number, the lap time and the remarks.
+        if (line.size() < 2 || line.at(1).isEmpty())
+            return failContent();
+        QByteArray time = line.at(1);
+        if (time.startsWith(" 0"))
+            time.remove(0, 2);
+        setCell(LapTable::ColLap, row, fromShiftJis(line.at(0)));
+        setCell(LapTable::ColTime, row, fromShiftJis(time));
+        if (line.size() >= 3)
+            setCell(LapTable::ColRemarks, row, fromShiftJis(line.at(2)));
+        return true;
+    });
+    return read ? accept() : parse_;
 }
 
 LapListParse LapListParser::parseDevice() {
     const qint32 sector = state_.sectorIndex;
-    if (sector < 0 || sector > 4) {
+    if (sector < 0 || sector > LapTable::MaxSectors) {
         failContent();
         return parse_;
     }
     QList<QByteArray> first;
     QList<QByteArray> second;
-    // Fewer than two lines: not a lap file (unless reading itself failed).
-    if (nextLine(first) != Next::Line || nextLine(second) != Next::Line) {
-        if (parse_.failure == LapListParse::Failure::None)
-            rejectFormat();
+    if (!firstTwoLines(first, second))
         return parse_;
-    }
 
     lineNumber_ = 1;
     if (sector == 0) {
@@ -368,6 +387,8 @@ LapListParse LapListParser::parseDevice() {
         lapCount_ = *count;
     }
 
+    // The lap list carries lap times, a sector list the times of its sector.
+    const int timeColumn = sector == 0 ? LapTable::ColTime : LapTable::sectorColumn(sector - 1);
     lineNumber_ = 2;
     if (second.size() < 2 || second.at(0) != "Fastest" ||
         (second.at(1) != "Lap" && second.at(1) != "Sector")) {
@@ -382,11 +403,10 @@ LapListParse LapListParser::parseDevice() {
         const QString lap = fromShiftJis(second.at(2));
         if (sector == 0) {
             result_.fastestCaption = lap;
-            setCell(1, 0, lap);
-            setCell(7, 0, lap);
+            setBestLapCells(lap);
         } else {
             result_.sectorCaption = lap;
-            setCell(sector + 1, 0, lap);
+            setCell(timeColumn, LapTable::SummaryRow, lap);
         }
     }
     if (!topSpeedTokens(second, lapCount_ > 0))
@@ -397,24 +417,15 @@ LapListParse LapListParser::parseDevice() {
     if (nextLine(tokens) == Next::Failed)
         return parse_;
     if (lineNumber_ == 3) {
-        for (int lap = 1;; ++lap) {
-            const Next next = nextLine(tokens);
-            if (next == Next::Failed)
-                return parse_;
-            if (next == Next::End)
-                break;
-            if (lap > LapGrid::maxLaps)
-                continue;
-            const int row = lap + 1;
-            if (tokens.size() < (sector == 0 ? 3 : 2)) {
-                failContent();
-                return parse_;
-            }
-            setCell(0, row, fromShiftJis(tokens.at(0)));
-            setCell(sector + 1, row, fromShiftJis(tokens.at(1)).mid(1));
+        const bool read = lapLines([&](int lap, int row, const QList<QByteArray>& line) {
+            // The lap number, the time and, in the lap list, the top speed.
+            if (line.size() < (sector == 0 ? 3 : 2))
+                return failContent();
+            setCell(LapTable::ColLap, row, fromShiftJis(line.at(0)));
+            setCell(timeColumn, row, fromShiftJis(line.at(1)).mid(1));
             QString remark;
             if (sector == 0) {
-                setCell(6, row, fromShiftJis(tokens.at(2)));
+                setCell(LapTable::ColTopSpeed, row, fromShiftJis(line.at(2)));
                 if (lap == result_.marks.bestLap)
                     remark += QStringLiteral("FL ");
                 if (lap == result_.marks.topSpeedLap)
@@ -423,9 +434,11 @@ LapListParse LapListParser::parseDevice() {
                 remark = QStringLiteral("FS%1 ").arg(sector);
             }
             if (!remark.isEmpty())
-                setCell(8, row, cellText(8, row) + remark);
-            result_.lapRows = lap;
-        }
+                setCell(LapTable::ColRemarks, row, cellText(LapTable::ColRemarks, row) + remark);
+            return true;
+        });
+        if (!read)
+            return parse_;
     }
     return accept();
 }
@@ -439,9 +452,9 @@ QString mainWindowCaption(const QString& lapFilePath) {
 }
 
 int lastShownLap(const LapCellReader& cells) {
-    for (int lap = LapGrid::maxLaps; lap >= 1; --lap) {
-        for (int column = 1; column < LapGrid::columns; ++column) {
-            if (!cells(column, lap + 1).isEmpty())
+    for (int lap = LapTable::MaxLaps; lap >= 1; --lap) {
+        for (int column = 0; column < LapTable::ColumnCount; ++column) {
+            if (column != LapTable::ColLap && !cells(column, LapTable::rowOfLap(lap)).isEmpty())
                 return lap;
         }
     }
@@ -452,7 +465,7 @@ QString savedLapCount(const QString& lapsCaption, const LapCellReader& cells) {
     const int shown = lastShownLap(cells);
     // Without a lap count in the best row the caption is not the grid's: it is the
     // window's design text, or it belongs to laps cleared since.
-    if (cells(8, 0).isEmpty()) {
+    if (cells(LapTable::ColRemarks, LapTable::SummaryRow).isEmpty()) {
         if (lapsCaption.isEmpty() && shown == 0)
             return {};
         return QString::number(shown);
@@ -474,14 +487,14 @@ std::optional<QStringList> lapFileLines(const QString& lapsCaption, const LapCel
     QStringList lines;
     lines.append(QStringLiteral("RIN KODA Terminal Version 2.0"));
     lines.append(QStringLiteral("Laps,") + countText);
-    lines.append(rowCells(cells, 0).join(u','));
-    lines.append(rowCells(cells, 1).join(u','));
+    lines.append(rowCells(cells, LapTable::SummaryRow).join(u','));
+    lines.append(rowCells(cells, LapTable::HeadingRow).join(u','));
     const qint64 laps = std::min<qint64>(*count, maxSavedLapLines);
     for (qint64 lap = 1; lap <= laps; ++lap) {
-        if (lap <= LapGrid::maxLaps)
-            lines.append(commaTextLine(rowCells(cells, int(lap) + 1)));
+        if (lap <= LapTable::MaxLaps)
+            lines.append(commaTextLine(rowCells(cells, LapTable::rowOfLap(int(lap)))));
         else
-            lines.append(QString(LapGrid::columns - 1, u','));
+            lines.append(QString(LapTable::ColumnCount - 1, u',')); // a row of empty cells
     }
     return lines;
 }

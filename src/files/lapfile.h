@@ -7,6 +7,7 @@
 // and returns what an accepted file or list sets, so that nothing is changed unless
 // the whole input was accepted.
 #include "files/lapfiletokenizer.h"
+#include "laps/laptable.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -16,13 +17,7 @@
 #include <functional>
 #include <optional>
 
-namespace LapGrid {
-inline constexpr int columns = 9;
-inline constexpr int rows = 302;
-inline constexpr int maxLaps = rows - 2; // lap n lives in row n + 1
-} // namespace LapGrid
-
-// Read-only view of the grid's text cells.
+// Read-only view of the grid's text cells, in the lap table's columns and rows.
 using LapCellReader = std::function<QString(int column, int row)>;
 
 inline const QString lapFileFormatMessage = QStringLiteral("ファイル形式が違います。");
@@ -77,7 +72,7 @@ LapFileSave saveLapFile(const QString& path, const QString& lapsCaption,
 struct LapMarks {
     qint32 bestLap = 0;
     qint32 topSpeedLap = 0;
-    std::array<qint32, 4> fastestSector{};
+    std::array<qint32, LapTable::MaxSectors> fastestSector{};
     bool operator==(const LapMarks&) const = default;
 };
 
@@ -117,14 +112,14 @@ enum class LapListForm { File, Device };
 
 // What a lap list of the lap timer needs from the program besides its lines.
 struct LapListState {
-    qint32 sectorIndex = 0; // 0: the lap list, 1..4: the list of that sector
+    qint32 sectorIndex = 0; // 0: the lap list, 1..MaxSectors: the list of that sector
     QString lapsCaption;    // lblLaps as it stands (sector lists)
     LapMarks marks;         // marks as they stand
 };
 
 // Most lines the parser reads: the four header lines and the lap lines of 300 laps
 // plus one.
-inline constexpr int lapFileMaxLines = 305;
+inline constexpr int lapFileMaxLines = 4 + LapTable::MaxLaps + 1;
 
 // The lap-list parser. The file form reads a lap file; the device form reads a lap
 // list of the RK-12 lap timer (sector given in state), for which cells gives the

@@ -82,7 +82,7 @@ void TMainForm::applyLapList(const LapListResult& result) {
     if (result.topSpeedCaption)
         lblTopSpeed->setText(*result.topSpeedCaption);
     const int sector = lapTable.sectorIndex;
-    if (result.sectorCaption && sector >= 1 && sector <= 4)
+    if (result.sectorCaption && sector >= 1 && sector <= LapTable::MaxSectors)
         lblSector[size_t(sector - 1)]->setText(*result.sectorCaption);
     refreshLapChart();
 }

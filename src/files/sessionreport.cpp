@@ -112,7 +112,7 @@ void secondPage(PageWriter& w, const DeltaTable& t) {
     w.text(QStringLiteral("ラップ別タイム差（秒、★ はその列のベスト）"), reportFont(12, true), 3);
     // The widths of the time column and of every other column, in ems of the font.
     QList<double> ems{3.6, 5.2, 4.8, 4.8};
-    for (qsizetype c = 4; c < t.headings.size(); ++c)
+    for (qsizetype c = ems.size(); c < t.headings.size(); ++c)
         ems << 5.6;
     double totalEms = 0;
     for (double e : ems)

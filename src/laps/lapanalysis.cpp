@@ -24,7 +24,7 @@ void keepFaster(std::optional<LapTime>& best, int lap, int hundredths) {
 struct LapCells {
     int lap = 0;
     std::optional<int> time;
-    std::array<std::optional<int>, 4> sectors{};
+    std::array<std::optional<int>, LapTable::MaxSectors> sectors{};
 };
 
 LapConsistency consistencyOf(const QList<LapCells>& laps, int best, double limitPercent) {
@@ -69,7 +69,7 @@ LapAnalysis analyseLaps(const LapTable& table, double cleanLimitPercent) {
         LapCells l{lap, hundredthsOf(table.cell(LapTable::ColTime, row)), {}};
         bool any = l.time.has_value();
         for (int s = 0; s < LapTable::MaxSectors; ++s) {
-            l.sectors[s] = hundredthsOf(table.cell(LapTable::ColSector1 + s, row));
+            l.sectors[s] = hundredthsOf(table.cell(LapTable::sectorColumn(s), row));
             if (l.sectors[s]) {
                 any = true;
                 keepFaster(a.sectorBest[s], lap, *l.sectors[s]);

@@ -8,12 +8,12 @@
 // Times are whole hundredths of a second, as the lap timer measures them. A cell that is empty
 // or does not read as a time (or a speed) leaves its lap out of every figure that needs that
 // cell; it never counts as zero.
+#include "laps/laptable.h"
+
 #include <QList>
 
 #include <array>
 #include <optional>
-
-class LapTable;
 
 // One lap's time in hundredths.
 struct LapTime {
@@ -36,11 +36,11 @@ struct LapConsistency {
 // One row of the delta table: a lap holding at least one readable time.
 struct LapDeltaRow {
     int lap = 0;
-    std::optional<int> hundredths;                    // lap time
-    std::optional<int> toBest;                        // lap time - best lap
-    std::optional<int> toTheoretical;                 // lap time - theoretical best
-    std::array<std::optional<int>, 4> toSectorBest{}; // sector time - that sector's best
-    std::array<bool, 4> sectorBest{};                 // the lap holds that sector's best time
+    std::optional<int> hundredths;    // lap time
+    std::optional<int> toBest;        // lap time - best lap
+    std::optional<int> toTheoretical; // lap time - theoretical best
+    std::array<std::optional<int>, LapTable::MaxSectors> toSectorBest{}; // sector time - best
+    std::array<bool, LapTable::MaxSectors> sectorBest{}; // the lap holds that sector's best time
     bool bestLap = false;
 };
 
@@ -49,8 +49,8 @@ struct LapAnalysis {
     std::optional<LapTime> best;
     // The fastest time of each sector column that holds a time, with the lap it came from;
     // ties go to the lower lap.
-    std::array<std::optional<LapTime>, 4> sectorBest{};
-    int sectorsPresent = 0;                   // highest sector with a time (0..4)
+    std::array<std::optional<LapTime>, LapTable::MaxSectors> sectorBest{};
+    int sectorsPresent = 0;                   // highest sector with a time (0..MaxSectors)
     std::optional<int> theoreticalHundredths; // sum of the sector bests present
     std::optional<int> theoreticalGap;        // best lap - theoretical best
     double cleanLimitPercent = DefaultCleanLimitPercent;

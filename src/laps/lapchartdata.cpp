@@ -110,28 +110,40 @@ LapChartData buildLapChartData(const LapTable& table) {
     for (auto& list : data.points)
         list.reserve(LapTable::MaxLaps);
 
-    for (int col = LapTable::ColTime; col <= LapTable::ColSector1 + 3; ++col) {
+    // The time series and the column each reads.
+    struct TimeSeries {
+        int series;
+        int column;
+    };
+    static constexpr TimeSeries timeSeries[] = {
+        {SeriesLap, LapTable::ColTime},
+        {SeriesSector1, LapTable::sectorColumn(0)},
+        {SeriesSector2, LapTable::sectorColumn(1)},
+        {SeriesSector3, LapTable::sectorColumn(2)},
+        {SeriesSector4, LapTable::sectorColumn(3)},
+    };
+    for (const TimeSeries& t : timeSeries) {
         // With a single sector per lap the sector 1 time is the lap time again.
-        if (col == LapTable::ColSector1 && table.sectorCount == 1)
+        if (t.series == SeriesSector1 && table.sectorCount == 1)
             continue;
-        QList<QPointF>& series = data.points[col - LapTable::ColTime];
-        for (int row = 2; row < LapTable::RowCount; ++row) {
-            const LapTimeCell cell = parseLapTimeCell(table.cell(col, row));
+        QList<QPointF>& series = data.points[t.series];
+        for (int row = LapTable::FirstLapRow; row < LapTable::RowCount; ++row) {
+            const LapTimeCell cell = parseLapTimeCell(table.cell(t.column, row));
             if (cell.kind == LapTimeCell::Kind::Malformed)
                 data.errors << cell.error;
             if (cell.kind != LapTimeCell::Kind::Time)
                 continue;
-            const int lap = row - 1;
+            const int lap = LapTable::lapOfRow(row);
             series.append(QPointF(lap, cell.ms));
             extend(data.timeExtent, cell.ms);
             extend(data.lapExtent, lap);
         }
     }
-    for (int row = 2; row < LapTable::RowCount; ++row) {
+    for (int row = LapTable::FirstLapRow; row < LapTable::RowCount; ++row) {
         const std::optional<int> speed = parseTopSpeedCell(table.cell(LapTable::ColTopSpeed, row));
         if (!speed)
             continue;
-        const int lap = row - 1;
+        const int lap = LapTable::lapOfRow(row);
         data.points[SeriesSpeed].append(QPointF(lap, *speed));
         extend(data.lapExtent, lap);
     }

@@ -75,8 +75,8 @@ struct LapChartData {
     AxisSpan lapAxisSpan() const;
 };
 
-// Reads the lap time (column 1), sector times (2..5; sector 1 not at all when the table says
-// the laps have one sector) and top speed (6) of every lap row, in ascending lap order.
+// Reads the lap time, sector times (sector 1 not at all when the table says the laps have one
+// sector) and top speed of every lap row, in ascending lap order.
 LapChartData buildLapChartData(const LapTable& table);
 
 // "n:ss:zz" of a time of day: minutes without a leading zero, two-digit seconds, milliseconds

@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr int LapNumberOffset = 6;
-constexpr int FirstRecordOffset = 8;
-constexpr int RecordSize = 12;
+constexpr int LapNumberOffset = RadioFrame::HeaderSize;
+constexpr int FirstRecordOffset = LapNumberOffset + 2;
+constexpr int RecordSize = RadioFrame::LapRecordSize;
 constexpr int FrameLengthOffset = 4;
 constexpr int FrameTrailerSize = 2; // checksum and ETX
 
@@ -96,12 +96,13 @@ LapFrameResult decodeLapFrame(LapTable& table, const QByteArray& frame, int reco
     qsizetype usable = frame.size();
     if (usable > FrameLengthOffset)
         usable = std::min<qsizetype>(usable, quint8(frame[FrameLengthOffset]) - FrameTrailerSize);
-    const bool live = recordCount == LiveFrameRecords;
+    const bool live = recordCount == RadioFrame::LiveLapRecords;
     const bool hasLapNumber = usable >= LapNumberOffset + 2;
     const int newestOrFirst = hasLapNumber ? readU16(frame, LapNumberOffset) : 0;
     const int sectorCells =
         live ? LapTable::MaxSectors : std::clamp(table.sectorCount, 0, LapTable::MaxSectors);
-    int lap = live ? newestOrFirst - 2 : newestOrFirst;
+    // A live-lap frame names its newest lap, which its last record holds.
+    int lap = live ? newestOrFirst - (RadioFrame::LiveLapRecords - 1) : newestOrFirst;
 
     {
         LapTable::Batch batch(table);
@@ -121,12 +122,12 @@ LapFrameResult decodeLapFrame(LapTable& table, const QByteArray& frame, int reco
                 table.setCell(LapTable::ColTime, row, formatLapTime(lapTime));
                 for (int s = 0; s < sectorCells; ++s) {
                     const quint16 sectorTime = readU16(frame, offset + 4 + 2 * s);
-                    table.setCell(LapTable::ColSector1 + s, row,
+                    table.setCell(LapTable::sectorColumn(s), row,
                                   sectorTime > 0 ? formatLapTime(sectorTime) : QString());
                 }
             }
             for (int s = sectorCells; s < LapTable::MaxSectors; ++s)
-                table.setCell(LapTable::ColSector1 + s, row, QString());
+                table.setCell(LapTable::sectorColumn(s), row, QString());
             if (lapTime > 0)
                 table.setCell(LapTable::ColTopSpeed, row, threeDigits(topSpeed));
             const QString average = formatAverageSpeed(courseLengthKm, lapTime);
@@ -150,13 +151,13 @@ LapFrameResult decodeLapFrame(LapTable& table, const QByteArray& frame, int reco
         if (!hasLapNumber)
             return result;
         const int row = LapTable::rowOfLap(newestOrFirst);
-        if (row != table.lastLiveRow && row > 1) {
+        if (row != table.lastLiveRow && row >= LapTable::FirstLapRow) {
             result.scrollRow = inGridRows(row);
             result.newLiveLap = true;
             table.lastLiveRow = row;
         }
     } else if (table.lapInfoStep > 0) {
-        table.nextLapToRead += BlockFrameRecords;
+        table.nextLapToRead += RadioFrame::LapBlockRecords;
         if (table.nextLapToRead > table.lapCount) {
             result.scrollRow = inGridRows(table.lapCount);
             table.lapInfoStep = 99;
@@ -204,7 +205,7 @@ int decodeLapInfo(LapTable& table, const QStringList& lines, QString* lapsCaptio
             table.setCell(LapTable::ColTopSpeed, row, threeDigits(table.topSpeedLap));
         for (int s = 0; s < LapTable::MaxSectors; ++s) {
             if (table.fastestSectorLap[s] != 0)
-                table.setCell(LapTable::ColSector1 + s, row,
+                table.setCell(LapTable::sectorColumn(s), row,
                               threeDigits(table.fastestSectorLap[s]));
         }
     }
@@ -229,7 +230,7 @@ int decodeLapData(LapTable& table, const QStringList& lines) {
     table.setCell(LapTable::ColLap, row, fields[0]);
     table.setCell(LapTable::ColTime, row, fields[1]);
     for (int s = 0; s < LapTable::MaxSectors; ++s)
-        table.setCell(LapTable::ColSector1 + s, row, s < sectors ? fields[3 + s] : QString());
+        table.setCell(LapTable::sectorColumn(s), row, s < sectors ? fields[3 + s] : QString());
     table.setCell(LapTable::ColTopSpeed, row, fields[2]);
     const QString remarks = buildRemarks(table, lap);
     if (!remarks.isEmpty())

@@ -2,16 +2,14 @@
 // Decoders that fill the lap table from the lap timer's replies: the lap-record radio frames
 // of the RK-13 (20-lap blocks and live laps) and the "LInfo:" and "LData:" text replies, plus
 // the text formats of the lap cells.
+#include "protocol/radioframe.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
 class LapTable;
-
-// Number of records in a block frame (code 0x82) and a live-lap frame (code 0x83).
-inline constexpr int BlockFrameRecords = 20;
-inline constexpr int LiveFrameRecords = 3;
 
 // " %02d'%02d\"%02d" of minutes, seconds and hundredths: 8345 gives " 01'23\"45".
 QString formatLapTime(quint16 hundredths);
@@ -39,7 +37,8 @@ struct LapFrameResult {
 };
 
 // Decodes an accepted lap frame (STX at offset 0, lap number at offset 6, records of 12 bytes
-// from offset 8) into the table. recordCount is 20 for a block frame, 3 for a live-lap frame.
+// from offset 8) into the table. recordCount is RadioFrame::LapBlockRecords for a block frame,
+// RadioFrame::LiveLapRecords for a live-lap frame.
 // Reads only the bytes the frame holds (bounded by its size and by its length byte), so a
 // short frame yields only its complete records. Records for laps above 300 have no row and are
 // dropped. After a block frame a running RK-13 read (lapInfoStep > 0) moves nextLapToRead and

@@ -130,7 +130,7 @@ private:
     LapGridView* grid;
 };
 
-// Vertical header drawing the lap numbers of column 0.
+// Vertical header drawing the lap numbers of the lap number column.
 class FixedColumnHeader : public QHeaderView {
 public:
     explicit FixedColumnHeader(LapGridView* grid) : QHeaderView(Qt::Vertical, grid), grid(grid) {}
@@ -142,7 +142,7 @@ public:
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
         if (rect.isValid())
-            paintFixedCell(painter, rect, grid->lapTable(), 0, logicalIndex, grid);
+            paintFixedCell(painter, rect, grid->lapTable(), LapTable::ColLap, logicalIndex, grid);
     }
 
 private:
@@ -151,7 +151,8 @@ private:
 
 } // namespace
 
-// The two fixed cells of column 0 above the lap numbers; its right edge resizes column 0.
+// The two fixed cells of the lap number column above the lap numbers; its right edge resizes
+// that column.
 class LapGridCorner : public QWidget {
 public:
     explicit LapGridCorner(LapGridView* grid) : QWidget(grid), grid(grid) {
@@ -163,7 +164,7 @@ protected:
         QPainter painter(this);
         for (int row = 0; row < LapGridView::FixedRowCount; ++row) {
             const QRect cell(0, row * LapGridView::RowHeight, width(), LapGridView::RowHeight);
-            paintFixedCell(&painter, cell, grid->lapTable(), 0, row, grid);
+            paintFixedCell(&painter, cell, grid->lapTable(), LapTable::ColLap, row, grid);
         }
     }
     void mousePressEvent(QMouseEvent* event) override {
@@ -172,7 +173,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override {
         const int x = qRound(event->position().x());
         if (resizing)
-            grid->setGridColumnWidth(0, x);
+            grid->setGridColumnWidth(LapTable::ColLap, x);
         else
             setCursor(nearEdge(x) ? Qt::SplitHCursor : Qt::ArrowCursor);
     }
@@ -227,7 +228,7 @@ LapGridView::LapGridView(QWidget* parent) : QTableView(parent) {
     rows->viewport()->installEventFilter(this);
     laps->viewport()->installEventFilter(this);
     connect(rows, &QHeaderView::sectionResized, this, [this](int col, int, int size) {
-        if (!applyingWidths && col > 0 && col < LapTable::ColumnCount &&
+        if (!applyingWidths && col > LapTable::ColLap && col < LapTable::ColumnCount &&
             !horizontalHeader()->isSectionHidden(col))
             widths[col] = size;
     });
@@ -249,7 +250,7 @@ void LapGridView::setModel(QAbstractItemModel* model) {
         connect(table, &QAbstractItemModel::modelReset, this, &LapGridView::applyFixedParts);
         connect(table, &QAbstractItemModel::dataChanged, this,
                 [this](const QModelIndex& topLeft, const QModelIndex&) {
-                    if (topLeft.row() < FixedRowCount || topLeft.column() == 0)
+                    if (topLeft.row() < FixedRowCount || topLeft.column() == LapTable::ColLap)
                         repaintFixedParts();
                 });
     }
@@ -260,9 +261,11 @@ void LapGridView::applyFixedParts() {
     applyingWidths = true;
     for (int row = 0; row < FixedRowCount; ++row)
         setRowHidden(row, true);
-    setColumnHidden(0, true);
-    for (int col = 1; col < LapTable::ColumnCount; ++col)
-        setColumnWidth(col, widths[col]);
+    setColumnHidden(LapTable::ColLap, true); // drawn by the vertical header
+    for (int col = 0; col < LapTable::ColumnCount; ++col) {
+        if (col != LapTable::ColLap)
+            setColumnWidth(col, widths[col]);
+    }
     applyingWidths = false;
     updateGeometries();
     repaintFixedParts();
@@ -279,11 +282,11 @@ void LapGridView::resetLapGrid() {
     setTabKeyNavigation(true);
     if (table)
         table->resetLapGrid();
-    setGridColumnWidth(0, 35);
-    setGridColumnWidth(6, 50);
-    setGridColumnWidth(8, 140);
+    setGridColumnWidth(LapTable::ColLap, 35);
+    setGridColumnWidth(LapTable::ColTopSpeed, 50);
+    setGridColumnWidth(LapTable::ColRemarks, 140);
     rowToShow = -1;
-    setTopRow(2);
+    setTopRow(LapTable::FirstLapRow);
     viewport()->update();
 }
 
@@ -297,7 +300,7 @@ void LapGridView::setGridColumnWidth(int col, int width) {
     if (col < 0 || col >= LapTable::ColumnCount)
         return;
     widths[col] = std::max(width, MinColumnWidth);
-    if (col == 0) {
+    if (col == LapTable::ColLap) {
         verticalHeader()->updateGeometry();
         updateGeometries();
         repaintFixedParts();
@@ -316,7 +319,7 @@ int LapGridView::visibleRowCount() const {
 }
 
 void LapGridView::setTopRow(int row) {
-    // Per-row scrolling over the visible rows: value 0 shows row 2.
+    // Per-row scrolling over the visible rows: value 0 shows the first lap row.
     verticalScrollBar()->setValue(std::max(row, FixedRowCount) - FixedRowCount);
 }
 

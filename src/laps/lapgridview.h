@@ -16,7 +16,7 @@ class LapGridView : public QTableView {
 public:
     static constexpr int DefaultColumnWidth = 60;
     static constexpr int RowHeight = 18;
-    static constexpr int FixedRowCount = 2;
+    static constexpr int FixedRowCount = LapTable::FirstLapRow; // the summary and heading rows
 
     explicit LapGridView(QWidget* parent = nullptr);
 
@@ -25,15 +25,16 @@ public:
     LapTable* lapTable() const { return table; }
     void setModel(QAbstractItemModel* model) override;
 
-    // Empties and re-labels the table, sets the widths of columns 0, 6 and 8 to 35, 50 and
-    // 140, turns remarks editing off and Tab-key navigation on, and shows row 2 at the top.
+    // Empties and re-labels the table, sets the widths of the lap number, top speed and remarks
+    // columns to 35, 50 and 140, turns remarks editing off and Tab-key navigation on, and
+    // shows the first lap row at the top.
     void resetLapGrid();
 
     // Brings row into view by the lap table's scroll rule (a row below the view becomes the
     // last fully visible one, a row above it the second). While the grid is hidden its
     // size is not known yet: the row is brought fully into view when it is shown.
     void scrollToRow(int row);
-    // First scrollable row shown (2 when scrolled to the top).
+    // First scrollable row shown (LapTable::FirstLapRow when scrolled to the top).
     int topRow() const;
     // Number of fully visible scrollable rows.
     int visibleRowCount() const;
@@ -45,14 +46,14 @@ public:
     // Remarks editing is on while the selected cell is in the remarks column.
     bool remarksEditable() const { return editTriggers() != NoEditTriggers; }
 
-    // Column widths including the fixed column 0.
+    // Column widths including the fixed lap number column.
     int gridColumnWidth(int col) const;
     void setGridColumnWidth(int col, int width);
 
     // Height of the fixed rows and width of the fixed column, in pixels (for tests and
     // layout).
     int fixedRowsHeight() const { return FixedRowCount * RowHeight; }
-    int fixedColumnWidth() const { return widths[0]; }
+    int fixedColumnWidth() const { return widths[LapTable::ColLap]; }
 
 signals:
     // The user selected a cell (keyboard or mouse); col and row are grid coordinates.

@@ -1,6 +1,7 @@
 #include "laps/laptable.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -21,17 +22,16 @@ LapTable::Batch::~Batch() {
 }
 
 int LapTable::topRowToShow(int row, int top, int visible) {
-    const int firstScrollable = 2;
     if (row - top > visible)
-        return std::max(row - visible + 1, firstScrollable);
+        return std::max(row - visible + 1, FirstLapRow);
     if (row < top)
-        return std::max(row - 1, firstScrollable);
+        return std::max(row - 1, FirstLapRow);
     return top;
 }
 
 int LapTable::topRowShowingWhole(int row, int top, int visible) {
     if (row == top + visible) // shown in part, below the last fully visible row
-        return std::max(row - visible + 1, 2);
+        return std::max(row - visible + 1, FirstLapRow);
     return topRowToShow(row, top, visible);
 }
 
@@ -80,10 +80,12 @@ void LapTable::fillResetTexts() {
         cells[row * ColumnCount + col] = text;
     };
     put(ColLap, SummaryRow, QStringLiteral("ベスト"));
-    static const char* const headings[ColumnCount] = {
+    // The heading of every column, in the order of LapTable::Column.
+    static const char* const headings[] = {
         "ラップ",  "タイム", "セクタ1",  "セクタ2", "セクタ3",
         "セクタ4", "最高速", "平均速度", "備考",
     };
+    static_assert(std::size(headings) == ColumnCount, "a heading for every column");
     for (int col = 0; col < ColumnCount; ++col)
         put(col, HeadingRow, QString::fromUtf8(headings[col]));
     for (int lap = 1; lap <= MaxLaps; ++lap)
@@ -113,8 +115,8 @@ void LapTable::clearMarks() {
 }
 
 void LapTable::notifyHighlightsChanged() {
-    // Only columns 1..7 of lap rows can carry a mark.
-    emit dataChanged(index(2, ColTime), index(RowCount - 1, ColAverage), {HighlightRole});
+    // Only the time, sector, top speed and average columns of lap rows can carry a mark.
+    emit dataChanged(index(FirstLapRow, ColTime), index(RowCount - 1, ColAverage), {HighlightRole});
 }
 
 LapTable::Highlight LapTable::highlightAt(int col, int row) const {
@@ -130,7 +132,7 @@ LapTable::Highlight LapTable::highlightAt(int col, int row) const {
     if (col == ColTopSpeed && row == markedRow(topSpeedMark))
         return Highlight::Red;
     for (int s = 0; s < MaxSectors; ++s) {
-        if (col == ColSector1 + s && row == markedRow(fastestSectorMark[s]))
+        if (col == sectorColumn(s) && row == markedRow(fastestSectorMark[s]))
             return Highlight::Blue;
     }
     return Highlight::Plain;

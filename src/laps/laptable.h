@@ -3,8 +3,9 @@
 // marks and the bookkeeping of the lap read sequences. The cells are the primary store: the
 // chart and the CSV writer read them back, so their texts are part of the program's contract.
 //
-// Layout: 9 columns x 302 rows. Row 0 is the summary row, row 1 the headings, lap n (1..300)
-// lives in row n + 1. Rows 0-1 and column 0 are the fixed part that the view keeps visible.
+// Layout: the columns of LapTable::Column x 302 rows. Row 0 is the summary row, row 1 the
+// headings, lap n (1..300) lives in row n + 1. Rows 0-1 and column 0 are the fixed part that
+// the view keeps visible.
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
@@ -14,25 +15,38 @@ class LapTable : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    static constexpr int ColumnCount = 9;
-    static constexpr int RowCount = 302;
-    static constexpr int MaxLaps = RowCount - 2; // laps 1..300
-    static constexpr int MaxSectors = 4;
-
-    static constexpr int ColLap = 0;
-    static constexpr int ColTime = 1;
-    static constexpr int ColSector1 = 2; // sectors 1..4 in columns 2..5
-    static constexpr int ColTopSpeed = 6;
-    static constexpr int ColAverage = 7;
-    static constexpr int ColRemarks = 8;
+    // The grid's columns, left to right. Every other part of the program (decoders, view, chart,
+    // analysis, lap file) names a column by these, so a new column is added here, with its
+    // heading in the table's source.
+    enum Column {
+        ColLap,     // lap number "001".."300"; the fixed column
+        ColTime,    // lap time
+        ColSector1, // sector times, one column per sector: see sectorColumn
+        ColSector2,
+        ColSector3,
+        ColSector4,
+        ColTopSpeed, // top speed in km/h
+        ColAverage,  // average speed over the course length
+        ColRemarks,  // "FL ", "TS ", "FSn " and the user's text; the summary row's lap count.
+                     // Last, as the lap file's best row expects.
+        ColumnCount
+    };
 
     static constexpr int SummaryRow = 0;
     static constexpr int HeadingRow = 1;
+    static constexpr int FirstLapRow = 2; // lap 1; the rows above it are the fixed part
+    static constexpr int RowCount = 302;
+    static constexpr int MaxLaps = RowCount - FirstLapRow; // laps 1..300
+    static constexpr int MaxSectors = 4;
+    static_assert(ColSector1 + MaxSectors - 1 == ColSector4, "one column per sector");
+
+    // Column of sector index + 1 (index 0..MaxSectors - 1, as the per-sector arrays count).
+    static constexpr int sectorColumn(int index) { return ColSector1 + index; }
 
     // How the view paints a cell; the delegate maps these to colours.
     enum class Highlight {
         Plain, // window colour, window text
-        Fixed, // button face: column 0, rows 0 and 1
+        Fixed, // button face: the lap number column, the summary and heading rows
         Blue,  // blue background, white text: best lap time, fastest sector
         Red,   // red background, white text: best lap average speed, top speed
     };
@@ -45,14 +59,16 @@ public:
     // Row of lap 0..300 (lap 0 names the heading row); live-lap numbers (16 bits) also give
     // lap + 1, beyond the grid. Not for marks, which may hold any number: see markedRow.
     static int rowOfLap(int lap) { return lap + 1; }
+    // Lap of a row: the inverse of rowOfLap.
+    static int lapOfRow(int row) { return row - 1; }
     // Row a mark highlights: lap + 1 for laps 1..300, -1 (no row) for any other mark,
     // 2147483647 from a reply or a file included.
-    static int markedRow(int mark) { return mark >= 1 && mark <= MaxLaps ? mark + 1 : -1; }
-    static bool isLapRow(int row) { return row >= 2 && row < RowCount; }
+    static int markedRow(int mark) { return mark >= 1 && mark <= MaxLaps ? rowOfLap(mark) : -1; }
+    static bool isLapRow(int row) { return row >= FirstLapRow && row < RowCount; }
 
     // First scrollable row to show so that row comes into view, given the first scrollable row
     // shown now and the number of fully visible scrollable rows. A row below the view becomes
-    // the last fully visible one; a row above it is shown second; never above row 2.
+    // the last fully visible one; a row above it is shown second; never above FirstLapRow.
     static int topRowToShow(int row, int top, int visible);
     // The same, but a row just below the last fully visible one, which that rule leaves
     // partly hidden, becomes the last fully visible one too.

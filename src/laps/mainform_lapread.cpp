@@ -168,7 +168,8 @@ void TMainForm::decodeLapFrameGlue(const RadioFrame::FrameItem& item) {
     if (result.readAdvanced)
         retryCount = 0;
     if (result.newLiveLap) {
-        lapFuel.noteLiveLap(lapTable.lastLiveRow - 1); // the newest lap, for the fuel per lap
+        // The newest lap, for the fuel per lap.
+        lapFuel.noteLiveLap(LapTable::lapOfRow(lapTable.lastLiveRow));
         refreshLapChart();
         setSaveEnabled(true);
     }

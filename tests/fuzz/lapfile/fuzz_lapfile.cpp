@@ -19,13 +19,13 @@ void checkResult(const LapListParse& parse) {
         return;
     int previous = -1;
     for (const LapCell& cell : parse.result->cells) {
-        fuzzCheck(cell.column >= 0 && cell.column < LapGrid::columns);
-        fuzzCheck(cell.row >= 0 && cell.row < LapGrid::rows);
-        const int key = cell.row * LapGrid::columns + cell.column;
+        fuzzCheck(cell.column >= 0 && cell.column < LapTable::ColumnCount);
+        fuzzCheck(cell.row >= 0 && cell.row < LapTable::RowCount);
+        const int key = cell.row * LapTable::ColumnCount + cell.column;
         fuzzCheck(key > previous); // each cell once, in order
         previous = key;
     }
-    fuzzCheck(parse.result->lapRows >= 0 && parse.result->lapRows <= LapGrid::maxLaps);
+    fuzzCheck(parse.result->lapRows >= 0 && parse.result->lapRows <= LapTable::MaxLaps);
 }
 
 } // namespace

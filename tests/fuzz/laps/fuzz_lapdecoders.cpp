@@ -92,8 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool live = flags & 0x01;
     const double courseKm = (flags >> 3) / 4.0;
     const int stepBefore = table.lapInfoStep;
-    const LapFrameResult r =
-        decodeLapFrame(table, rest, live ? LiveFrameRecords : BlockFrameRecords, courseKm);
+    const LapFrameResult r = decodeLapFrame(
+        table, rest, live ? RadioFrame::LiveLapRecords : RadioFrame::LapBlockRecords, courseKm);
     checkRows(r);
     if (live || stepBefore == 0)
         fuzzCheck(!r.readAdvanced && table.lapInfoStep == stepBefore);

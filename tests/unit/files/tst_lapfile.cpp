@@ -24,19 +24,19 @@ QByteArray sjis(const QString& text) {
 
 // The lap grid's cells as the grid reset leaves them.
 struct Grid {
-    QList<QString> cells = QList<QString>(LapGrid::columns * LapGrid::rows);
+    QList<QString> cells = QList<QString>(LapTable::ColumnCount * LapTable::RowCount);
 
     Grid() {
         const QStringList headings{"ラップ",  "タイム", "セクタ1",  "セクタ2", "セクタ3",
                                    "セクタ4", "最高速", "平均速度", "備考"};
         set(0, 0, QStringLiteral("ベスト"));
-        for (int c = 0; c < LapGrid::columns; ++c)
+        for (int c = 0; c < LapTable::ColumnCount; ++c)
             set(c, 1, headings.at(c));
-        for (int lap = 1; lap <= LapGrid::maxLaps; ++lap)
+        for (int lap = 1; lap <= LapTable::MaxLaps; ++lap)
             set(0, lap + 1, QString::asprintf("%03d", lap));
     }
-    QString at(int c, int r) const { return cells.at(r * LapGrid::columns + c); }
-    void set(int c, int r, const QString& t) { cells[r * LapGrid::columns + c] = t; }
+    QString at(int c, int r) const { return cells.at(r * LapTable::ColumnCount + c); }
+    void set(int c, int r, const QString& t) { cells[r * LapTable::ColumnCount + c] = t; }
     void apply(const LapListResult& result) {
         for (const LapCell& cell : result.cells)
             set(cell.column, cell.row, cell.text);
@@ -210,8 +210,8 @@ void TestLapFile::writesTheLapsShown() {
     QVERIFY2(parse.accepted(), qPrintable(parse.message));
     Grid loaded;
     loaded.apply(*parse.result);
-    for (int row = 0; row < LapGrid::rows; ++row) {
-        for (int c = 0; c < LapGrid::columns; ++c)
+    for (int row = 0; row < LapTable::RowCount; ++row) {
+        for (int c = 0; c < LapTable::ColumnCount; ++c)
             QCOMPARE(loaded.at(c, row), row == 0 && c == 8 ? allLaps : grid.at(c, row));
     }
     QCOMPARE(parse.result->marks.bestLap, grid.at(1, 0).toInt());
@@ -242,8 +242,8 @@ void TestLapFile::roundTrip() {
 
     Grid loaded;
     loaded.apply(*parse.result);
-    for (int row = 0; row < LapGrid::rows; ++row) {
-        for (int c = 0; c < LapGrid::columns; ++c) {
+    for (int row = 0; row < LapTable::RowCount; ++row) {
+        for (int c = 0; c < LapTable::ColumnCount; ++c) {
             const QString expected =
                 row == 0 && c == 8 ? QStringLiteral("全ラップ 12") : grid.at(c, row);
             QCOMPARE(loaded.at(c, row), expected);
@@ -456,7 +456,7 @@ void TestLapFile::fourHundredLines() {
     QCOMPARE(grid.at(0, 301), QStringLiteral("1300"));
     QCOMPARE(grid.at(1, 301), QStringLiteral("t"));
     for (const LapCell& cell : parse.result->cells)
-        QVERIFY(cell.row < LapGrid::rows && cell.column < LapGrid::columns);
+        QVERIFY(cell.row < LapTable::RowCount && cell.column < LapTable::ColumnCount);
 
     // Lines after the 305th are never read, however they look.
     QByteArray text = sjis(header2 + QStringLiteral("Laps,1\r\nFastest,Lap,1,X\r\nx\r\n"));
@@ -742,7 +742,7 @@ void TestLapFile::saveFailureKeepsOldFile() {
     QVERIFY(writeAll(path, "old laps\r\n"));
 
     Grid grid;
-    for (int row = 2; row < LapGrid::rows; ++row)
+    for (int row = 2; row < LapTable::RowCount; ++row)
         grid.set(8, row, QStringLiteral("remarks that make the file long"));
     rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
