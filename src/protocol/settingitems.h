@@ -172,6 +172,12 @@ inline constexpr Item items[] = {
 };
 // clang-format on
 
+// The first row with a tag: what does not depend on the model (its caption, ranges and
+// whether it can be written). nullptr for All (10) and unknown tags.
+constexpr const Item* firstRow(int tag) {
+    return firstRowWhere(items, [tag](const Item& item) { return item.tag == tag; });
+}
+
 // The row of an item for a model: the one the model shows, else the first with the tag
 // (a command asked of a model that hides the item still reaches the lap timer).
 // nullptr for All (10) and unknown tags.
@@ -180,12 +186,6 @@ constexpr const Item* find(int tag, DeviceModel model) {
         return item.tag == tag && (item.models & modelBit(model)) != 0;
     });
     return shown ? shown : firstRow(tag);
-}
-
-// The first row with a tag: what does not depend on the model (its caption, ranges and
-// whether it can be written). nullptr for All (10) and unknown tags.
-constexpr const Item* firstRow(int tag) {
-    return firstRowWhere(items, [tag](const Item& item) { return item.tag == tag; });
 }
 
 // The row whose value a reply key carries; nullptr for keys of no item (LInfo, LData).
