@@ -47,13 +47,13 @@ double cpuSeconds() {
 // Reports the time of the first paint of a window and quits.
 class FirstPaint : public QObject {
 public:
-    explicit FirstPaint(const char* name) : m_name(name) {}
+    explicit FirstPaint(const char* name) : name_(name) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !m_done) {
-            m_done = true;
+        if (event->type() == QEvent::Paint && !done_) {
+            done_ = true;
             const qint64 ms = sinceStart.elapsed();
             QTimer::singleShot(0, [this, ms] {
-                std::printf("%s: first paint %lld ms, peak RSS %.1f MB\n", m_name, ms,
+                std::printf("%s: first paint %lld ms, peak RSS %.1f MB\n", name_, ms,
                             double(peakRssKb()) / 1024.0);
                 // Leave without tearing the window down, so that a profile of
                 // this run (callgrind) counts the start-up alone.
@@ -65,8 +65,8 @@ public:
     }
 
 private:
-    const char* m_name;
-    bool m_done = false;
+    const char* name_;
+    bool done_ = false;
 };
 
 } // namespace

@@ -18,5 +18,5 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
-    std::function<void(const QString&)> errorReport;
+    std::function<void(const QString&)> errorReport_;
 };

@@ -11,11 +11,11 @@
 
 QWidget* WidgetPrompts::dialogParent() const {
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window != m_parent &&
+        if (window->isVisible() && window != parent_ &&
             window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
             !qobject_cast<QDialog*>(window))
             return window;
-    return m_parent;
+    return parent_;
 }
 
 void WidgetPrompts::keepAbove(QDialog& dialog) const {

@@ -14,8 +14,8 @@ class QMessageBox;
 // hidden from the user.
 class WidgetPrompts : public Prompts {
 public:
-    explicit WidgetPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
-    void setParent(QWidget* parent) { m_parent = parent; }
+    explicit WidgetPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
 
     Answer message(const QString& text, const QString& caption, Icon icon,
                    Buttons buttons) override;
@@ -46,5 +46,5 @@ private:
     // A dialog opened while an always-on-top window is up shares its layer.
     void keepAbove(QDialog& dialog) const;
 
-    QPointer<QWidget> m_parent;
+    QPointer<QWidget> parent_;
 };

@@ -133,22 +133,22 @@ LapAnalysis analyseLaps(const LapTable& table, double cleanLimitPercent) {
 }
 
 void LapFuelTracker::noteFuel(float remainingLitres, float usedLitres) {
-    newest = Reading{remainingLitres, usedLitres};
-    readingSinceLap = true;
+    newest_ = Reading{remainingLitres, usedLitres};
+    readingSinceLap_ = true;
 }
 
 void LapFuelTracker::noteLiveLap(int lap) {
-    if (!newest || !readingSinceLap)
+    if (!newest_ || !readingSinceLap_)
         return; // no reading tells what this lap cost
-    readingSinceLap = false;
+    readingSinceLap_ = false;
     // A lap at or below the last one (the timer was cleared) or less fuel used than before
     // (a refill or a meter reset) starts a new stretch from this lap.
-    if (lastLap && lap > *lastLap && newest->used >= lastUsed) {
-        usedOverStretches += double(newest->used) - double(lastUsed);
-        lapsOverStretches += lap - *lastLap;
+    if (lastLap_ && lap > *lastLap_ && newest_->used >= lastUsed_) {
+        usedOverStretches_ += double(newest_->used) - double(lastUsed_);
+        lapsOverStretches_ += lap - *lastLap_;
     }
-    lastLap = lap;
-    lastUsed = newest->used;
+    lastLap_ = lap;
+    lastUsed_ = newest_->used;
 }
 
 void LapFuelTracker::clear() {
@@ -156,11 +156,11 @@ void LapFuelTracker::clear() {
 }
 
 std::optional<FuelPerLap> LapFuelTracker::estimate() const {
-    if (lapsOverStretches <= 0 || !(usedOverStretches > 0) || !newest)
+    if (lapsOverStretches_ <= 0 || !(usedOverStretches_ > 0) || !newest_)
         return std::nullopt;
     FuelPerLap f;
-    f.litresPerLap = usedOverStretches / lapsOverStretches;
-    f.lapsRemaining = std::max(0.0, double(newest->remaining)) / f.litresPerLap;
-    f.lapsCounted = lapsOverStretches;
+    f.litresPerLap = usedOverStretches_ / lapsOverStretches_;
+    f.lapsRemaining = std::max(0.0, double(newest_->remaining)) / f.litresPerLap;
+    f.lapsCounted = lapsOverStretches_;
     return f;
 }

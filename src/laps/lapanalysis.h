@@ -88,10 +88,10 @@ private:
         float remaining = 0;
         float used = 0;
     };
-    std::optional<Reading> newest; // the newest reading
-    bool readingSinceLap = false;  // newest came in after the last paired lap
-    std::optional<int> lastLap;    // the last paired lap
-    float lastUsed = 0;            // fuel used at that lap
-    double usedOverStretches = 0;  // litres used between paired laps
-    int lapsOverStretches = 0;     // laps between paired laps
+    std::optional<Reading> newest_; // the newest reading
+    bool readingSinceLap_ = false;  // newest came in after the last paired lap
+    std::optional<int> lastLap_;    // the last paired lap
+    float lastUsed_ = 0;            // fuel used at that lap
+    double usedOverStretches_ = 0;  // litres used between paired laps
+    int lapsOverStretches_ = 0;     // laps between paired laps
 };

@@ -1,7 +1,7 @@
 #include "laps/lapchartview.h"
 
-#include "windows/prompts.h"
 #include "laps/laptable.h"
+#include "windows/prompts.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -50,31 +50,31 @@ LapChartView::LapChartView(QWidget* parent) : QChartView(parent) {
     c->legend()->setBackgroundVisible(false);
     c->legend()->setShowToolTips(false);
 
-    axisLap = new QValueAxis;
-    axisLap->setTitleText(QStringLiteral("LAP"));
-    axisLap->setLabelFormat(QStringLiteral("%d"));
-    axisLap->setTickType(QValueAxis::TicksDynamic);
-    axisLap->setTickAnchor(0);
-    axisLap->setMinorGridLineVisible(false);
-    axisLap->setGridLineColor(Navy);
+    axisLap_ = new QValueAxis;
+    axisLap_->setTitleText(QStringLiteral("LAP"));
+    axisLap_->setLabelFormat(QStringLiteral("%d"));
+    axisLap_->setTickType(QValueAxis::TicksDynamic);
+    axisLap_->setTickAnchor(0);
+    axisLap_->setMinorGridLineVisible(false);
+    axisLap_->setGridLineColor(Navy);
 
-    axisTime = new QCategoryAxis;
-    axisTime->setTitleText(QStringLiteral("TIME"));
-    axisTime->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    axisTime->setMinorGridLineVisible(false);
-    axisTime->setGridLineColor(Navy);
+    axisTime_ = new QCategoryAxis;
+    axisTime_->setTitleText(QStringLiteral("TIME"));
+    axisTime_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axisTime_->setMinorGridLineVisible(false);
+    axisTime_->setGridLineColor(Navy);
 
-    axisSpeed = new QValueAxis;
-    axisSpeed->setTitleText(QStringLiteral("Speed (km/h)"));
-    axisSpeed->setLabelFormat(QStringLiteral("%d"));
-    axisSpeed->setTickType(QValueAxis::TicksDynamic);
-    axisSpeed->setTickAnchor(0);
-    axisSpeed->setMinorGridLineVisible(false);
-    axisSpeed->setGridLineColor(Fuchsia);
+    axisSpeed_ = new QValueAxis;
+    axisSpeed_->setTitleText(QStringLiteral("Speed (km/h)"));
+    axisSpeed_->setLabelFormat(QStringLiteral("%d"));
+    axisSpeed_->setTickType(QValueAxis::TicksDynamic);
+    axisSpeed_->setTickAnchor(0);
+    axisSpeed_->setMinorGridLineVisible(false);
+    axisSpeed_->setGridLineColor(Fuchsia);
 
-    c->addAxis(axisLap, Qt::AlignBottom);
-    c->addAxis(axisTime, Qt::AlignLeft);
-    c->addAxis(axisSpeed, Qt::AlignRight);
+    c->addAxis(axisLap_, Qt::AlignBottom);
+    c->addAxis(axisTime_, Qt::AlignLeft);
+    c->addAxis(axisSpeed_, Qt::AlignRight);
 
     for (int i = 0; i < LapSeriesCount; ++i) {
         auto* s = new QLineSeries;
@@ -86,57 +86,57 @@ LapChartView::LapChartView(QWidget* parent) : QChartView(parent) {
         s->setPointLabelsFormat(QStringLiteral("@xPoint")); // a point's label is its lap
         s->setPointLabelsVisible(false);
         c->addSeries(s);
-        s->attachAxis(axisLap);
-        s->attachAxis(i == SeriesSpeed ? static_cast<QAbstractAxis*>(axisSpeed)
-                                       : static_cast<QAbstractAxis*>(axisTime));
-        all[i] = s;
+        s->attachAxis(axisLap_);
+        s->attachAxis(i == SeriesSpeed ? static_cast<QAbstractAxis*>(axisSpeed_)
+                                       : static_cast<QAbstractAxis*>(axisTime_));
+        all_[i] = s;
     }
-    chartLap = all[SeriesLap];
-    chartSector1 = all[SeriesSector1];
-    chartSector2 = all[SeriesSector2];
-    chartSector3 = all[SeriesSector3];
-    chartSector4 = all[SeriesSector4];
-    chartSpeed = all[SeriesSpeed];
+    chartLap = all_[SeriesLap];
+    chartSector1 = all_[SeriesSector1];
+    chartSector2 = all_[SeriesSector2];
+    chartSector3 = all_[SeriesSector3];
+    chartSector4 = all_[SeriesSector4];
+    chartSpeed = all_[SeriesSpeed];
 
     setRubberBand(QChartView::NoRubberBand);
     setRenderHint(QPainter::Antialiasing, true);
-    baseMargins = c->margins();
+    baseMargins_ = c->margins();
 
-    band = new QRubberBand(QRubberBand::Rectangle, viewport());
-    band->hide();
-    zoomAnimation = new QVariantAnimation(this);
-    zoomAnimation->setStartValue(0.0);
-    zoomAnimation->setEndValue(1.0);
+    band_ = new QRubberBand(QRubberBand::Rectangle, viewport());
+    band_->hide();
+    zoomAnimation_ = new QVariantAnimation(this);
+    zoomAnimation_->setStartValue(0.0);
+    zoomAnimation_->setEndValue(1.0);
 
-    connect(axisLap, &QValueAxis::rangeChanged, this, &LapChartView::updateTicks);
-    connect(axisTime, &QValueAxis::rangeChanged, this, &LapChartView::updateTicks);
-    connect(axisSpeed, &QValueAxis::rangeChanged, this, &LapChartView::updateTicks);
+    connect(axisLap_, &QValueAxis::rangeChanged, this, &LapChartView::updateTicks);
+    connect(axisTime_, &QValueAxis::rangeChanged, this, &LapChartView::updateTicks);
+    connect(axisSpeed_, &QValueAxis::rangeChanged, this, &LapChartView::updateTicks);
     connect(c, &QChart::plotAreaChanged, this, &LapChartView::updateTicks);
 
-    setSpans(homeLap, homeTime, homeSpeed);
-    applySettings(current);
+    setSpans(homeLap_, homeTime_, homeSpeed_);
+    applySettings(current_);
 }
 
 LapChartView::~LapChartView() {
-    zoomAnimation->stop();
+    zoomAnimation_->stop();
 }
 
 QLineSeries* LapChartView::series(int index) const {
     if (index < 0 || index >= LapSeriesCount)
         return nullptr;
-    return all[index];
+    return all_[index];
 }
 
 AxisSpan LapChartView::lapSpan() const {
-    return {axisLap->min(), axisLap->max()};
+    return {axisLap_->min(), axisLap_->max()};
 }
 
 AxisSpan LapChartView::timeSpan() const {
-    return {axisTime->min(), axisTime->max()};
+    return {axisTime_->min(), axisTime_->max()};
 }
 
 AxisSpan LapChartView::speedSpan() const {
-    return {axisSpeed->min(), axisSpeed->max()};
+    return {axisSpeed_->min(), axisSpeed_->max()};
 }
 
 QStringList LapChartView::refreshLapChart(const LapTable& table) {
@@ -144,32 +144,32 @@ QStringList LapChartView::refreshLapChart(const LapTable& table) {
     const LapChartData data = buildLapChartData(table);
     // Replacing the whole point list empties and refills each series in one step.
     for (int i = 0; i < LapSeriesCount; ++i)
-        all[i]->replace(data.points[i]);
-    homeLap = data.lapAxisSpan();
-    homeTime = data.timeAxisSpan();
-    homeSpeed = SpeedAxisSpan;
-    setSpans(homeLap, homeTime, homeSpeed);
-    if (msgs) {
+        all_[i]->replace(data.points[i]);
+    homeLap_ = data.lapAxisSpan();
+    homeTime_ = data.timeAxisSpan();
+    homeSpeed_ = SpeedAxisSpan;
+    setSpans(homeLap_, homeTime_, homeSpeed_);
+    if (msgs_) {
         for (const QString& error : data.errors)
-            msgs->message(error, QStringLiteral("読み込み不可"), Prompts::Icon::Error);
+            msgs_->message(error, QStringLiteral("読み込み不可"), Prompts::Icon::Error);
     }
     return data.errors;
 }
 
 void LapChartView::clearChartSeries() {
-    for (QLineSeries* s : all)
+    for (QLineSeries* s : all_)
         s->clear();
 }
 
 void LapChartView::zoomReset() {
-    zoomAnimation->stop();
-    setSpans(homeLap, homeTime, homeSpeed);
+    zoomAnimation_->stop();
+    setSpans(homeLap_, homeTime_, homeSpeed_);
 }
 
 void LapChartView::setSpans(const AxisSpan& lap, const AxisSpan& time, const AxisSpan& speed) {
-    axisLap->setRange(lap.min, lap.max);
-    axisTime->setRange(time.min, time.max);
-    axisSpeed->setRange(speed.min, speed.max);
+    axisLap_->setRange(lap.min, lap.max);
+    axisTime_->setRange(time.min, time.max);
+    axisSpeed_->setRange(speed.min, speed.max);
     updateTicks();
 }
 
@@ -179,25 +179,25 @@ void LapChartView::updateTicks() {
     const int valueTicks = std::max(2, int(plot.height()) / TimeLabelPixels);
 
     const double lapStep = tickStepFor(lapSpan().length(), lapTicks, 2);
-    if (axisLap->tickInterval() != lapStep)
-        axisLap->setTickInterval(lapStep);
+    if (axisLap_->tickInterval() != lapStep)
+        axisLap_->setTickInterval(lapStep);
     const double speedStep = tickStepFor(speedSpan().length(), valueTicks, 1);
-    if (axisSpeed->tickInterval() != speedStep)
-        axisSpeed->setTickInterval(speedStep);
+    if (axisSpeed_->tickInterval() != speedStep)
+        axisSpeed_->setTickInterval(speedStep);
 
     const AxisSpan time = timeSpan();
     const double timeStep = tickStepFor(time.length(), valueTicks, 1000);
     const QList<double> ticks = tickValues(time, timeStep);
-    if (ticks == timeTicks)
+    if (ticks == timeTicks_)
         return;
-    timeTicks = ticks;
-    for (const QString& label : axisTime->categoriesLabels())
-        axisTime->remove(label);
+    timeTicks_ = ticks;
+    for (const QString& label : axisTime_->categoriesLabels())
+        axisTime_->remove(label);
     if (ticks.isEmpty())
         return;
-    axisTime->setStartValue(ticks.first() - timeStep);
+    axisTime_->setStartValue(ticks.first() - timeStep);
     for (double v : ticks)
-        axisTime->append(formatTimeAxisLabel(v), v);
+        axisTime_->append(formatTimeAxisLabel(v), v);
 }
 
 QRectF LapChartView::plotRect() const {
@@ -217,23 +217,23 @@ void LapChartView::zoomToRect(const QRectF& viewRect, bool animated) {
         spanBetweenPixels(fromTime, plot.top(), plot.height(), r.top(), r.bottom(), true);
     const AxisSpan toSpeed =
         spanBetweenPixels(fromSpeed, plot.top(), plot.height(), r.top(), r.bottom(), true);
-    zoomAnimation->stop();
-    if (!animated || zoomAnimationMs <= 0) {
+    zoomAnimation_->stop();
+    if (!animated || zoomAnimationMs_ <= 0) {
         setSpans(toLap, toTime, toSpeed);
         return;
     }
-    zoomAnimation->disconnect(this);
-    connect(zoomAnimation, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
+    zoomAnimation_->disconnect(this);
+    connect(zoomAnimation_, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
         const double t = v.toDouble();
         setSpans(blendSpans(fromLap, toLap, t), blendSpans(fromTime, toTime, t),
                  blendSpans(fromSpeed, toSpeed, t));
     });
-    zoomAnimation->setDuration(zoomAnimationMs);
-    zoomAnimation->start();
+    zoomAnimation_->setDuration(zoomAnimationMs_);
+    zoomAnimation_->start();
 }
 
 void LapChartView::scrollByPixels(QPointF delta) {
-    zoomAnimation->stop();
+    zoomAnimation_->stop();
     const QRectF plot = plotRect();
     setSpans(scrolledSpan(lapSpan(), plot.width(), delta.x(), false),
              scrolledSpan(timeSpan(), plot.height(), delta.y(), true),
@@ -242,14 +242,14 @@ void LapChartView::scrollByPixels(QPointF delta) {
 
 void LapChartView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        zoomDrag = true;
-        dragStart = event->position();
-        band->setGeometry(QRect(dragStart.toPoint(), QSize()));
-        band->show();
+        zoomDrag_ = true;
+        dragStart_ = event->position();
+        band_->setGeometry(QRect(dragStart_.toPoint(), QSize()));
+        band_->show();
         event->accept();
     } else if (event->button() == Qt::RightButton) {
-        scrollDrag = true;
-        lastScrollPos = event->position();
+        scrollDrag_ = true;
+        lastScrollPos_ = event->position();
         event->accept();
     } else {
         QChartView::mousePressEvent(event);
@@ -257,12 +257,12 @@ void LapChartView::mousePressEvent(QMouseEvent* event) {
 }
 
 void LapChartView::mouseMoveEvent(QMouseEvent* event) {
-    if (zoomDrag) {
-        band->setGeometry(QRect(dragStart.toPoint(), event->position().toPoint()).normalized());
+    if (zoomDrag_) {
+        band_->setGeometry(QRect(dragStart_.toPoint(), event->position().toPoint()).normalized());
         event->accept();
-    } else if (scrollDrag) {
-        scrollByPixels(event->position() - lastScrollPos);
-        lastScrollPos = event->position();
+    } else if (scrollDrag_) {
+        scrollByPixels(event->position() - lastScrollPos_);
+        lastScrollPos_ = event->position();
         event->accept();
     } else {
         QChartView::mouseMoveEvent(event);
@@ -270,12 +270,12 @@ void LapChartView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void LapChartView::mouseReleaseEvent(QMouseEvent* event) {
-    if (zoomDrag && event->button() == Qt::LeftButton) {
-        zoomDrag = false;
-        band->hide();
-        switch (chartDragAction(dragStart, event->position())) {
+    if (zoomDrag_ && event->button() == Qt::LeftButton) {
+        zoomDrag_ = false;
+        band_->hide();
+        switch (chartDragAction(dragStart_, event->position())) {
         case ChartDrag::ZoomIn:
-            zoomToRect(QRectF(dragStart, event->position()));
+            zoomToRect(QRectF(dragStart_, event->position()));
             break;
         case ChartDrag::Undo:
             undoZoom();
@@ -284,8 +284,8 @@ void LapChartView::mouseReleaseEvent(QMouseEvent* event) {
             break;
         }
         event->accept();
-    } else if (scrollDrag && event->button() == Qt::RightButton) {
-        scrollDrag = false;
+    } else if (scrollDrag_ && event->button() == Qt::RightButton) {
+        scrollDrag_ = false;
         event->accept();
     } else {
         QChartView::mouseReleaseEvent(event);
@@ -295,19 +295,19 @@ void LapChartView::mouseReleaseEvent(QMouseEvent* event) {
 void LapChartView::undoZoom() {
     // Undo animates like the zoom, from the current ranges back to the rebuild's.
     const AxisSpan fromLap = lapSpan(), fromTime = timeSpan(), fromSpeed = speedSpan();
-    zoomAnimation->stop();
-    if (zoomAnimationMs <= 0) {
+    zoomAnimation_->stop();
+    if (zoomAnimationMs_ <= 0) {
         zoomReset();
         return;
     }
-    zoomAnimation->disconnect(this);
-    connect(zoomAnimation, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
+    zoomAnimation_->disconnect(this);
+    connect(zoomAnimation_, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
         const double t = v.toDouble();
-        setSpans(blendSpans(fromLap, homeLap, t), blendSpans(fromTime, homeTime, t),
-                 blendSpans(fromSpeed, homeSpeed, t));
+        setSpans(blendSpans(fromLap, homeLap_, t), blendSpans(fromTime, homeTime_, t),
+                 blendSpans(fromSpeed, homeSpeed_, t));
     });
-    zoomAnimation->setDuration(zoomAnimationMs);
-    zoomAnimation->start();
+    zoomAnimation_->setDuration(zoomAnimationMs_);
+    zoomAnimation_->start();
 }
 
 void LapChartView::keyPressEvent(QKeyEvent* event) {
@@ -353,34 +353,34 @@ void LapChartView::resizeEvent(QResizeEvent* event) {
 }
 
 void LapChartView::applySettings(const ChartViewSettings& settings) {
-    current = settings;
+    current_ = settings;
     updateDepthMargins();
     viewport()->update();
 }
 
 int LapChartView::depth() const {
-    if (!current.view3D)
+    if (!current_.view3D)
         return 0;
-    return depthPixels(current.depthPercent, viewport()->size());
+    return depthPixels(current_.depthPercent, viewport()->size());
 }
 
 void LapChartView::updateDepthMargins() {
     // The back of the box lies up and to the right of the plot: leave room for it there.
     const int d = depth();
-    const QMargins wanted = baseMargins + QMargins(0, d, d, 0);
+    const QMargins wanted = baseMargins_ + QMargins(0, d, d, 0);
     if (chart()->margins() != wanted)
         chart()->setMargins(wanted);
 }
 
 void LapChartView::drawBackground(QPainter* painter, const QRectF& rect) {
-    const QColor back = fromBgr(current.backColor);
+    const QColor back = fromBgr(current_.backColor);
     painter->fillRect(rect, back);
     if (depth() > 0)
         draw3D(painter);
 }
 
 void LapChartView::draw3D(QPainter* painter) {
-    const QColor back = fromBgr(current.backColor);
+    const QColor back = fromBgr(current_.backColor);
     const int d = depth();
     const QPointF offset(d, -d);
     const QRectF front = chart()->mapRectToScene(chart()->plotArea());
@@ -402,7 +402,7 @@ void LapChartView::draw3D(QPainter* painter) {
     // itself draws the front edge on top. The first series ends up in front.
     painter->setClipRect(front.united(rear));
     for (int i = LapSeriesCount - 1; i >= 0; --i) {
-        QLineSeries* s = all[i];
+        QLineSeries* s = all_[i];
         if (!s->isVisible() || s->count() == 0)
             continue;
         const QList<QPointF> values = s->points();

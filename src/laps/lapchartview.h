@@ -38,15 +38,15 @@ public:
     QLineSeries* series(int index) const;
 
     // Bottom "LAP", left "TIME" (values in ms, labels "n:ss:zz"), right "Speed (km/h)".
-    QValueAxis* lapAxis() const { return axisLap; }
-    QCategoryAxis* timeAxis() const { return axisTime; }
-    QValueAxis* speedAxis() const { return axisSpeed; }
+    QValueAxis* lapAxis() const { return axisLap_; }
+    QCategoryAxis* timeAxis() const { return axisTime_; }
+    QValueAxis* speedAxis() const { return axisSpeed_; }
     AxisSpan lapSpan() const;
     AxisSpan timeSpan() const;
     AxisSpan speedSpan() const;
 
     // Where the "読み込み不可" messages of a rebuild go; without one they are only returned.
-    void setPrompts(Prompts* prompts) { msgs = prompts; }
+    void setPrompts(Prompts* prompts) { msgs_ = prompts; }
 
     // Undoes zoom and scroll, rebuilds all six series from the grid cells and fixes the time
     // axis one second beyond the fastest and slowest time. Each malformed time cell gives one
@@ -62,11 +62,11 @@ public:
     // Moves the content by a distance in pixels, as a right-button drag does.
     void scrollByPixels(QPointF delta);
     // Duration of the zoom animation; 0 zooms at once.
-    void setZoomAnimationMs(int ms) { zoomAnimationMs = ms; }
+    void setZoomAnimationMs(int ms) { zoomAnimationMs_ = ms; }
 
     // 3-D view, its depth and the background colour (0x00BBGGRR).
     void applySettings(const ChartViewSettings& settings);
-    ChartViewSettings settings() const { return current; }
+    ChartViewSettings settings() const { return current_; }
     // Depth of the 3-D view in pixels, 0 while drawn in 2-D.
     int depth() const;
     // The plot area in view coordinates (the front face in 3-D).
@@ -88,27 +88,27 @@ private:
     // Back to the ranges of the last rebuild, animated like a zoom.
     void undoZoom();
 
-    QValueAxis* axisLap = nullptr;
-    QCategoryAxis* axisTime = nullptr;
-    QValueAxis* axisSpeed = nullptr;
-    std::array<QLineSeries*, LapSeriesCount> all{};
+    QValueAxis* axisLap_ = nullptr;
+    QCategoryAxis* axisTime_ = nullptr;
+    QValueAxis* axisSpeed_ = nullptr;
+    std::array<QLineSeries*, LapSeriesCount> all_{};
 
-    AxisSpan homeLap = EmptyLapAxisSpan;
-    AxisSpan homeTime = EmptyTimeAxisSpan;
-    AxisSpan homeSpeed = SpeedAxisSpan;
+    AxisSpan homeLap_ = EmptyLapAxisSpan;
+    AxisSpan homeTime_ = EmptyTimeAxisSpan;
+    AxisSpan homeSpeed_ = SpeedAxisSpan;
 
-    Prompts* msgs = nullptr;
-    ChartViewSettings current;
-    QMargins baseMargins;
+    Prompts* msgs_ = nullptr;
+    ChartViewSettings current_;
+    QMargins baseMargins_;
 
-    QRubberBand* band = nullptr;
-    QPointF dragStart;
-    QPointF lastScrollPos;
-    bool zoomDrag = false;
-    bool scrollDrag = false;
-    QVariantAnimation* zoomAnimation = nullptr;
-    int zoomAnimationMs = 300;
+    QRubberBand* band_ = nullptr;
+    QPointF dragStart_;
+    QPointF lastScrollPos_;
+    bool zoomDrag_ = false;
+    bool scrollDrag_ = false;
+    QVariantAnimation* zoomAnimation_ = nullptr;
+    int zoomAnimationMs_ = 300;
 
     // Ticks last put on the time axis, to rebuild its labels only when they change.
-    QList<double> timeTicks;
+    QList<double> timeTicks_;
 };

@@ -69,7 +69,7 @@ void paintFixedCell(QPainter* painter, const QRect& outer, const LapTable* table
 class LapCellDelegate : public QStyledItemDelegate {
 public:
     LapCellDelegate(QObject* parent, std::function<void(QWidget*)> onEditor)
-        : QStyledItemDelegate(parent), onEditor(std::move(onEditor)) {}
+        : QStyledItemDelegate(parent), onEditor_(std::move(onEditor)) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -97,23 +97,23 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (editor && onEditor)
-            onEditor(editor);
+        if (editor && onEditor_)
+            onEditor_(editor);
         return editor;
     }
 
 private:
-    std::function<void(QWidget*)> onEditor;
+    std::function<void(QWidget*)> onEditor_;
 };
 
 // Horizontal header drawing the summary row and the heading row above every column.
 class FixedRowsHeader : public QHeaderView {
 public:
-    explicit FixedRowsHeader(LapGridView* grid) : QHeaderView(Qt::Horizontal, grid), grid(grid) {}
+    explicit FixedRowsHeader(LapGridView* grid) : QHeaderView(Qt::Horizontal, grid), grid_(grid) {}
 
     // The grid asks only for the height; the base class would measure the texts of
     // every column each time the layout changes.
-    QSize sizeHint() const override { return {length(), grid->fixedRowsHeight()}; }
+    QSize sizeHint() const override { return {length(), grid_->fixedRowsHeight()}; }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
@@ -122,31 +122,31 @@ protected:
         for (int row = 0; row < LapGridView::FixedRowCount; ++row) {
             const QRect cell(rect.left(), rect.top() + row * LapGridView::RowHeight, rect.width(),
                              LapGridView::RowHeight);
-            paintFixedCell(painter, cell, grid->lapTable(), logicalIndex, row, grid);
+            paintFixedCell(painter, cell, grid_->lapTable(), logicalIndex, row, grid_);
         }
     }
 
 private:
-    LapGridView* grid;
+    LapGridView* grid_;
 };
 
 // Vertical header drawing the lap numbers of the lap number column.
 class FixedColumnHeader : public QHeaderView {
 public:
-    explicit FixedColumnHeader(LapGridView* grid) : QHeaderView(Qt::Vertical, grid), grid(grid) {}
+    explicit FixedColumnHeader(LapGridView* grid) : QHeaderView(Qt::Vertical, grid), grid_(grid) {}
 
     // The grid takes only the width of its vertical header; asking the base class would
     // measure the texts of the 302 rows each time the layout changes.
-    QSize sizeHint() const override { return {grid->fixedColumnWidth(), defaultSectionSize()}; }
+    QSize sizeHint() const override { return {grid_->fixedColumnWidth(), defaultSectionSize()}; }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
         if (rect.isValid())
-            paintFixedCell(painter, rect, grid->lapTable(), LapTable::ColLap, logicalIndex, grid);
+            paintFixedCell(painter, rect, grid_->lapTable(), LapTable::ColLap, logicalIndex, grid_);
     }
 
 private:
-    LapGridView* grid;
+    LapGridView* grid_;
 };
 
 } // namespace
@@ -155,7 +155,7 @@ private:
 // that column.
 class LapGridCorner : public QWidget {
 public:
-    explicit LapGridCorner(LapGridView* grid) : QWidget(grid), grid(grid) {
+    explicit LapGridCorner(LapGridView* grid) : QWidget(grid), grid_(grid) {
         setMouseTracking(true);
     }
 
@@ -164,34 +164,34 @@ protected:
         QPainter painter(this);
         for (int row = 0; row < LapGridView::FixedRowCount; ++row) {
             const QRect cell(0, row * LapGridView::RowHeight, width(), LapGridView::RowHeight);
-            paintFixedCell(&painter, cell, grid->lapTable(), LapTable::ColLap, row, grid);
+            paintFixedCell(&painter, cell, grid_->lapTable(), LapTable::ColLap, row, grid_);
         }
     }
     void mousePressEvent(QMouseEvent* event) override {
-        resizing = event->button() == Qt::LeftButton && nearEdge(event->position().x());
+        resizing_ = event->button() == Qt::LeftButton && nearEdge(event->position().x());
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         const int x = qRound(event->position().x());
-        if (resizing)
-            grid->setGridColumnWidth(LapTable::ColLap, x);
+        if (resizing_)
+            grid_->setGridColumnWidth(LapTable::ColLap, x);
         else
             setCursor(nearEdge(x) ? Qt::SplitHCursor : Qt::ArrowCursor);
     }
-    void mouseReleaseEvent(QMouseEvent*) override { resizing = false; }
+    void mouseReleaseEvent(QMouseEvent*) override { resizing_ = false; }
     void mouseDoubleClickEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton)
-            emit grid->gridDoubleClicked();
+            emit grid_->gridDoubleClicked();
     }
 
 private:
     bool nearEdge(double x) const { return std::abs(x - width()) <= ResizeGrip; }
 
-    LapGridView* grid;
-    bool resizing = false;
+    LapGridView* grid_;
+    bool resizing_ = false;
 };
 
 LapGridView::LapGridView(QWidget* parent) : QTableView(parent) {
-    widths.fill(DefaultColumnWidth);
+    widths_.fill(DefaultColumnWidth);
 
     auto* rows = new FixedRowsHeader(this);
     rows->setSectionsClickable(false);
@@ -212,7 +212,7 @@ LapGridView::LapGridView(QWidget* parent) : QTableView(parent) {
     laps->setSectionResizeMode(QHeaderView::Fixed);
     setVerticalHeader(laps);
 
-    corner = new LapGridCorner(this);
+    corner_ = new LapGridCorner(this);
     setCornerButtonEnabled(false);
 
     setItemDelegate(new LapCellDelegate(this, [this](QWidget* editor) { editorCreated(editor); }));
@@ -228,9 +228,9 @@ LapGridView::LapGridView(QWidget* parent) : QTableView(parent) {
     rows->viewport()->installEventFilter(this);
     laps->viewport()->installEventFilter(this);
     connect(rows, &QHeaderView::sectionResized, this, [this](int col, int, int size) {
-        if (!applyingWidths && col > LapTable::ColLap && col < LapTable::ColumnCount &&
+        if (!applyingWidths_ && col > LapTable::ColLap && col < LapTable::ColumnCount &&
             !horizontalHeader()->isSectionHidden(col))
-            widths[col] = size;
+            widths_[col] = size;
     });
 }
 
@@ -241,14 +241,14 @@ void LapGridView::setLapTable(LapTable* t) {
 void LapGridView::setModel(QAbstractItemModel* model) {
     if (model == QTableView::model())
         return;
-    if (table)
-        disconnect(table, nullptr, this, nullptr);
+    if (table_)
+        disconnect(table_, nullptr, this, nullptr);
     QTableView::setModel(model);
-    table = qobject_cast<LapTable*>(model);
-    if (table) {
+    table_ = qobject_cast<LapTable*>(model);
+    if (table_) {
         // Connected after the headers, so the fixed parts are restored after they reset.
-        connect(table, &QAbstractItemModel::modelReset, this, &LapGridView::applyFixedParts);
-        connect(table, &QAbstractItemModel::dataChanged, this,
+        connect(table_, &QAbstractItemModel::modelReset, this, &LapGridView::applyFixedParts);
+        connect(table_, &QAbstractItemModel::dataChanged, this,
                 [this](const QModelIndex& topLeft, const QModelIndex&) {
                     if (topLeft.row() < FixedRowCount || topLeft.column() == LapTable::ColLap)
                         repaintFixedParts();
@@ -258,15 +258,15 @@ void LapGridView::setModel(QAbstractItemModel* model) {
 }
 
 void LapGridView::applyFixedParts() {
-    applyingWidths = true;
+    applyingWidths_ = true;
     for (int row = 0; row < FixedRowCount; ++row)
         setRowHidden(row, true);
     setColumnHidden(LapTable::ColLap, true); // drawn by the vertical header
     for (int col = 0; col < LapTable::ColumnCount; ++col) {
         if (col != LapTable::ColLap)
-            setColumnWidth(col, widths[col]);
+            setColumnWidth(col, widths_[col]);
     }
-    applyingWidths = false;
+    applyingWidths_ = false;
     updateGeometries();
     repaintFixedParts();
 }
@@ -274,18 +274,18 @@ void LapGridView::applyFixedParts() {
 void LapGridView::repaintFixedParts() {
     horizontalHeader()->viewport()->update();
     verticalHeader()->viewport()->update();
-    corner->update();
+    corner_->update();
 }
 
 void LapGridView::resetLapGrid() {
     setEditTriggers(NoEditTriggers);
     setTabKeyNavigation(true);
-    if (table)
-        table->resetLapGrid();
+    if (table_)
+        table_->resetLapGrid();
     setGridColumnWidth(LapTable::ColLap, 35);
     setGridColumnWidth(LapTable::ColTopSpeed, 50);
     setGridColumnWidth(LapTable::ColRemarks, 140);
-    rowToShow = -1;
+    rowToShow_ = -1;
     setTopRow(LapTable::FirstLapRow);
     viewport()->update();
 }
@@ -293,19 +293,19 @@ void LapGridView::resetLapGrid() {
 int LapGridView::gridColumnWidth(int col) const {
     if (col < 0 || col >= LapTable::ColumnCount)
         return 0;
-    return widths[col];
+    return widths_[col];
 }
 
 void LapGridView::setGridColumnWidth(int col, int width) {
     if (col < 0 || col >= LapTable::ColumnCount)
         return;
-    widths[col] = std::max(width, MinColumnWidth);
+    widths_[col] = std::max(width, MinColumnWidth);
     if (col == LapTable::ColLap) {
         verticalHeader()->updateGeometry();
         updateGeometries();
         repaintFixedParts();
     } else {
-        setColumnWidth(col, widths[col]);
+        setColumnWidth(col, widths_[col]);
     }
 }
 
@@ -330,16 +330,16 @@ void LapGridView::scrollToRow(int row) {
         setTopRow(newTop);
     // A hidden page is laid out only when it is shown; until then the viewport keeps an
     // old height and the rows counted as visible are wrong.
-    rowToShow = isVisible() ? -1 : row;
+    rowToShow_ = isVisible() ? -1 : row;
 }
 
 void LapGridView::showEvent(QShowEvent* event) {
     QTableView::showEvent(event);
     // The rule counted the rows of the old height (a whole row more where the horizontal
     // scroll bar now sits): the row asked for is brought fully into view at the real one.
-    if (rowToShow >= 0) {
-        setTopRow(LapTable::topRowShowingWhole(rowToShow, topRow(), visibleRowCount()));
-        rowToShow = -1;
+    if (rowToShow_ >= 0) {
+        setTopRow(LapTable::topRowShowingWhole(rowToShow_, topRow(), visibleRowCount()));
+        rowToShow_ = -1;
     }
 }
 
@@ -347,11 +347,11 @@ void LapGridView::currentChanged(const QModelIndex& current, const QModelIndex& 
     QTableView::currentChanged(current, previous);
     if (!current.isValid())
         return;
-    selCol = current.column();
-    selRow = current.row();
-    emit cellSelected(selCol, selRow);
+    selCol_ = current.column();
+    selRow_ = current.row();
+    emit cellSelected(selCol_, selRow_);
     // Only the remarks column can be edited; leaving it turns editing off again.
-    setEditTriggers(selCol == LapTable::ColRemarks
+    setEditTriggers(selCol_ == LapTable::ColRemarks
                         ? (EditKeyPressed | AnyKeyPressed | SelectedClicked)
                         : NoEditTriggers);
 }
@@ -371,9 +371,9 @@ void LapGridView::keyPressEvent(QKeyEvent* event) {
         currentIndex().column() == LapTable::ColRemarks)
         emit remarksTyped();
     // A key that opens the editor reaches the editor too; it has been counted already.
-    inKeyPress = true;
+    inKeyPress_ = true;
     QTableView::keyPressEvent(event);
-    inKeyPress = false;
+    inKeyPress_ = false;
 }
 
 void LapGridView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -385,8 +385,8 @@ void LapGridView::mouseDoubleClickEvent(QMouseEvent* event) {
 void LapGridView::updateGeometries() {
     QTableView::updateGeometries();
     const int frame = frameWidth();
-    corner->setGeometry(frame, frame, verticalHeader()->width(), horizontalHeader()->height());
-    corner->raise();
+    corner_->setGeometry(frame, frame, verticalHeader()->width(), horizontalHeader()->height());
+    corner_->raise();
 }
 
 void LapGridView::editorCreated(QWidget* editor) {
@@ -403,7 +403,7 @@ bool LapGridView::eventFilter(QObject* watched, QEvent* event) {
         return QTableView::eventFilter(watched, event);
     }
     if (qobject_cast<QLineEdit*>(watched) && watched->parent() == viewport()) {
-        if (event->type() == QEvent::KeyPress && !inKeyPress &&
+        if (event->type() == QEvent::KeyPress && !inKeyPress_ &&
             !static_cast<QKeyEvent*>(event)->text().isEmpty())
             emit remarksTyped();
         else if (event->type() == QEvent::InputMethod &&

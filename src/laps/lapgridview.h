@@ -22,7 +22,7 @@ public:
 
     // Shows table (also reachable through setModel with a LapTable).
     void setLapTable(LapTable* table);
-    LapTable* lapTable() const { return table; }
+    LapTable* lapTable() const { return table_; }
     void setModel(QAbstractItemModel* model) override;
 
     // Empties and re-labels the table, sets the widths of the lap number, top speed and remarks
@@ -41,8 +41,8 @@ public:
     void setTopRow(int row);
 
     // The cell last selected, -1 and 0 until the user selects one.
-    int selectedCol() const { return selCol; }
-    int selectedRow() const { return selRow; }
+    int selectedCol() const { return selCol_; }
+    int selectedRow() const { return selRow_; }
     // Remarks editing is on while the selected cell is in the remarks column.
     bool remarksEditable() const { return editTriggers() != NoEditTriggers; }
 
@@ -53,7 +53,7 @@ public:
     // Height of the fixed rows and width of the fixed column, in pixels (for tests and
     // layout).
     int fixedRowsHeight() const { return FixedRowCount * RowHeight; }
-    int fixedColumnWidth() const { return widths[LapTable::ColLap]; }
+    int fixedColumnWidth() const { return widths_[LapTable::ColLap]; }
 
 signals:
     // The user selected a cell (keyboard or mouse); col and row are grid coordinates.
@@ -78,12 +78,12 @@ private:
     void editorCreated(QWidget* editor);
     void repaintFixedParts();
 
-    LapTable* table = nullptr;
-    QWidget* corner = nullptr;
-    std::array<int, LapTable::ColumnCount> widths;
-    int selCol = -1;
-    int selRow = 0;
-    int rowToShow = -1; // asked for while hidden; -1: none
-    bool applyingWidths = false;
-    bool inKeyPress = false;
+    LapTable* table_ = nullptr;
+    QWidget* corner_ = nullptr;
+    std::array<int, LapTable::ColumnCount> widths_;
+    int selCol_ = -1;
+    int selRow_ = 0;
+    int rowToShow_ = -1; // asked for while hidden; -1: none
+    bool applyingWidths_ = false;
+    bool inKeyPress_ = false;
 };

@@ -12,13 +12,13 @@ bool inGrid(int col, int row) {
 } // namespace
 
 LapTable::LapTable(QObject* parent) : QAbstractTableModel(parent) {
-    cells.resize(RowCount * ColumnCount);
+    cells_.resize(RowCount * ColumnCount);
     fillResetTexts();
 }
 
 LapTable::Batch::~Batch() {
-    if (--t.batchDepth == 0)
-        t.flushDirty();
+    if (--t_.batchDepth_ == 0)
+        t_.flushDirty();
 }
 
 int LapTable::topRowToShow(int row, int top, int visible) {
@@ -38,13 +38,13 @@ int LapTable::topRowShowingWhole(int row, int top, int visible) {
 QString LapTable::cell(int col, int row) const {
     if (!inGrid(col, row))
         return {};
-    return cells.at(row * ColumnCount + col);
+    return cells_.at(row * ColumnCount + col);
 }
 
 void LapTable::setCell(int col, int row, const QString& text) {
     if (!inGrid(col, row))
         return;
-    QString& c = cells[row * ColumnCount + col];
+    QString& c = cells_[row * ColumnCount + col];
     if (c == text)
         return;
     c = text;
@@ -52,32 +52,32 @@ void LapTable::setCell(int col, int row, const QString& text) {
 }
 
 void LapTable::markDirty(int col, int row) {
-    if (dirtyTop < 0) {
-        dirtyTop = dirtyBottom = row;
-        dirtyLeft = dirtyRight = col;
+    if (dirtyTop_ < 0) {
+        dirtyTop_ = dirtyBottom_ = row;
+        dirtyLeft_ = dirtyRight_ = col;
     } else {
-        dirtyTop = std::min(dirtyTop, row);
-        dirtyBottom = std::max(dirtyBottom, row);
-        dirtyLeft = std::min(dirtyLeft, col);
-        dirtyRight = std::max(dirtyRight, col);
+        dirtyTop_ = std::min(dirtyTop_, row);
+        dirtyBottom_ = std::max(dirtyBottom_, row);
+        dirtyLeft_ = std::min(dirtyLeft_, col);
+        dirtyRight_ = std::max(dirtyRight_, col);
     }
-    if (batchDepth == 0)
+    if (batchDepth_ == 0)
         flushDirty();
 }
 
 void LapTable::flushDirty() {
-    if (dirtyTop < 0)
+    if (dirtyTop_ < 0)
         return;
-    const QModelIndex topLeft = index(dirtyTop, dirtyLeft);
-    const QModelIndex bottomRight = index(dirtyBottom, dirtyRight);
-    dirtyTop = dirtyBottom = dirtyLeft = dirtyRight = -1;
+    const QModelIndex topLeft = index(dirtyTop_, dirtyLeft_);
+    const QModelIndex bottomRight = index(dirtyBottom_, dirtyRight_);
+    dirtyTop_ = dirtyBottom_ = dirtyLeft_ = dirtyRight_ = -1;
     emit dataChanged(topLeft, bottomRight, {Qt::DisplayRole, Qt::EditRole});
 }
 
 void LapTable::fillResetTexts() {
-    std::fill(cells.begin(), cells.end(), QString());
+    std::fill(cells_.begin(), cells_.end(), QString());
     auto put = [this](int col, int row, const QString& text) {
-        cells[row * ColumnCount + col] = text;
+        cells_[row * ColumnCount + col] = text;
     };
     put(ColLap, SummaryRow, QStringLiteral("ベスト"));
     // The heading of every column, in the order of LapTable::Column.
@@ -95,7 +95,7 @@ void LapTable::fillResetTexts() {
 void LapTable::resetLapGrid() {
     beginResetModel();
     fillResetTexts();
-    dirtyTop = dirtyBottom = dirtyLeft = dirtyRight = -1;
+    dirtyTop_ = dirtyBottom_ = dirtyLeft_ = dirtyRight_ = -1;
     endResetModel();
 }
 

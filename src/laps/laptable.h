@@ -96,13 +96,13 @@ public:
     // outermost Batch ends, so a 20-lap block or a file load costs one view update.
     class Batch {
     public:
-        explicit Batch(LapTable& table) : t(table) { ++t.batchDepth; }
+        explicit Batch(LapTable& table) : t_(table) { ++t_.batchDepth_; }
         ~Batch();
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
 
     private:
-        LapTable& t;
+        LapTable& t_;
     };
 
     // QAbstractTableModel
@@ -139,7 +139,7 @@ private:
     void markDirty(int col, int row);
     void flushDirty();
 
-    QList<QString> cells; // row-major, RowCount * ColumnCount
-    int batchDepth = 0;
-    int dirtyTop = -1, dirtyBottom = -1, dirtyLeft = -1, dirtyRight = -1;
+    QList<QString> cells_; // row-major, RowCount * ColumnCount
+    int batchDepth_ = 0;
+    int dirtyTop_ = -1, dirtyBottom_ = -1, dirtyLeft_ = -1, dirtyRight_ = -1;
 };

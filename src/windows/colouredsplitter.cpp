@@ -9,23 +9,23 @@ namespace {
 class ColouredHandle : public QSplitterHandle {
 public:
     ColouredHandle(Qt::Orientation orientation, QSplitter* parent, const QColor& colour)
-        : QSplitterHandle(orientation, parent), m_colour(colour) {}
+        : QSplitterHandle(orientation, parent), colour_(colour) {}
 
 protected:
     void paintEvent(QPaintEvent* event) override {
-        QPainter(this).fillRect(event->rect(), m_colour);
+        QPainter(this).fillRect(event->rect(), colour_);
     }
 
 private:
-    QColor m_colour;
+    QColor colour_;
 };
 
 } // namespace
 
 ColouredSplitter::ColouredSplitter(Qt::Orientation orientation, const QColor& handleColour,
                                    QWidget* parent)
-    : QSplitter(orientation, parent), m_handleColour(handleColour) {}
+    : QSplitter(orientation, parent), handleColour_(handleColour) {}
 
 QSplitterHandle* ColouredSplitter::createHandle() {
-    return new ColouredHandle(orientation(), this, m_handleColour);
+    return new ColouredHandle(orientation(), this, handleColour_);
 }

@@ -16,5 +16,5 @@ protected:
     QSplitterHandle* createHandle() override;
 
 private:
-    QColor m_handleColour;
+    QColor handleColour_;
 };

@@ -9,29 +9,29 @@ namespace {
 class CornerAnchor : public QObject {
 public:
     CornerAnchor(QWidget* child, Qt::Corner corner, QPoint margin)
-        : QObject(child), child(child), corner(corner), margin(margin) {
+        : QObject(child), child_(child), corner_(corner), margin_(margin) {
         child->parentWidget()->installEventFilter(this);
         place();
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == child->parentWidget() && event->type() == QEvent::Resize)
+        if (watched == child_->parentWidget() && event->type() == QEvent::Resize)
             place();
         return false;
     }
 
 private:
     void place() {
-        const QSize room = child->parentWidget()->size();
-        const bool right = corner == Qt::TopRightCorner || corner == Qt::BottomRightCorner;
-        const bool bottom = corner == Qt::BottomLeftCorner || corner == Qt::BottomRightCorner;
-        child->move(right ? room.width() - child->width() - margin.x() : margin.x(),
-                    bottom ? room.height() - child->height() - margin.y() : margin.y());
+        const QSize room = child_->parentWidget()->size();
+        const bool right = corner_ == Qt::TopRightCorner || corner_ == Qt::BottomRightCorner;
+        const bool bottom = corner_ == Qt::BottomLeftCorner || corner_ == Qt::BottomRightCorner;
+        child_->move(right ? room.width() - child_->width() - margin_.x() : margin_.x(),
+                     bottom ? room.height() - child_->height() - margin_.y() : margin_.y());
     }
 
-    QWidget* child;
-    Qt::Corner corner;
-    QPoint margin;
+    QWidget* child_;
+    Qt::Corner corner_;
+    QPoint margin_;
 };
 
 } // namespace

@@ -12,7 +12,7 @@
 #include <QUrl>
 
 TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddress)
-    : QDialog(owner, kFixedDialogFlags), m_prompts(prompts) {
+    : QDialog(owner, kFixedDialogFlags), prompts_(prompts) {
     setObjectName(QStringLiteral("TAboutForm"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(true);
@@ -101,6 +101,6 @@ void TAboutForm::openAddressAndClose() {
     // still closes the dialog.
     const QString address = lblUrl->text();
     if (!address.isEmpty())
-        m_prompts.openUrl(address, {}); // the result is not examined
+        prompts_.openUrl(address, {}); // the result is not examined
     accept();
 }

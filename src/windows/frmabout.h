@@ -39,5 +39,5 @@ public slots:
 private:
     void openAddressAndClose();
 
-    Prompts& m_prompts;
+    Prompts& prompts_;
 };

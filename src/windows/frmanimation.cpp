@@ -30,7 +30,7 @@ QLabel* picture(QWidget* parent, const char* name, const QString& resource, cons
 } // namespace
 
 TAnimationForm::TAnimationForm(QWidget* owner, bool& openFlag)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), openFlag(openFlag) {
+    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), openFlag_(openFlag) {
     setObjectName(QStringLiteral("TAnimationForm"));
     setWindowTitle(QStringLiteral("通信中"));
     setFixedSize(clientWidth, clientHeight);
@@ -48,7 +48,7 @@ TAnimationForm::TAnimationForm(QWidget* owner, bool& openFlag)
         auto* circle = new ShapeWidget(ShapeWidget::Shape::Circle, this);
         circle->setObjectName(QStringLiteral("shpAirWaves%1").arg(n));
         circle->setGeometry(circleLeft + (n - 1) * circlePitch, circleTop, circleSize, circleSize);
-        shpAirWaves[size_t(n - 1)] = circle;
+        shpAirWaves_[size_t(n - 1)] = circle;
     }
 
     if (owner) {
@@ -57,8 +57,8 @@ TAnimationForm::TAnimationForm(QWidget* owner, bool& openFlag)
     }
 
     openFlag = true;
-    m_wave.reset();
-    m_circles.fill(WaveColour::White);
+    wave_.reset();
+    circles_.fill(WaveColour::White);
     paintCircles();
     timAnimation.setInterval(timerIntervalMs);
     connect(&timAnimation, &QTimer::timeout, this, &TAnimationForm::timAnimationTimer);
@@ -74,11 +74,11 @@ TAnimationForm::~TAnimationForm() {
 ShapeWidget* TAnimationForm::airWave(int n) const {
     if (n < 1 || n > WaveAnimation::circleCount)
         return nullptr;
-    return shpAirWaves[size_t(n - 1)];
+    return shpAirWaves_[size_t(n - 1)];
 }
 
 void TAnimationForm::timAnimationTimer() {
-    m_wave.step(m_circles);
+    wave_.step(circles_);
     paintCircles();
 }
 
@@ -97,7 +97,7 @@ void TAnimationForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TAnimationForm::FormClose() {
-    openFlag = false;
+    openFlag_ = false;
 }
 
 void TAnimationForm::FormDestroy() {
@@ -106,5 +106,5 @@ void TAnimationForm::FormDestroy() {
 
 void TAnimationForm::paintCircles() {
     for (int i = 0; i < WaveAnimation::circleCount; ++i)
-        shpAirWaves[size_t(i)]->setBrushColor(colourOf(m_circles[size_t(i)]));
+        shpAirWaves_[size_t(i)]->setBrushColor(colourOf(circles_[size_t(i)]));
 }

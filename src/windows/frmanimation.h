@@ -28,7 +28,7 @@ public:
 
     // Circle n (1..12), also found as the child named "shpAirWaves" + n.
     ShapeWidget* airWave(int n) const;
-    const WaveAnimation& animation() const { return m_wave; }
+    const WaveAnimation& animation() const { return wave_; }
 
     QLabel* imgRinKoda = nullptr;
     QLabel* Image1 = nullptr;
@@ -47,8 +47,8 @@ private:
     void FormDestroy();
     void paintCircles();
 
-    bool& openFlag;
-    WaveAnimation m_wave;
-    WaveAnimation::Circles m_circles{};
-    std::array<ShapeWidget*, WaveAnimation::circleCount> shpAirWaves{};
+    bool& openFlag_;
+    WaveAnimation wave_;
+    WaveAnimation::Circles circles_{};
+    std::array<ShapeWidget*, WaveAnimation::circleCount> shpAirWaves_{};
 };

@@ -23,7 +23,7 @@ quint32 bgrOf(const QColor& colour) {
 } // namespace
 
 TChartForm::TChartForm(QWidget* owner, Prompts& prompts, ChartViewSettings& settings)
-    : QDialog(owner, kFixedDialogFlags), m_prompts(prompts), m_settings(settings) {
+    : QDialog(owner, kFixedDialogFlags), prompts_(prompts), settings_(settings) {
     setObjectName(QStringLiteral("TChartForm"));
     setWindowTitle(QStringLiteral("チャートのプロパティ"));
     setModal(true);
@@ -99,7 +99,7 @@ void TChartForm::chkView3DClick() {
 }
 
 void TChartForm::btnBackColorClick() {
-    if (const auto chosen = m_prompts.chooseColor(shownBackColor()))
+    if (const auto chosen = prompts_.chooseColor(shownBackColor()))
         setShownBackColor(*chosen & 0x00FFFFFFu);
 }
 
@@ -110,8 +110,8 @@ void TChartForm::btnDefaultValueClick() {
 }
 
 void TChartForm::bbtnOkClick() {
-    m_settings.view3D = chkView3D->isChecked();
-    m_settings.depthPercent = updChart3DPercent->position();
-    m_settings.backColor = shownBackColor();
+    settings_.view3D = chkView3D->isChecked();
+    settings_.depthPercent = updChart3DPercent->position();
+    settings_.backColor = shownBackColor();
     accept();
 }

@@ -41,6 +41,6 @@ public slots:
 private:
     void setShownBackColor(quint32 bgr);
 
-    Prompts& m_prompts;
-    ChartViewSettings& m_settings;
+    Prompts& prompts_;
+    ChartViewSettings& settings_;
 };

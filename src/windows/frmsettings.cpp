@@ -49,8 +49,8 @@ QRadioButton* radio(QWidget* parent, const char* name, const QString& text) {
 
 TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceModel,
                              CommSettings& settings, const QStringList& portList)
-    : QDialog(owner, kFixedDialogFlags), m_comPort(comPort), m_deviceModel(deviceModel),
-      m_settings(settings) {
+    : QDialog(owner, kFixedDialogFlags), comPort_(comPort), deviceModel_(deviceModel),
+      settings_(settings) {
     setObjectName(QStringLiteral("TSettingsForm"));
     setWindowTitle(QStringLiteral("通信ポートのプロパティ"));
     setModal(true);
@@ -113,10 +113,10 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
     rdbFlowNon = radio(flowArea, "rdbFlowNon", QStringLiteral("なし"));
     rdbFlowXonXoff = radio(flowArea, "rdbFlowXonXoff", QStringLiteral("Xon/Xoff"));
     rdbFlowRtsCts = radio(flowArea, "rdbFlowRtsCts", QStringLiteral("RTS/CTS"));
-    m_flowGroup = new QButtonGroup(this);
-    m_flowGroup->addButton(rdbFlowNon);
-    m_flowGroup->addButton(rdbFlowXonXoff);
-    m_flowGroup->addButton(rdbFlowRtsCts);
+    flowGroup_ = new QButtonGroup(this);
+    flowGroup_->addButton(rdbFlowNon);
+    flowGroup_->addButton(rdbFlowXonXoff);
+    flowGroup_->addButton(rdbFlowRtsCts);
 
     cmbDataBits = dropDown(this, "cmbDataBits",
                            {QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"),
@@ -184,41 +184,41 @@ void TSettingsForm::rbtRK13Click() {
 void TSettingsForm::bbtnOkClick() {
     // 1. A port marked "*" is taken like any other; its open simply fails later.
     if (const int i = cmbComCh->currentIndex(); i >= 0)
-        m_comPort = portNumberOfEntry(i, cmbComCh->itemText(i));
+        comPort_ = portNumberOfEntry(i, cmbComCh->itemText(i));
     // 2.-3.
     bool ok = false;
     if (cmbBaudrate->currentIndex() >= 0) {
         const int baud = cmbBaudrate->currentText().toInt(&ok);
         if (ok)
-            m_settings.baudRate = baud;
+            settings_.baudRate = baud;
     }
     if (cmbDataBits->currentIndex() >= 0) {
         const int bits = cmbDataBits->currentText().toInt(&ok);
         if (ok)
-            m_settings.byteSize = quint8(bits);
+            settings_.byteSize = quint8(bits);
     }
     // 4. One and a half stop bits cannot be chosen here and become one.
-    m_settings.stopBits = cmbStopBits->currentIndex() == 1 ? 2 : 0;
+    settings_.stopBits = cmbStopBits->currentIndex() == 1 ? 2 : 0;
     // 5.
     switch (cmbParity->currentIndex()) {
     case 1:
-        m_settings.parity = 1;
+        settings_.parity = 1;
         break;
     case 2:
-        m_settings.parity = 2;
+        settings_.parity = 2;
         break;
     default:
-        m_settings.parity = 0;
+        settings_.parity = 0;
         break;
     }
     // 6.
     if (rdbFlowXonXoff->isChecked())
-        m_settings.flowControl = 1;
+        settings_.flowControl = 1;
     else if (rdbFlowRtsCts->isChecked())
-        m_settings.flowControl = 2;
+        settings_.flowControl = 2;
     else
-        m_settings.flowControl = 0;
+        settings_.flowControl = 0;
     // 7.
-    m_deviceModel = rbtRK12->isChecked() ? DeviceModel::RK12 : DeviceModel::RK13;
+    deviceModel_ = rbtRK12->isChecked() ? DeviceModel::RK12 : DeviceModel::RK13;
     accept();
 }

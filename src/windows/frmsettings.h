@@ -61,8 +61,8 @@ public slots:
     void rbtRK13Click();
 
 private:
-    int& m_comPort;
-    DeviceModel& m_deviceModel;
-    CommSettings& m_settings;
-    QButtonGroup* m_flowGroup = nullptr;
+    int& comPort_;
+    DeviceModel& deviceModel_;
+    CommSettings& settings_;
+    QButtonGroup* flowGroup_ = nullptr;
 };

@@ -2,23 +2,23 @@
 
 #include <QPainter>
 
-ShapeWidget::ShapeWidget(Shape shape, QWidget* parent) : QWidget(parent), m_shape(shape) {}
+ShapeWidget::ShapeWidget(Shape shape, QWidget* parent) : QWidget(parent), shape_(shape) {}
 
 void ShapeWidget::setBrushColor(const QColor& colour) {
-    if (colour == m_brush)
+    if (colour == brush_)
         return;
-    m_brush = colour;
+    brush_ = colour;
     update();
 }
 
 void ShapeWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, m_shape == Shape::Circle);
+    painter.setRenderHint(QPainter::Antialiasing, shape_ == Shape::Circle);
     painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(m_brush);
+    painter.setBrush(brush_);
     // Keep the one-pixel outline inside the widget.
     const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    if (m_shape == Shape::Circle)
+    if (shape_ == Shape::Circle)
         painter.drawEllipse(box);
     else
         painter.drawRect(box);

@@ -11,13 +11,13 @@ public:
 
     explicit ShapeWidget(Shape shape, QWidget* parent = nullptr);
 
-    QColor brushColor() const { return m_brush; }
+    QColor brushColor() const { return brush_; }
     void setBrushColor(const QColor& colour);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Shape m_shape;
-    QColor m_brush = Qt::white;
+    Shape shape_;
+    QColor brush_ = Qt::white;
 };

@@ -5,51 +5,51 @@
 #include <QToolButton>
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent) {
-    m_up = new QToolButton(this);
-    m_up->setArrowType(Qt::UpArrow);
-    m_up->setAutoRepeat(true);
-    m_up->setFocusPolicy(Qt::NoFocus);
-    m_down = new QToolButton(this);
-    m_down->setArrowType(Qt::DownArrow);
-    m_down->setAutoRepeat(true);
-    m_down->setFocusPolicy(Qt::NoFocus);
+    up_ = new QToolButton(this);
+    up_->setArrowType(Qt::UpArrow);
+    up_->setAutoRepeat(true);
+    up_->setFocusPolicy(Qt::NoFocus);
+    down_ = new QToolButton(this);
+    down_->setArrowType(Qt::DownArrow);
+    down_->setAutoRepeat(true);
+    down_->setFocusPolicy(Qt::NoFocus);
     setFocusPolicy(Qt::TabFocus);
-    connect(m_up, &QToolButton::clicked, this, &UpDown::stepUp);
-    connect(m_down, &QToolButton::clicked, this, &UpDown::stepDown);
+    connect(up_, &QToolButton::clicked, this, &UpDown::stepUp);
+    connect(down_, &QToolButton::clicked, this, &UpDown::stepDown);
     updateButtons();
 }
 
 void UpDown::setRange(int minimum, int maximum) {
-    m_min = minimum;
-    m_max = qMax(minimum, maximum);
-    setPosition(m_position);
+    min_ = minimum;
+    max_ = qMax(minimum, maximum);
+    setPosition(position_);
     updateButtons();
 }
 
 void UpDown::setPosition(int position) {
-    const int clamped = qBound(m_min, position, m_max);
-    if (clamped == m_position)
+    const int clamped = qBound(min_, position, max_);
+    if (clamped == position_)
         return;
-    m_position = clamped;
+    position_ = clamped;
     updateButtons();
-    if (m_associate)
-        m_associate->setText(QString::number(m_position));
-    emit positionChanged(m_position);
+    if (associate_)
+        associate_->setText(QString::number(position_));
+    emit positionChanged(position_);
 }
 
 void UpDown::setAssociate(QLineEdit* entry) {
-    if (m_associate)
-        m_associate->removeEventFilter(this);
-    m_associate = entry;
-    if (m_associate)
-        m_associate->installEventFilter(this);
+    if (associate_)
+        associate_->removeEventFilter(this);
+    associate_ = entry;
+    if (associate_)
+        associate_->installEventFilter(this);
 }
 
 bool UpDown::eventFilter(QObject* watched, QEvent* event) {
     // The event type is tested first: while the entry is being destroyed it still
     // sends events here, and reading the guarded pointer then would treat a
     // half-destroyed widget as an entry.
-    if (event->type() == QEvent::KeyPress && watched == m_associate && isEnabled()) {
+    if (event->type() == QEvent::KeyPress && watched == associate_ && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
             if (key->key() == Qt::Key_Up) {
@@ -76,8 +76,8 @@ void UpDown::keyPressEvent(QKeyEvent* event) {
 
 void UpDown::resizeEvent(QResizeEvent*) {
     const int half = height() / 2;
-    m_up->setGeometry(0, 0, width(), half);
-    m_down->setGeometry(0, half, width(), height() - half);
+    up_->setGeometry(0, 0, width(), half);
+    down_->setGeometry(0, half, width(), height() - half);
 }
 
 void UpDown::changeEvent(QEvent* event) {
@@ -87,6 +87,6 @@ void UpDown::changeEvent(QEvent* event) {
 }
 
 void UpDown::updateButtons() {
-    m_up->setEnabled(isEnabled() && m_position < m_max);
-    m_down->setEnabled(isEnabled() && m_position > m_min);
+    up_->setEnabled(isEnabled() && position_ < max_);
+    down_->setEnabled(isEnabled() && position_ > min_);
 }

@@ -15,9 +15,9 @@ public:
     explicit UpDown(QWidget* parent = nullptr);
 
     void setRange(int minimum, int maximum);
-    int minimum() const { return m_min; }
-    int maximum() const { return m_max; }
-    int position() const { return m_position; }
+    int minimum() const { return min_; }
+    int maximum() const { return max_; }
+    int position() const { return position_; }
     // Clamped to the range.
     void setPosition(int position);
 
@@ -27,8 +27,8 @@ public:
     // spinner as its arrows do.
     void setAssociate(QLineEdit* entry);
 
-    void stepUp() { setPosition(m_position + 1); }
-    void stepDown() { setPosition(m_position - 1); }
+    void stepUp() { setPosition(position_ + 1); }
+    void stepDown() { setPosition(position_ - 1); }
 
 signals:
     void positionChanged(int position);
@@ -42,10 +42,10 @@ protected:
 private:
     void updateButtons();
 
-    QPointer<QLineEdit> m_associate;
-    QToolButton* m_up;
-    QToolButton* m_down;
-    int m_min = 0;
-    int m_max = 100;
-    int m_position = 0;
+    QPointer<QLineEdit> associate_;
+    QToolButton* up_;
+    QToolButton* down_;
+    int min_ = 0;
+    int max_ = 100;
+    int position_ = 0;
 };

@@ -158,7 +158,7 @@ ProfileFile::Line ProfileFile::parseLine(const QByteArray& raw, bool firstLine) 
 }
 
 bool ProfileFile::load(const QString& path) {
-    lines.clear();
+    lines_.clear();
     // Not a regular file (a folder, a pipe, a device): opening or reading it
     // could block or never end.
     if (!QFileInfo(path).isFile())
@@ -170,7 +170,7 @@ bool ProfileFile::load(const QString& path) {
 }
 
 bool ProfileFile::setBytes(const QByteArray& bytes) {
-    lines.clear();
+    lines_.clear();
     if (bytes.size() > maxReadBytes)
         return false;
     const char* data = bytes.constData();
@@ -187,25 +187,25 @@ bool ProfileFile::setBytes(const QByteArray& bytes) {
     if (count > maxLines)
         return false;
 
-    lines.reserve(count);
+    lines_.reserve(count);
     qsizetype start = 0;
     for (qsizetype i = 0; i < size; ++i) {
         const char c = data[i];
         if (c != '\r' && c != '\n')
             continue;
-        lines.append(parseLine(bytes.mid(start, i - start), lines.isEmpty()));
+        lines_.append(parseLine(bytes.mid(start, i - start), lines_.isEmpty()));
         if (c == '\r' && i + 1 < size && data[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
     if (start < size)
-        lines.append(parseLine(bytes.mid(start), lines.isEmpty()));
+        lines_.append(parseLine(bytes.mid(start), lines_.isEmpty()));
     return true;
 }
 
 QByteArray ProfileFile::toBytes() const {
     QByteArray bytes;
-    for (const Line& line : lines) {
+    for (const Line& line : lines_) {
         bytes += line.raw;
         bytes += "\r\n";
     }
@@ -224,8 +224,8 @@ qsizetype ProfileFile::findKeyIndex(const QString& section, const QString& key) 
     const QString sectionFolded = section.toCaseFolded();
     const QString keyFolded = key.toCaseFolded();
     bool inSection = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const Line& line = lines[i];
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
         if (line.kind == Kind::Section)
             inSection = line.folded == sectionFolded;
         else if (inSection && line.kind == Kind::Key && line.folded == keyFolded)
@@ -236,7 +236,7 @@ qsizetype ProfileFile::findKeyIndex(const QString& section, const QString& key) 
 
 const ProfileFile::Line* ProfileFile::findKey(const QString& section, const QString& key) const {
     const qsizetype index = findKeyIndex(section, key);
-    return index < 0 ? nullptr : &lines[index];
+    return index < 0 ? nullptr : &lines_[index];
 }
 
 QString ProfileFile::readString(const QString& section, const QString& key,
@@ -269,25 +269,25 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
 
     const qsizetype existing = findKeyIndex(section, key);
     if (existing >= 0) {
-        lines[existing] = parseLine(raw, existing == 0);
+        lines_[existing] = parseLine(raw, existing == 0);
         return;
     }
     const QString sectionFolded = section.toCaseFolded();
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind != Kind::Section || lines[i].folded != sectionFolded)
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind != Kind::Section || lines_[i].folded != sectionFolded)
             continue;
         // Trailing blank lines stay where they are, separating this section
         // from the next one.
         qsizetype insertAt = i + 1;
-        for (qsizetype j = i + 1; j < lines.size() && lines[j].kind != Kind::Section; ++j) {
-            if (!isBlankLine(lines[j].raw))
+        for (qsizetype j = i + 1; j < lines_.size() && lines_[j].kind != Kind::Section; ++j) {
+            if (!isBlankLine(lines_[j].raw))
                 insertAt = j + 1;
         }
-        lines.insert(insertAt, parseLine(raw, false));
+        lines_.insert(insertAt, parseLine(raw, false));
         return;
     }
-    lines.append(parseLine(encodeText(u'[' + section + u']'), lines.isEmpty()));
-    lines.append(parseLine(raw, false));
+    lines_.append(parseLine(encodeText(u'[' + section + u']'), lines_.isEmpty()));
+    lines_.append(parseLine(raw, false));
 }
 
 void ProfileFile::writeInt(const QString& section, const QString& key, int value) {
@@ -303,7 +303,7 @@ QStringList ProfileFile::keys(const QString& section) const {
     QSet<QString> seen; // folded names, so a junk file of many keys stays linear
     const QString sectionFolded = section.toCaseFolded();
     bool inSection = false;
-    for (const Line& line : lines) {
+    for (const Line& line : lines_) {
         if (line.kind == Kind::Section) {
             inSection = line.folded == sectionFolded;
         } else if (inSection && line.kind == Kind::Key && !seen.contains(line.folded)) {

@@ -37,7 +37,7 @@ public:
     // empty, when the bytes exceed the limits).
     QByteArray toBytes() const;
     bool setBytes(const QByteArray& bytes);
-    void clear() { lines.clear(); }
+    void clear() { lines_.clear(); }
 
     QString readString(const QString& section, const QString& key,
                        const QString& defaultValue = QString()) const;
@@ -73,5 +73,5 @@ private:
     const Line* findKey(const QString& section, const QString& key) const;
     qsizetype findKeyIndex(const QString& section, const QString& key) const;
 
-    QList<Line> lines;
+    QList<Line> lines_;
 };
