@@ -222,6 +222,12 @@ void LapChartView::zoomToRect(const QRectF& viewRect, bool animated) {
         setSpans(toLap, toTime, toSpeed);
         return;
     }
+    animateSpansTo(toLap, toTime, toSpeed);
+}
+
+void LapChartView::animateSpansTo(const AxisSpan& toLap, const AxisSpan& toTime,
+                                  const AxisSpan& toSpeed) {
+    const AxisSpan fromLap = lapSpan(), fromTime = timeSpan(), fromSpeed = speedSpan();
     zoomAnimation_->disconnect(this);
     connect(zoomAnimation_, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
         const double t = v.toDouble();
@@ -293,21 +299,14 @@ void LapChartView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void LapChartView::undoZoom() {
-    // Undo animates like the zoom, from the current ranges back to the rebuild's.
-    const AxisSpan fromLap = lapSpan(), fromTime = timeSpan(), fromSpeed = speedSpan();
+    // Undo animates like the zoom, from the current ranges back to the rebuild's
+    // (a rebuild stops the animation before it sets new ones).
     zoomAnimation_->stop();
     if (zoomAnimationMs_ <= 0) {
         zoomReset();
         return;
     }
-    zoomAnimation_->disconnect(this);
-    connect(zoomAnimation_, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
-        const double t = v.toDouble();
-        setSpans(blendSpans(fromLap, homeLap_, t), blendSpans(fromTime, homeTime_, t),
-                 blendSpans(fromSpeed, homeSpeed_, t));
-    });
-    zoomAnimation_->setDuration(zoomAnimationMs_);
-    zoomAnimation_->start();
+    animateSpansTo(homeLap_, homeTime_, homeSpeed_);
 }
 
 void LapChartView::keyPressEvent(QKeyEvent* event) {
