@@ -84,6 +84,16 @@ int transferred(ssize_t n) {
     return int(n);
 }
 
+// A read or write of count bytes on fd: -1 without a descriptor, 0 for no bytes,
+// else what transferred makes of io(fd, count).
+template <typename Io> int transferOn(int fd, int count, Io io) {
+    if (fd < 0)
+        return -1;
+    if (count <= 0)
+        return 0;
+    return transferred(io(fd, size_t(count)));
+}
+
 } // namespace
 
 SerialPort::~SerialPort() {
@@ -220,21 +230,13 @@ bool SerialPort::applySettings(const CommSettings& settings) {
 }
 
 int SerialPort::read(char* buffer, int maximum) {
-    const int fd = openDescriptor();
-    if (fd < 0)
-        return -1;
-    if (maximum <= 0)
-        return 0;
-    return transferred(::read(fd, buffer, size_t(maximum)));
+    return transferOn(openDescriptor(), maximum,
+                      [buffer](int fd, size_t n) { return ::read(fd, buffer, n); });
 }
 
 int SerialPort::write(const char* bytes, int length) {
-    const int fd = openDescriptor();
-    if (fd < 0)
-        return -1;
-    if (length <= 0)
-        return 0;
-    return transferred(::write(fd, bytes, size_t(length)));
+    return transferOn(openDescriptor(), length,
+                      [bytes](int fd, size_t n) { return ::write(fd, bytes, n); });
 }
 
 int SerialPort::inputQueue() const {

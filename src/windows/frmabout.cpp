@@ -16,7 +16,7 @@ TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddre
     setObjectName(QStringLiteral("TAboutForm"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(true);
-    setFixedSize(clientWidth, clientHeight);
+    setFixedSize(clientSize);
 
     Image2 = new QLabel(this);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -44,7 +44,7 @@ TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddre
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setFrameShape(QFrame::HLine);
     GroupBox1->setFrameShadow(QFrame::Sunken);
-    GroupBox1->setGeometry(8, 76, clientWidth - 16, 4);
+    GroupBox1->setGeometry(8, 76, clientSize.width() - 16, 4);
 
     Label4 = new QLabel(makerRightsNotice(), this);
     Label4->setObjectName(QStringLiteral("Label4"));
@@ -73,7 +73,7 @@ TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddre
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setDefault(true);
-    BitBtn1->setGeometry(clientWidth - 91, clientHeight - 35, 75, 25);
+    BitBtn1->setGeometry(clientSize.width() - 91, clientSize.height() - 35, 75, 25);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
     lblVersion->setText(versionText());

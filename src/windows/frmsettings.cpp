@@ -54,7 +54,7 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
     setObjectName(QStringLiteral("TSettingsForm"));
     setWindowTitle(QStringLiteral("通信ポートのプロパティ"));
     setModal(true);
-    setFixedSize(clientWidth, clientHeight);
+    setFixedSize(clientSize);
 
     GroupBox = new QGroupBox(QStringLiteral("接続設定"), this);
     GroupBox->setObjectName(QStringLiteral("GroupBox"));
