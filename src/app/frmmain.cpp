@@ -32,6 +32,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include <utility>
+
 static void initResources() {
     Q_INIT_RESOURCE(resources);
 }
@@ -112,19 +114,47 @@ void TMainForm::connectHandlers() {
     timRKSend.setInterval(3000);
     timPortSearchWait.setTimerType(Qt::PreciseTimer);
     timDisplayedTime.setInterval(1000);
-    connect(&timWakeupWait, &QTimer::timeout, this, &TMainForm::timWakeupWaitTimer);
-    connect(&timPortSearchWait, &QTimer::timeout, this, &TMainForm::timPortSearchWaitTimer);
     timDisplayedTime.start();
 
-    connect(mnuExit, &QAction::triggered, this, &TMainForm::mnuExitClick);
-    connect(spbExit, &QPushButton::clicked, this, &TMainForm::mnuExitClick);
-    connect(mnuCommSettings, &QAction::triggered, this, &TMainForm::mnuCommSettingsClick);
-    connect(mnuComPortSearch, &QAction::triggered, this, &TMainForm::mnuComPortSearchClick);
-    connect(mnuQkodaMessage, &QAction::triggered, this, &TMainForm::mnuQkodaMessageClick);
-    connect(mnuAbout, &QAction::triggered, this, &TMainForm::mnuAboutClick);
+    // The timers, menu commands and buttons whose handler takes no arguments.
+    using Handler = void (TMainForm::*)();
+    const std::pair<QTimer*, Handler> timerHandlers[] = {
+        {&timWakeupWait, &TMainForm::timWakeupWaitTimer},
+        {&timPortSearchWait, &TMainForm::timPortSearchWaitTimer},
+        {&timAntenna, &TMainForm::timAntennaTimer},
+        {&timRKSend, &TMainForm::timRKSendTimer},
+        {&timDisplayedTime, &TMainForm::timDisplayedTimeTimer},
+    };
+    const std::pair<QAction*, Handler> menuHandlers[] = {
+        {mnuExit, &TMainForm::mnuExitClick},
+        {mnuCommSettings, &TMainForm::mnuCommSettingsClick},
+        {mnuComPortSearch, &TMainForm::mnuComPortSearchClick},
+        {mnuQkodaMessage, &TMainForm::mnuQkodaMessageClick},
+        {mnuAbout, &TMainForm::mnuAboutClick},
+        {mnuCsvSave, &TMainForm::mnuCsvSaveClick},
+        {mnuCsvLoad, &TMainForm::mnuCsvLoadClick},
+        {mnuSessionReport, &TMainForm::mnuSessionReportClick},
+        {mnuChartSettings, &TMainForm::mnuChartSettingsClick},
+    };
+    const std::pair<QPushButton*, Handler> buttonHandlers[] = {
+        {spbExit, &TMainForm::mnuExitClick},
+        {btnZoomReset, &TMainForm::btnZoomResetClick},
+        {spbRead, &TMainForm::spbReadClick},
+        {spbSave, &TMainForm::mnuCsvSaveClick},
+        {btnSendMail, &TMainForm::btnSendMailClick},
+        {spbClear, &TMainForm::spbClearClick},
+        {btnLapData, &TMainForm::btnLapDataClick},
+        {Button1, &TMainForm::Button1Click},
+        {spbCommandTx, &TMainForm::spbCommandTxClick},
+        {spbMonitorClear, &TMainForm::spbMonitorClearClick},
+    };
+    for (const auto& [timer, handler] : timerHandlers)
+        connect(timer, &QTimer::timeout, this, handler);
+    for (const auto& [action, handler] : menuHandlers)
+        connect(action, &QAction::triggered, this, handler);
+    for (const auto& [button, handler] : buttonHandlers)
+        connect(button, &QPushButton::clicked, this, handler);
 
-    connect(&timAntenna, &QTimer::timeout, this, &TMainForm::timAntennaTimer);
-    connect(&timRKSend, &QTimer::timeout, this, &TMainForm::timRKSendTimer);
     for (int tag = 1; tag < SettingItems::TagLimit; ++tag) {
         if (btnRead[tag])
             connect(btnRead[tag], &QPushButton::clicked, this, [this, tag] { btnRead1Click(tag); });
@@ -132,11 +162,9 @@ void TMainForm::connectHandlers() {
             connect(btnWrite[tag], &QPushButton::clicked, this,
                     [this, tag] { btnWrite1Click(tag); });
     }
-    connect(&timDisplayedTime, &QTimer::timeout, this, &TMainForm::timDisplayedTimeTimer);
     connect(commThread.get(), &RsCommThread::receptionHandedOver, this, &TMainForm::wakeIdle);
     connect(commThread.get(), &RsCommThread::portVanished, this, &TMainForm::portVanished);
     connect(&deviceWatcher, &DeviceWatcher::deviceReturned, this, &TMainForm::deviceReturned);
-    connect(btnZoomReset, &QPushButton::clicked, this, &TMainForm::btnZoomResetClick);
     Chart1->setPrompts(&prompts);
     connect(StringGrid1, &LapGridView::cellSelected, this, [this](int col, int row) {
         selectedCol = col;
@@ -149,21 +177,9 @@ void TMainForm::connectHandlers() {
     connect(StringGrid1, &LapGridView::gridDoubleClicked, this, &TMainForm::StringGrid1DblClick);
     connect(edtCourseLength, &QLineEdit::textChanged, this,
             [this](const QString& text) { courseHasPoint = courseTextHasPoint(text); });
-    connect(spbRead, &QPushButton::clicked, this, &TMainForm::spbReadClick);
-    connect(spbSave, &QPushButton::clicked, this, &TMainForm::mnuCsvSaveClick);
-    connect(mnuCsvSave, &QAction::triggered, this, &TMainForm::mnuCsvSaveClick);
-    connect(mnuCsvLoad, &QAction::triggered, this, &TMainForm::mnuCsvLoadClick);
-    connect(mnuSessionReport, &QAction::triggered, this, &TMainForm::mnuSessionReportClick);
     connect(tabAnalysis, &LapAnalysisView::cleanLimitChanged, this, &TMainForm::refreshAnalysis);
-    connect(mnuChartSettings, &QAction::triggered, this, &TMainForm::mnuChartSettingsClick);
-    connect(btnSendMail, &QPushButton::clicked, this, &TMainForm::btnSendMailClick);
     connect(rgrpQKLogRecord, &QRadioButton::clicked, this, [this] { rgrpQKLogClick(true); });
     connect(rgrpQKLogStop, &QRadioButton::clicked, this, [this] { rgrpQKLogClick(false); });
-    connect(spbClear, &QPushButton::clicked, this, &TMainForm::spbClearClick);
-    connect(btnLapData, &QPushButton::clicked, this, &TMainForm::btnLapDataClick);
-    connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
-    connect(spbCommandTx, &QPushButton::clicked, this, &TMainForm::spbCommandTxClick);
-    connect(spbMonitorClear, &QPushButton::clicked, this, &TMainForm::spbMonitorClearClick);
     connect(cmbTemplate, &QComboBox::textActivated, this, &TMainForm::cmbTemplateChange);
     for (QLineEdit* edit : {txtEdit, edtID, edtIDQK11, edtK, edtCourseLength})
         edit->installEventFilter(this);

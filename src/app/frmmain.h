@@ -175,6 +175,8 @@ public:
     void applyChartAppearance(const ChartViewSettings& settings);
     void runLapReadStep();
     void runLapInfoStep();
+    // A finished lap read or lap info read: the step is cleared and the window is usable again.
+    void endLapRead(int& step);
     void resetChartZoom();
 
     // ---- Files and side windows -------------------------------------------------------

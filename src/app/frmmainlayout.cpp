@@ -8,6 +8,7 @@
 #include "serial/portlist.h"
 #include "windows/colouredsplitter.h"
 #include "windows/corneranchor.h"
+#include "windows/placedwidget.h"
 #include "windows/statuspanel.h"
 
 #include "windows/typinglimit.h"
@@ -334,13 +335,11 @@ QWidget* TMainForm::createSettingPage() {
 
     // 1: display type
     Row r1 = makeRow(1, 44);
-    rabRealMode = new QRadioButton(QStringLiteral("REALモード"), r1.value);
-    rabRealMode->setObjectName(QStringLiteral("rabRealMode"));
-    rabRealMode->setGeometry(4, 2, 100, 20);
+    rabRealMode = placedWidget<QRadioButton>(QStringLiteral("rabRealMode"), QRect(4, 2, 100, 20),
+                                             QStringLiteral("REALモード"), r1.value);
     rabRealMode->setChecked(true);
-    rabLapMode = new QRadioButton(QStringLiteral("LAPモード"), r1.value);
-    rabLapMode->setObjectName(QStringLiteral("rabLapMode"));
-    rabLapMode->setGeometry(4, 22, 100, 20);
+    rabLapMode = placedWidget<QRadioButton>(QStringLiteral("rabLapMode"), QRect(4, 22, 100, 20),
+                                            QStringLiteral("LAPモード"), r1.value);
     settingControls[1].first = rabRealMode;
     settingControls[1].second = rabLapMode;
 
@@ -371,13 +370,11 @@ QWidget* TMainForm::createSettingPage() {
 
     // 5: separator
     Row r5 = makeRow(5, 44);
-    rabColon = new QRadioButton(QStringLiteral("：："), r5.value);
-    rabColon->setObjectName(QStringLiteral("rabColon"));
-    rabColon->setGeometry(4, 2, 60, 20);
+    rabColon = placedWidget<QRadioButton>(QStringLiteral("rabColon"), QRect(4, 2, 60, 20),
+                                          QStringLiteral("：："), r5.value);
     rabColon->setChecked(true);
-    rabDash = new QRadioButton(QStringLiteral("’”"), r5.value);
-    rabDash->setObjectName(QStringLiteral("rabDash"));
-    rabDash->setGeometry(4, 22, 60, 20);
+    rabDash = placedWidget<QRadioButton>(QStringLiteral("rabDash"), QRect(4, 22, 60, 20),
+                                         QStringLiteral("’”"), r5.value);
     settingControls[5].first = rabColon;
     settingControls[5].second = rabDash;
 
@@ -419,9 +416,8 @@ QWidget* TMainForm::createSettingPage() {
 
     // 11: time-difference display (RK-13 only)
     Row r11 = makeRow(11, 32);
-    chkGAP = new QCheckBox(QStringLiteral("表示"), r11.value);
-    chkGAP->setObjectName(QStringLiteral("chkGAP"));
-    chkGAP->setGeometry(4, 6, 80, 20);
+    chkGAP = placedWidget<QCheckBox>(QStringLiteral("chkGAP"), QRect(4, 6, 80, 20),
+                                     QStringLiteral("表示"), r11.value);
     settingControls[11].tick = chkGAP;
 
     rows->addStretch(1);
@@ -584,15 +580,13 @@ QWidget* TMainForm::createMonitorPanel() {
         x += 146;
     }
 
-    rgrpQKLog = new QGroupBox(QStringLiteral("QK-11 ログ"), area);
-    rgrpQKLog->setObjectName(QStringLiteral("rgrpQKLog"));
-    rgrpQKLog->setGeometry(862, 58, 140, 56);
-    rgrpQKLogRecord = new QRadioButton(QStringLiteral("記録"), rgrpQKLog);
-    rgrpQKLogRecord->setObjectName(QStringLiteral("rgrpQKLogRecord"));
-    rgrpQKLogRecord->setGeometry(10, 24, 60, 22);
-    rgrpQKLogStop = new QRadioButton(QStringLiteral("停止"), rgrpQKLog);
-    rgrpQKLogStop->setObjectName(QStringLiteral("rgrpQKLogStop"));
-    rgrpQKLogStop->setGeometry(72, 24, 60, 22);
+    rgrpQKLog = placedWidget<QGroupBox>(QStringLiteral("rgrpQKLog"), QRect(862, 58, 140, 56),
+                                        QStringLiteral("QK-11 ログ"), area);
+    rgrpQKLogRecord =
+        placedWidget<QRadioButton>(QStringLiteral("rgrpQKLogRecord"), QRect(10, 24, 60, 22),
+                                   QStringLiteral("記録"), rgrpQKLog);
+    rgrpQKLogStop = placedWidget<QRadioButton>(
+        QStringLiteral("rgrpQKLogStop"), QRect(72, 24, 60, 22), QStringLiteral("停止"), rgrpQKLog);
     rgrpQKLogStop->setChecked(true);
     return panel;
 }

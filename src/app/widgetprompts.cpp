@@ -30,36 +30,16 @@ std::unique_ptr<QMessageBox> WidgetPrompts::messageBox(const QString& text, cons
     box->setWindowTitle(caption);
     // Texts keep the CR LF line ends they are written with; the box breaks lines at LF.
     box->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    switch (icon) {
-    case Icon::Information:
-        box->setIcon(QMessageBox::Information);
-        break;
-    case Icon::Warning:
-        box->setIcon(QMessageBox::Warning);
-        break;
-    case Icon::Error:
-        box->setIcon(QMessageBox::Critical);
-        break;
-    case Icon::Question:
-        box->setIcon(QMessageBox::Question);
-        break;
-    case Icon::None:
-        break;
-    }
-    switch (buttons) {
-    case Buttons::Ok:
-        box->setStandardButtons(QMessageBox::Ok);
-        break;
-    case Buttons::YesNo:
-        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    case Buttons::YesCancel:
-        box->setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
-        break;
-    case Buttons::YesNoCancel:
-        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        break;
-    }
+    // Indexed by Prompts::Icon and Prompts::Buttons, in their declared order.
+    static constexpr QMessageBox::Icon boxIcons[] = {QMessageBox::NoIcon, QMessageBox::Information,
+                                                     QMessageBox::Warning, QMessageBox::Critical,
+                                                     QMessageBox::Question};
+    static constexpr QMessageBox::StandardButtons boxButtons[] = {
+        QMessageBox::Ok, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes | QMessageBox::Cancel,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel};
+    if (icon != Icon::None)
+        box->setIcon(boxIcons[static_cast<int>(icon)]);
+    box->setStandardButtons(boxButtons[static_cast<int>(buttons)]);
     // A box sized to a short text ("送信失敗") is narrower than its own caption, which
     // the window manager then cuts to a few letters: it is made wide enough for the
     // caption in a bold title font, with room for the frame's buttons.

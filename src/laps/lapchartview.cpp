@@ -31,6 +31,18 @@ const SeriesLook looks[LapSeriesCount] = {
     {"Sector4", QColor(0, 128, 0)}, {"Speed", Fuchsia},
 };
 
+// The lap and speed axes: whole numbers, ticks counted from 0, no minor grid.
+QValueAxis* newWholeNumberAxis(const QString& title, const QColor& gridColour) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(title);
+    axis->setLabelFormat(QStringLiteral("%d"));
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setMinorGridLineVisible(false);
+    axis->setGridLineColor(gridColour);
+    return axis;
+}
+
 QColor fromBgr(quint32 bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
@@ -50,13 +62,7 @@ LapChartView::LapChartView(QWidget* parent) : QChartView(parent) {
     c->legend()->setBackgroundVisible(false);
     c->legend()->setShowToolTips(false);
 
-    axisLap_ = new QValueAxis;
-    axisLap_->setTitleText(QStringLiteral("LAP"));
-    axisLap_->setLabelFormat(QStringLiteral("%d"));
-    axisLap_->setTickType(QValueAxis::TicksDynamic);
-    axisLap_->setTickAnchor(0);
-    axisLap_->setMinorGridLineVisible(false);
-    axisLap_->setGridLineColor(Navy);
+    axisLap_ = newWholeNumberAxis(QStringLiteral("LAP"), Navy);
 
     axisTime_ = new QCategoryAxis;
     axisTime_->setTitleText(QStringLiteral("TIME"));
@@ -64,13 +70,7 @@ LapChartView::LapChartView(QWidget* parent) : QChartView(parent) {
     axisTime_->setMinorGridLineVisible(false);
     axisTime_->setGridLineColor(Navy);
 
-    axisSpeed_ = new QValueAxis;
-    axisSpeed_->setTitleText(QStringLiteral("Speed (km/h)"));
-    axisSpeed_->setLabelFormat(QStringLiteral("%d"));
-    axisSpeed_->setTickType(QValueAxis::TicksDynamic);
-    axisSpeed_->setTickAnchor(0);
-    axisSpeed_->setMinorGridLineVisible(false);
-    axisSpeed_->setGridLineColor(Fuchsia);
+    axisSpeed_ = newWholeNumberAxis(QStringLiteral("Speed (km/h)"), Fuchsia);
 
     c->addAxis(axisLap_, Qt::AlignBottom);
     c->addAxis(axisTime_, Qt::AlignLeft);
@@ -222,6 +222,12 @@ void LapChartView::zoomToRect(const QRectF& viewRect, bool animated) {
         setSpans(toLap, toTime, toSpeed);
         return;
     }
+    animateSpansTo(toLap, toTime, toSpeed);
+}
+
+void LapChartView::animateSpansTo(const AxisSpan& toLap, const AxisSpan& toTime,
+                                  const AxisSpan& toSpeed) {
+    const AxisSpan fromLap = lapSpan(), fromTime = timeSpan(), fromSpeed = speedSpan();
     zoomAnimation_->disconnect(this);
     connect(zoomAnimation_, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
         const double t = v.toDouble();
@@ -293,21 +299,14 @@ void LapChartView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void LapChartView::undoZoom() {
-    // Undo animates like the zoom, from the current ranges back to the rebuild's.
-    const AxisSpan fromLap = lapSpan(), fromTime = timeSpan(), fromSpeed = speedSpan();
+    // Undo animates like the zoom, from the current ranges back to the rebuild's
+    // (a rebuild stops the animation before it sets new ones).
     zoomAnimation_->stop();
     if (zoomAnimationMs_ <= 0) {
         zoomReset();
         return;
     }
-    zoomAnimation_->disconnect(this);
-    connect(zoomAnimation_, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& v) {
-        const double t = v.toDouble();
-        setSpans(blendSpans(fromLap, homeLap_, t), blendSpans(fromTime, homeTime_, t),
-                 blendSpans(fromSpeed, homeSpeed_, t));
-    });
-    zoomAnimation_->setDuration(zoomAnimationMs_);
-    zoomAnimation_->start();
+    animateSpansTo(homeLap_, homeTime_, homeSpeed_);
 }
 
 void LapChartView::keyPressEvent(QKeyEvent* event) {

@@ -82,6 +82,8 @@ protected:
 
 private:
     void setSpans(const AxisSpan& lap, const AxisSpan& time, const AxisSpan& speed);
+    // Animates from the current ranges to these; the caller has stopped any running one.
+    void animateSpansTo(const AxisSpan& toLap, const AxisSpan& toTime, const AxisSpan& toSpeed);
     void updateTicks();
     void updateDepthMargins();
     void draw3D(QPainter* painter);

@@ -2,6 +2,8 @@
 
 #include <QStringEncoder>
 
+#include <iterator>
+
 CellColours cellColours(LapTable::Highlight highlight) {
     switch (highlight) {
     case LapTable::Highlight::Fixed:
@@ -17,16 +19,10 @@ CellColours cellColours(LapTable::Highlight highlight) {
 }
 
 quint32 fixedColourRgb(GridColour colour) {
-    switch (colour) {
-    case GridColour::Blue:
-        return 0x0000FF;
-    case GridColour::Red:
-        return 0xFF0000;
-    case GridColour::White:
-        return 0xFFFFFF;
-    default:
-        return 0;
-    }
+    // Indexed by GridColour; the system colours have no fixed value and give 0.
+    static constexpr quint32 rgb[] = {0, 0, 0, 0x0000FF, 0xFF0000, 0xFFFFFF};
+    const auto i = static_cast<std::size_t>(colour);
+    return i < std::size(rgb) ? rgb[i] : 0;
 }
 
 CourseKey filterCourseLengthKey(QChar key, bool courseHasPoint) {

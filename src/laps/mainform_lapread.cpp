@@ -77,12 +77,8 @@ void TMainForm::runLapReadStep() {
     default: // waiting for a reply
         break;
     }
-    if (step >= 99) {
-        step = 0;
-        endBusy();
-        enableDeviceButtons(true);
-        setSaveEnabled(true);
-    }
+    if (step >= 99)
+        endLapRead(step);
 }
 
 void TMainForm::runLapInfoStep() {
@@ -103,11 +99,15 @@ void TMainForm::runLapInfoStep() {
     }
     if (step >= 99) {
         refreshLapChart();
-        step = 0;
-        endBusy();
-        enableDeviceButtons(true);
-        setSaveEnabled(true);
+        endLapRead(step);
     }
+}
+
+void TMainForm::endLapRead(int& step) {
+    step = 0;
+    endBusy();
+    enableDeviceButtons(true);
+    setSaveEnabled(true);
 }
 
 void TMainForm::advanceLapRead() {

@@ -141,28 +141,26 @@ void TMainForm::writeSetting(int item) {
 }
 
 void TMainForm::settingReplyDone() {
-    if (writeAllItem != 0) {
-        writeAllItem = SettingItems::nextInChain(writeAllItem, deviceModel, true);
-        if (writeAllItem != 0) {
-            writeSetting(writeAllItem);
-        } else {
-            endBusy();
-            enableDeviceButtons(true);
-        }
-    } else if (readAllItem != 0) {
-        readAllItem = SettingItems::nextInChain(readAllItem, deviceModel, false);
-        if (readAllItem != 0) {
-            readSetting(readAllItem);
-        } else {
-            endBusy();
-            enableDeviceButtons(true);
-        }
-    } else if (lapTable.lapReadStep != 0) {
-        // The RK-12 lap read handles the busy state itself.
-    } else {
+    const auto finish = [this] {
         endBusy();
         enableDeviceButtons(true);
-    }
+    };
+    // An All Write or All Read chain goes on with its next item, or ends after its last.
+    const auto chainStep = [this, &finish](qint32& item, bool writing) {
+        item = SettingItems::nextInChain(item, deviceModel, writing);
+        if (item == 0)
+            finish();
+        else if (writing)
+            writeSetting(item);
+        else
+            readSetting(item);
+    };
+    if (writeAllItem != 0)
+        chainStep(writeAllItem, true);
+    else if (readAllItem != 0)
+        chainStep(readAllItem, false);
+    else if (lapTable.lapReadStep == 0) // the RK-12 lap read handles the busy state itself
+        finish();
 }
 
 void TMainForm::enableDeviceButtons(bool on) {

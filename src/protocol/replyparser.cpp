@@ -1,6 +1,7 @@
 #include "protocol/replyparser.h"
 
 #include "protocol/devicetext.h"
+#include "protocol/texttrim.h"
 
 #include <cmath>
 #include <limits>
@@ -39,13 +40,7 @@ QByteArray replyKeyText(ReplyKey key) {
 }
 
 QByteArray trimReply(QByteArrayView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isTrimmed(text[begin]))
-        ++begin;
-    while (end > begin && isTrimmed(text[end - 1]))
-        --end;
-    return text.sliced(begin, end - begin).toByteArray();
+    return trimmedBy(text, isTrimmed).toByteArray();
 }
 
 int parseDecimalInt(QByteArrayView text, bool* ok) {

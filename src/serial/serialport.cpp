@@ -84,6 +84,16 @@ int transferred(ssize_t n) {
     return int(n);
 }
 
+// A read or write of count bytes on fd: -1 without a descriptor, 0 for no bytes,
+// else what transferred makes of io(fd, count).
+template <typename Io> int transferOn(int fd, int count, Io io) {
+    if (fd < 0)
+        return -1;
+    if (count <= 0)
+        return 0;
+    return transferred(io(fd, size_t(count)));
+}
+
 } // namespace
 
 SerialPort::~SerialPort() {
@@ -167,42 +177,21 @@ bool SerialPort::applySettings(const CommSettings& settings) {
     cfsetispeed(&tio, speed);
     cfsetospeed(&tio, speed);
 
-    switch (settings.byteSize) {
-    case 5:
-        tio.c_cflag |= CS5;
-        break;
-    case 6:
-        tio.c_cflag |= CS6;
-        break;
-    case 7:
-        tio.c_cflag |= CS7;
-        break;
-    case 8:
-        tio.c_cflag |= CS8;
-        break;
-    default:
+    // Character sizes 5 to 8, in that order.
+    static constexpr tcflag_t sizeFlags[] = {CS5, CS6, CS7, CS8};
+    if (settings.byteSize < 5 || settings.byteSize > 8) {
         errno = EINVAL;
         return false;
     }
-    switch (settings.parity) {
-    case 0:
-        break;
-    case 1:
-        tio.c_cflag |= PARENB | PARODD;
-        break;
-    case 2:
-        tio.c_cflag |= PARENB;
-        break;
-    case 3:
-        tio.c_cflag |= PARENB | PARODD | CMSPAR;
-        break; // mark
-    case 4:
-        tio.c_cflag |= PARENB | CMSPAR;
-        break; // space
-    default:
+    tio.c_cflag |= sizeFlags[settings.byteSize - 5];
+    // Parity codes 0 to 4: none, odd, even, mark, space.
+    static constexpr tcflag_t parityFlags[] = {0, PARENB | PARODD, PARENB, PARENB | PARODD | CMSPAR,
+                                               PARENB | CMSPAR};
+    if (settings.parity > 4) {
         errno = EINVAL;
         return false;
     }
+    tio.c_cflag |= parityFlags[settings.parity];
     switch (settings.stopBits) {
     case 0:
         break;
@@ -241,21 +230,13 @@ bool SerialPort::applySettings(const CommSettings& settings) {
 }
 
 int SerialPort::read(char* buffer, int maximum) {
-    const int fd = openDescriptor();
-    if (fd < 0)
-        return -1;
-    if (maximum <= 0)
-        return 0;
-    return transferred(::read(fd, buffer, size_t(maximum)));
+    return transferOn(openDescriptor(), maximum,
+                      [buffer](int fd, size_t n) { return ::read(fd, buffer, n); });
 }
 
 int SerialPort::write(const char* bytes, int length) {
-    const int fd = openDescriptor();
-    if (fd < 0)
-        return -1;
-    if (length <= 0)
-        return 0;
-    return transferred(::write(fd, bytes, size_t(length)));
+    return transferOn(openDescriptor(), length,
+                      [bytes](int fd, size_t n) { return ::write(fd, bytes, n); });
 }
 
 int SerialPort::inputQueue() const {

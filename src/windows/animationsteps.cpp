@@ -1,15 +1,12 @@
 #include "windows/animationsteps.h"
 
+#include <iterator>
+
 quint32 waveColourRgb(WaveColour colour) {
-    switch (colour) {
-    case WaveColour::Blue:
-        return 0x0000FF;
-    case WaveColour::Green:
-        return 0x00FF00;
-    case WaveColour::White:
-        break;
-    }
-    return 0xFFFFFF;
+    // Indexed by WaveColour; a value outside it paints white.
+    static constexpr quint32 rgb[] = {0xFFFFFF, 0x0000FF, 0x00FF00};
+    const auto i = static_cast<std::size_t>(colour);
+    return i < std::size(rgb) ? rgb[i] : 0xFFFFFF;
 }
 
 void WaveAnimation::reset() {

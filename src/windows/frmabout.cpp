@@ -2,6 +2,7 @@
 
 #include "windows/clickablelabel.h"
 #include "windows/fixeddialog.h"
+#include "windows/placedwidget.h"
 #include "windows/prompts.h"
 #include "windows/webaddress.h"
 
@@ -16,11 +17,9 @@ TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddre
     setObjectName(QStringLiteral("TAboutForm"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(true);
-    setFixedSize(clientWidth, clientHeight);
+    setFixedSize(clientSize);
 
-    Image2 = new QLabel(this);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setGeometry(16, 16, 32, 32);
+    Image2 = placedWidget<QLabel>(QStringLiteral("Image2"), QRect(16, 16, 32, 32), this);
     Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/icon32.png")));
 
     lblType = new QLabel(QStringLiteral("KODA Monitor "), this);
@@ -33,22 +32,17 @@ TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddre
     lblType->setFont(typeFont);
     lblType->setGeometry(64, 10, 280, 36);
 
-    lblVersion = new QLabel(this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setGeometry(66, 50, 130, 18);
-    lblBuild = new QLabel(this);
-    lblBuild->setObjectName(QStringLiteral("lblBuild"));
-    lblBuild->setGeometry(196, 50, 150, 18);
+    lblVersion = placedWidget<QLabel>(QStringLiteral("lblVersion"), QRect(66, 50, 130, 18), this);
+    lblBuild = placedWidget<QLabel>(QStringLiteral("lblBuild"), QRect(196, 50, 150, 18), this);
 
     GroupBox1 = new QFrame(this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setFrameShape(QFrame::HLine);
     GroupBox1->setFrameShadow(QFrame::Sunken);
-    GroupBox1->setGeometry(8, 76, clientWidth - 16, 4);
+    GroupBox1->setGeometry(8, 76, clientSize.width() - 16, 4);
 
-    Label4 = new QLabel(makerRightsNotice(), this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setGeometry(16, 88, 330, 18);
+    Label4 = placedWidget<QLabel>(QStringLiteral("Label4"), QRect(16, 88, 330, 18),
+                                  makerRightsNotice(), this);
 
     lblUrl = new ClickableLabel(this);
     lblUrl->setObjectName(QStringLiteral("lblUrl"));
@@ -73,7 +67,7 @@ TAboutForm::TAboutForm(QWidget* owner, Prompts& prompts, const QString& webAddre
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setDefault(true);
-    BitBtn1->setGeometry(clientWidth - 91, clientHeight - 35, 75, 25);
+    BitBtn1->setGeometry(clientSize.width() - 91, clientSize.height() - 35, 75, 25);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
     lblVersion->setText(versionText());

@@ -13,8 +13,7 @@ class QPushButton;
 class TAboutForm : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int clientWidth = 361;
-    static constexpr int clientHeight = 182;
+    static constexpr QSize clientSize{361, 182};
 
     static QString versionText() { return QStringLiteral("Version 1.1"); }
     static QString buildText() { return QStringLiteral("Build 110502.1155"); }

@@ -33,7 +33,7 @@ TAnimationForm::TAnimationForm(QWidget* owner, bool& openFlag)
     : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), openFlag_(openFlag) {
     setObjectName(QStringLiteral("TAnimationForm"));
     setWindowTitle(QStringLiteral("通信中"));
-    setFixedSize(clientWidth, clientHeight);
+    setFixedSize(clientSize);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
@@ -53,7 +53,7 @@ TAnimationForm::TAnimationForm(QWidget* owner, bool& openFlag)
 
     if (owner) {
         const QRect frame = owner->frameGeometry();
-        move(frame.center() - QPoint(clientWidth / 2, clientHeight / 2));
+        move(frame.center() - QPoint(clientSize.width() / 2, clientSize.height() / 2));
     }
 
     openFlag = true;

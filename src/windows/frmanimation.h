@@ -17,8 +17,7 @@ class ShapeWidget;
 class TAnimationForm : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int clientWidth = 468;
-    static constexpr int clientHeight = 95;
+    static constexpr QSize clientSize{468, 95};
     static constexpr int timerIntervalMs = 25;
 
     // Sets openFlag to true and starts the animation. The flag must outlive the

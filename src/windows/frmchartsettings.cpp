@@ -1,6 +1,7 @@
 #include "windows/frmchartsettings.h"
 
 #include "windows/fixeddialog.h"
+#include "windows/placedwidget.h"
 #include "windows/prompts.h"
 #include "windows/shapewidget.h"
 #include "windows/updown.h"
@@ -29,13 +30,11 @@ TChartForm::TChartForm(QWidget* owner, Prompts& prompts, ChartViewSettings& sett
     setModal(true);
     setFixedSize(281, 150);
 
-    chkView3D = new QCheckBox(QStringLiteral("3次元表示"), this);
-    chkView3D->setObjectName(QStringLiteral("chkView3D"));
-    chkView3D->setGeometry(16, 14, 120, 20);
+    chkView3D = placedWidget<QCheckBox>(QStringLiteral("chkView3D"), QRect(16, 14, 120, 20),
+                                        QStringLiteral("3次元表示"), this);
 
-    lblChart3DPercent = new QLabel(QStringLiteral("奥行："), this);
-    lblChart3DPercent->setObjectName(QStringLiteral("lblChart3DPercent"));
-    lblChart3DPercent->setGeometry(32, 44, 40, 22);
+    lblChart3DPercent = placedWidget<QLabel>(QStringLiteral("lblChart3DPercent"),
+                                             QRect(32, 44, 40, 22), QStringLiteral("奥行："), this);
 
     edtChart3DPercent = new QLineEdit(this);
     edtChart3DPercent->setObjectName(QStringLiteral("edtChart3DPercent"));
@@ -44,9 +43,8 @@ TChartForm::TChartForm(QWidget* owner, Prompts& prompts, ChartViewSettings& sett
     edtChart3DPercent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     edtChart3DPercent->setGeometry(76, 44, 40, 22);
 
-    updChart3DPercent = new UpDown(this);
-    updChart3DPercent->setObjectName(QStringLiteral("updChart3DPercent"));
-    updChart3DPercent->setGeometry(116, 44, 16, 22);
+    updChart3DPercent =
+        placedWidget<UpDown>(QStringLiteral("updChart3DPercent"), QRect(116, 44, 16, 22), this);
     connect(updChart3DPercent, &UpDown::positionChanged, this,
             [this](int position) { edtChart3DPercent->setText(QString::number(position)); });
     updChart3DPercent->setRange(ChartViewSettings::minDepthPercent,
@@ -54,18 +52,16 @@ TChartForm::TChartForm(QWidget* owner, Prompts& prompts, ChartViewSettings& sett
     // Up and Down in the depth entry step the depth as the spinner's arrows do.
     updChart3DPercent->setAssociate(edtChart3DPercent);
 
-    btnBackColor = new QPushButton(QStringLiteral("背景色"), this);
-    btnBackColor->setObjectName(QStringLiteral("btnBackColor"));
-    btnBackColor->setGeometry(16, 78, 75, 25);
+    btnBackColor = placedWidget<QPushButton>(QStringLiteral("btnBackColor"), QRect(16, 78, 75, 25),
+                                             QStringLiteral("背景色"), this);
     connect(btnBackColor, &QPushButton::clicked, this, &TChartForm::btnBackColorClick);
 
-    shpBackColor = new ShapeWidget(ShapeWidget::Shape::Rectangle, this);
-    shpBackColor->setObjectName(QStringLiteral("shpBackColor"));
-    shpBackColor->setGeometry(100, 80, 32, 21);
+    shpBackColor = placedWidget<ShapeWidget>(QStringLiteral("shpBackColor"), QRect(100, 80, 32, 21),
+                                             ShapeWidget::Shape::Rectangle, this);
 
-    btnDefaultValue = new QPushButton(QStringLiteral("ﾃﾞﾌｫﾙﾄ値に戻す"), this);
-    btnDefaultValue->setObjectName(QStringLiteral("btnDefaultValue"));
-    btnDefaultValue->setGeometry(16, 114, 116, 25);
+    btnDefaultValue =
+        placedWidget<QPushButton>(QStringLiteral("btnDefaultValue"), QRect(16, 114, 116, 25),
+                                  QStringLiteral("ﾃﾞﾌｫﾙﾄ値に戻す"), this);
     connect(btnDefaultValue, &QPushButton::clicked, this, &TChartForm::btnDefaultValueClick);
 
     const OkCancelButtons buttons =

@@ -2,6 +2,7 @@
 
 #include "serial/portlist.h"
 #include "windows/fixeddialog.h"
+#include "windows/placedwidget.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -54,11 +55,10 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
     setObjectName(QStringLiteral("TSettingsForm"));
     setWindowTitle(QStringLiteral("通信ポートのプロパティ"));
     setModal(true);
-    setFixedSize(clientWidth, clientHeight);
+    setFixedSize(clientSize);
 
-    GroupBox = new QGroupBox(QStringLiteral("接続設定"), this);
-    GroupBox->setObjectName(QStringLiteral("GroupBox"));
-    GroupBox->setGeometry(8, 4, 200, 158);
+    GroupBox = placedWidget<QGroupBox>(QStringLiteral("GroupBox"), QRect(8, 4, 200, 158),
+                                       QStringLiteral("接続設定"), this);
     const int labelX = 10, boxX = 96, boxW = 94, rowH = 22;
     auto row = [](int i) { return 20 + i * 27; };
 
@@ -94,9 +94,8 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
                            QRect(boxX, row(4), boxW, rowH));
     cmbStopBits->setEnabled(false);
 
-    GroupBox1 = new QGroupBox(QStringLiteral("フロー制御"), this);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(216, 4, 97, 72);
+    GroupBox1 = placedWidget<QGroupBox>(QStringLiteral("GroupBox1"), QRect(216, 4, 97, 72),
+                                        QStringLiteral("フロー制御"), this);
     lblFlow1 = label(GroupBox1, "lblFlow1", QString(), QRect(10, 22, 80, 18));
     lblFlow2 = label(GroupBox1, "lblFlow2", QString(), QRect(10, 44, 80, 18));
 

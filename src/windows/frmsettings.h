@@ -21,8 +21,7 @@ class QRadioButton;
 class TSettingsForm : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int clientWidth = 321;
-    static constexpr int clientHeight = 168;
+    static constexpr QSize clientSize{321, 168};
 
     // A deviceModel other than RK-13 is shown as RK-12; OK writes back one of the two.
     TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceModel, CommSettings& settings,

@@ -1,6 +1,7 @@
 #include "app/config/profilefile.h"
 
 #include "files/filewrite.h"
+#include "protocol/texttrim.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,13 +23,7 @@ bool isBlank(QChar c) {
 
 // Only ASCII blanks: an ideographic space is part of a Japanese value.
 QStringView trimBlanks(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.mid(begin, end - begin);
+    return trimmedBy(text, isBlank);
 }
 
 bool isAscii(const QByteArray& bytes) {
