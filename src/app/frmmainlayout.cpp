@@ -281,11 +281,9 @@ QWidget* TMainForm::createSettingPage() {
     auto makeRow = [&](int tag, int height) {
         const SettingItems::Item* item = SettingItems::firstRow(tag);
         const bool writable = !item || !item->writeKey.empty();
-        // Item 6 follows the model: the layout switch sets its caption.
+        // The pulse item follows the model: the layout switch sets its caption.
         const QString caption =
-            item && tag != SettingItems::PulseItem
-                ? QString::fromUtf8(item->caption.data(), qsizetype(item->caption.size()))
-                : QString();
+            item && tag != SettingItems::PulseItem ? SettingCommands::caption(*item) : QString();
         auto* row = new QFrame(body);
         row->setObjectName(QStringLiteral("settingRow%1").arg(tag));
         auto* h = new QHBoxLayout(row);

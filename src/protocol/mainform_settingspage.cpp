@@ -76,11 +76,11 @@ void TMainForm::writeSetting(int item) {
                         Prompts::Icon::Warning);
     };
     const SettingItems::Item* row = SettingItems::find(item, deviceModel);
-    const SettingControls& c = settingControls[size_t(row ? item : 0)];
     if (item == SettingItems::AllItems) {
         writeAllItem = SettingItems::firstInChain(deviceModel, true);
         writeSetting(writeAllItem);
     } else if (row && !row->writeKey.empty()) {
+        const SettingControls& c = settingControls[size_t(item)];
         switch (row->control) {
         case Control::RadioPair: {
             const QString command = SettingCommands::choiceCommand(item, c.first->isChecked());
@@ -178,7 +178,7 @@ void TMainForm::enableDeviceButtons(bool on) {
 
 void TMainForm::applyModelLayout() {
     const SettingItems::Item* pulse = SettingItems::find(SettingItems::PulseItem, deviceModel);
-    lblPLS->setText(QString::fromUtf8(pulse->caption.data(), qsizetype(pulse->caption.size())));
+    lblPLS->setText(SettingCommands::caption(*pulse));
     for (QRadioButton* b : rabPulse)
         b->setVisible(pulse->control == Control::PulseFactor);
     edtK->setVisible(pulse->control == Control::KEntry);

@@ -19,6 +19,10 @@ QString writeLine(const SettingItems::Item& row, const QString& value) {
 
 } // namespace
 
+QString caption(const SettingItems::Item& item) {
+    return fromRow(item.caption);
+}
+
 QString readCommand(int item, DeviceModel model) {
     const SettingItems::Item* row = SettingItems::find(item, model);
     return row ? fromRow(row->readCommand) + QStringLiteral("\r\n") : QString();

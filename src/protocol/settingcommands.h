@@ -10,8 +10,10 @@
 
 namespace SettingCommands {
 
-using SettingItems::AllItems;
 using SettingItems::Range;
+
+// The caption of an item's row on the settings page.
+QString caption(const SettingItems::Item& item);
 
 // The read command line of an item, "\r\n" included; empty for 10 and unknown items.
 QString readCommand(int item, DeviceModel model);
