@@ -3,6 +3,7 @@
 // subsystem and implemented in the subsystem folders (src/serial, src/protocol, ...).
 // The logic lives in UI-free units; the operations here read controls, call a unit,
 // apply the result to the controls and keep the prescribed order of steps.
+#include "feed/eventfeed.h"
 #include "files/laplistgatherer.h"
 #include "laps/lapanalysis.h"
 #include "laps/laptable.h"
@@ -238,6 +239,9 @@ public:
     QPoint placedAt;                     // where the configuration put the window
     bool idleRunning = false;
     LapTable lapTable;               // cells, lap info, marks and the read sequences' bookkeeping
+    // What happens here, for the additions that listen (logbook, pit board, capture): the
+    // operations emit into it; nothing of the window is read through it.
+    feed::EventFeed eventFeed;
     LapListGatherer lapListGatherer; // the RK-12 lap list being received
     bool dataModified = false;
     bool showCaution = false;

@@ -1,0 +1,94 @@
+#pragma once
+// The event feed: what happens in the main window, told to whoever listens. The main window's
+// operations emit into it at the few places where something happens (laps read, a live lap, a
+// fuel reading, a lap file loaded or saved, the connection changing, bytes on the line). The
+// additions (logbook, pit board, capture) connect to its signals and never read the main
+// window's members, so the main window stays as it is and an addition is one connect away.
+//
+// Every payload is a value: a listener may keep it, queue it to another thread or drop it.
+// Emitting costs nothing when nobody listens.
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class LapTable;
+
+namespace feed {
+
+// One lap as the grid shows it: the cell texts of its row, in the lap table's column order
+// (lap, time, sectors 1-4, top speed, average, remarks). The texts are the grid's own, so a
+// listener formats and parses them with the lap table's rules.
+struct LapRow {
+    int lap = 0;
+    QStringList cells;
+};
+
+// Laps read from the lap timer or a lap file: the rows that hold a lap time, the lap timer's
+// summary and whether every lap the timer holds came in.
+struct LapSet {
+    QDateTime at;                 // when the read ended or the file was loaded or saved
+    QString model;                // "RK-12" or "RK-13"
+    quint16 radioId = 0;          // the lap timer's radio ID (RK-13), 0 otherwise
+    QString courseLength;         // the course length entry's text (km)
+    int lapsHeld = 0;             // laps the lap timer said it holds (LInfo), 0 when unknown
+    bool complete = true;         // false: the read ended before every lap was in
+    QString endReason;            // why an incomplete read ended (the text shown to the user)
+    QString filePath;             // a lap file's path; empty for a read from the lap timer
+    QStringList summary;          // the summary row's cells
+    QList<LapRow> laps;           // laps in grid order
+
+    // The rows of a lap table that hold a lap time, and its summary row.
+    static LapSet fromTable(const LapTable& table);
+};
+
+// A live lap pushed by the lap timer (code 0x83), as its row reached the grid.
+struct LiveLap {
+    QDateTime at;
+    quint16 radioId = 0;
+    LapRow row;
+};
+
+// A fuel meter reading (QK-11), in its own units.
+struct FuelReading {
+    QDateTime at;
+    quint16 radioId = 0;
+    quint32 distance = 0; // metres
+    float remaining = 0;  // litres
+    float used = 0;       // litres
+    float economy = 0;    // km per litre
+};
+
+enum class Connection { Opened, Lost, Closed };
+
+// What the program did on the line beside the bytes: a request sent, a time-out, a resend,
+// a reception handed over. Free text in the program's terms; the capture keeps it.
+struct LineEvent {
+    QDateTime at;
+    QString kind; // "request", "timeout", "retry", "reception", ...
+    QString text;
+};
+
+class EventFeed : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+signals:
+    void lapsRead(const feed::LapSet& laps);
+    void liveLap(const feed::LiveLap& lap);
+    void fuelReading(const feed::FuelReading& reading);
+    void lapFileLoaded(const feed::LapSet& laps);
+    void lapFileSaved(const feed::LapSet& laps);
+    // port: the COM number; device: its path; status: the status panel's text
+    void connectionChanged(feed::Connection state, int port, const QString& device,
+                           const QString& status);
+    void bytesSent(const QByteArray& bytes, const QDateTime& at);
+    void bytesReceived(const QByteArray& bytes, const QDateTime& at);
+    void lineEvent(const feed::LineEvent& event);
+};
+
+} // namespace feed
