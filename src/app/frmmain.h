@@ -97,7 +97,14 @@ public:
     void portVanished();
     // The vanished device is back: the same port is opened again with the same settings.
     void deviceReturned();
+    // Shows that the device of port is awaited and watches for it.
+    void awaitDevice(int port);
+    // No vanished device is awaited any more; the status panel is emptied unless a port
+    // is open.
+    void endDeviceWait();
     void mnuCommSettingsClick();
+    // Keeps a port chosen in the dialog by its adapter's stable name at close.
+    void keepChosenAdapter(int port);
     void mnuComPortSearchClick();
     void startPortSearchFromOpen();
     void portSearchStep();
@@ -213,6 +220,10 @@ public:
     std::unique_ptr<RsCommThread> commThread;
     CommSettings commSettings;
     qint32 comPort = 1;
+    // The port the configuration keeps: as read, as chosen in the dialog, or the port a
+    // search linked to. A search that found nothing leaves it; comPort then holds the
+    // port the search tried last.
+    qint32 configuredPort = 1;
     bool portOpen = false;
     bool portLost = false;              // the device went away; cleared by the next open
     qint32 lostPort = 0;                // the port whose device is awaited
@@ -238,7 +249,7 @@ public:
     bool unattendedClose = false;        // nobody can answer a question (a signal ends us)
     QPoint placedAt;                     // where the configuration put the window
     bool idleRunning = false;
-    LapTable lapTable;               // cells, lap info, marks and the read sequences' bookkeeping
+    LapTable lapTable; // cells, lap info, marks and the read sequences' bookkeeping
     // What happens here, for the additions that listen (logbook, pit board, capture): the
     // operations emit into it; nothing of the window is read through it.
     feed::EventFeed eventFeed;

@@ -18,6 +18,7 @@ void TMainForm::loadConfiguration() {
     placedAt = QPoint(values.left, values.top);
 
     comPort = values.comPort;
+    configuredPort = values.comPort;
     commSettings = values.comm;
     edtCourseLength->setText(values.courseLength);
     showCaution = values.showCaution;
@@ -43,7 +44,9 @@ void TMainForm::saveConfiguration() {
     values.left = topLeft.x();
     values.height = frame.height();
     values.width = frame.width();
-    values.comPort = comPort;
+    // A search that found nothing has moved comPort over every port it tried: the
+    // configuration keeps the port it had, or the one a search linked to.
+    values.comPort = configuredPort;
     values.comm = commSettings;
     values.courseLength = edtCourseLength->text();
     values.showCaution = showCaution;

@@ -12,10 +12,15 @@
 bool writeAllBytes(QFileDevice& file, QByteArrayView bytes, QString& reason);
 
 // Replaces the file at path with bytes: they go to a temporary file beside it,
-// every byte checked, which is then renamed over the old file. On any failure
+// every byte checked, which is then renamed over the old file. Copies an earlier save
+// left behind are removed first. On any failure
 // the old file stays as it was, no temporary is left behind and reason holds
 // the system's text.
 bool replaceFileWith(const QString& path, QByteArrayView bytes, QString& reason);
+
+// Removes the temporary copies beside the file at path that a save cut off between
+// making its copy and renaming it left behind (a kill, a power cut).
+void removeStaleTemporaries(const QString& path);
 
 // What the user is told when a save failed: the path and the reason.
 QString fileSaveFailedMessage(const QString& path, const QString& reason);

@@ -66,6 +66,7 @@ void TMainForm::searchReplyCheck() {
     endBusy();
     timPortSearchWait.stop();
     portSearching = false;
+    configuredPort = comPort;
     prompts.message(QStringLiteral("KODAシステムとリンクしました。"), currentCaption(),
                     Prompts::Icon::Information);
     if (!portOpen)

@@ -7,6 +7,7 @@
 #include "windows/frmsettings.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -52,24 +53,39 @@ void TMainForm::portVanished() {
     mnuCommOpenClick();
     if (closing)
         return;
+    awaitDevice(port);
+}
+
+void TMainForm::awaitDevice(int port) {
+    portLost = true;
     lostPort = port;
     statusPanel[1]->setText(waitingForDeviceText(port));
     deviceWatcher.watch(portMap.devicePath(port));
+}
+
+void TMainForm::endDeviceWait() {
+    deviceWatcher.stop();
+    portLost = false;
+    lostPort = 0;
+    if (!portOpen)
+        statusPanel[1]->clear();
 }
 
 void TMainForm::deviceReturned() {
     if (!portLost || portOpen || closing || portSearching || comPort != lostPort)
         return;
     mnuCommOpenClick();
-    if (!portOpen) {
-        statusPanel[1]->setText(waitingForDeviceText(lostPort));
-        deviceWatcher.watch(portMap.devicePath(lostPort));
-    }
+    if (!portOpen)
+        awaitDevice(lostPort);
 }
 
 void TMainForm::mnuCommSettingsClick() {
     if (portOpen)
         mnuCommOpenClick();
+    // While the dialog is up nothing opens a port behind it: a device that comes back
+    // meanwhile is found again after the dialog, if its port is still the one in force.
+    const int awaitedPort = portLost ? lostPort : 0;
+    endDeviceWait();
     enumeratePorts();
     {
         int port = comPort;
@@ -84,21 +100,35 @@ void TMainForm::mnuCommSettingsClick() {
                 n, portEntryToolTip(path, stableDeviceName(path, options.stableNamesFolder), cause),
                 Qt::ToolTipRole);
         }
-        prompts.runDialog(dialog);
-        comPort = port;
-        // A port chosen by its adapter's stable name stays that adapter, whatever number
-        // the system gives the adapter next time.
-        if (comPort != 0) {
-            const QString stable =
-                stableDeviceName(portMap.devicePath(comPort), options.stableNamesFolder);
-            if (!stable.isEmpty() && stable != portMap.devicePath(comPort)) {
-                portMap.setOverride(comPort, stable);
-                chosenPortPaths.insert(comPort, stable);
-            }
+        // Cancel leaves every setting as it was, the port map and its entries too.
+        if (prompts.runDialog(dialog) == QDialog::Accepted) {
+            if (port != comPort)
+                keepChosenAdapter(port);
+            comPort = port;
+            configuredPort = port;
         }
     }
     applyModelLayout();
     // The connection is re-made with the settings now in force, after OK and Cancel alike.
-    if (!portOpen)
+    if (portOpen)
         mnuCommOpenClick();
+    mnuCommOpenClick();
+    // The device of the port still in force may come back; a wait for any other has ended.
+    if (!portOpen && !portSearching && awaitedPort != 0 && comPort == awaitedPort)
+        awaitDevice(awaitedPort);
+}
+
+void TMainForm::keepChosenAdapter(int port) {
+    // A port chosen whose path the kernel numbers (/dev/ttyUSB3) is kept by its adapter's
+    // stable name, so it stays that adapter whatever number the system gives it next
+    // time. A path that is a link already (a by-id or udev name, one the user wrote into
+    // "Ports") is kept as it is.
+    const QString path = portMap.devicePath(port);
+    if (path.isEmpty() || QFileInfo(path).isSymLink())
+        return;
+    const QString stable = stableDeviceName(path, options.stableNamesFolder);
+    if (stable.isEmpty() || stable == path)
+        return;
+    portMap.setOverride(port, stable);
+    chosenPortPaths.insert(port, stable);
 }

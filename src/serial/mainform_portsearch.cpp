@@ -15,6 +15,8 @@ void TMainForm::mnuComPortSearchClick() {
     portSearching = true;
     if (portOpen)
         mnuCommOpenClick();
+    // The search decides the port now: a wait for a vanished device ends.
+    endDeviceWait();
     enumeratePorts();
     searchPort = 0;
     searchPass = 0;
@@ -75,17 +77,27 @@ void TMainForm::timPortSearchWaitTimer() {
 }
 
 QString TMainForm::searchFailureCauses() const {
-    // Ports whose device is there but could not be used: the reason is what the user
-    // needs when no device answered.
+    // Line parameters no port takes fail every open: that is the one reason then.
+    const QString settings = PortDoctor::settingsProblem(commSettings, options.configPath);
+    if (!settings.isEmpty())
+        return QStringLiteral("\r\n\r\n") + settings;
+    // The ports a device could be on whose device is there but could not be used, most
+    // likely first: the reason is what the user needs when no device answered. A few
+    // lines at most, so that a PC with many serial nodes does not bury them.
+    constexpr int kMostLines = 5;
     const PortDoctor doctor;
     QString lines;
-    for (int n = 1; n <= PortMap::kMaxPort; ++n) {
+    int count = 0;
+    for (const int n : portMap.likelyPorts(configuredPort)) {
         const QString path = portMap.devicePath(n);
         if (portAvailable[n] || path.isEmpty() || !QFileInfo(path).exists())
             continue;
         const PortDiagnosis diagnosis = doctor.examine(path);
-        if (diagnosis.cause != PortDiagnosis::Cause::Usable)
-            lines += QStringLiteral("\r\n") + portCauseLine(n, path, diagnosis.explanation);
+        if (diagnosis.cause == PortDiagnosis::Cause::Usable)
+            continue;
+        lines += QStringLiteral("\r\n") + portCauseLine(n, path, diagnosis.explanation);
+        if (++count == kMostLines)
+            break;
     }
     return lines.isEmpty() ? lines : QStringLiteral("\r\n") + lines;
 }

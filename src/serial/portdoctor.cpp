@@ -33,6 +33,12 @@ QString groupName(gid_t gid) {
     return QString::number(gid);
 }
 
+QString userName(uid_t uid) {
+    if (const passwd* u = ::getpwuid(uid))
+        return QString::fromLocal8Bit(u->pw_name);
+    return QString::number(uid);
+}
+
 } // namespace
 
 PortDoctor::PortDoctor() : PortDoctor(Places{}) {}
@@ -107,6 +113,17 @@ QString PortDoctor::permissionText(const QString& devicePath) const {
     if (::stat(QFile::encodeName(devicePath).constData(), &st) != 0)
         return QStringLiteral("アクセス権がありません。");
     const QString group = groupName(st.st_gid);
+    // Joining the device's group helps only when the group may read and write it; the
+    // root group is never worth joining for a serial port.
+    constexpr mode_t groupReadWrite = S_IRGRP | S_IWGRP;
+    if (st.st_gid == 0 || (st.st_mode & groupReadWrite) != groupReadWrite)
+        return QStringLiteral("アクセス権がありません。%1 は所有者「%2」、グループ「%3」、"
+                              "パーミッション %4 のデバイスです。\n"
+                              "KODA Monitor の udev 規則（70-kodamonitor.rules）を入れて変換器を"
+                              "接続し直すと使えます。すぐに使うには「sudo chown $USER %1」を"
+                              "実行してください。")
+            .arg(devicePath, userName(st.st_uid), group,
+                 QStringLiteral("%1").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0')));
     QString text = QStringLiteral("アクセス権がありません。%1 はグループ「%2」のデバイスです。")
                        .arg(devicePath, group);
     if (places_.sessionGroups.contains(st.st_gid))
@@ -117,6 +134,29 @@ QString PortDoctor::permissionText(const QString& devicePath) const {
     return text + QStringLiteral("\n「sudo usermod -aG %1 $USER」を実行してから、ログインし直して"
                                  "ください。")
                       .arg(group);
+}
+
+QString PortDoctor::settingsProblem(const CommSettings& settings, const QString& configPath) {
+    struct Named {
+        SerialPort::SettingFault fault;
+        const char* key;
+        const char* what;
+        int value;
+    };
+    const Named named[] = {
+        {SerialPort::SettingFault::BaudRate, "BaudRate", "通信速度", int(settings.baudRate)},
+        {SerialPort::SettingFault::ByteSize, "ByteSize", "データビット", settings.byteSize},
+        {SerialPort::SettingFault::Parity, "Parity", "パリティ", settings.parity},
+        {SerialPort::SettingFault::StopBits, "StopBits", "ストップビット", settings.stopBits},
+    };
+    const SerialPort::SettingFault fault = SerialPort::settingFault(settings);
+    for (const Named& n : named)
+        if (n.fault == fault)
+            return QStringLiteral("%1 の [Com] %2=%3 は使えない%4です。どのポートも開けません。")
+                .arg(configPath, QLatin1String(n.key))
+                .arg(n.value)
+                .arg(QString::fromUtf8(n.what));
+    return {};
 }
 
 QStringList PortDoctor::holders(const QString& devicePath) const {

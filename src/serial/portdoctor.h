@@ -3,6 +3,8 @@
 // port list's tooltips and the search's failure message show: the device is missing (and
 // perhaps taken by brltty), the user lacks the permission, another program holds it, it
 // is not a serial port, or another system error.
+#include "serial/commsettings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +45,11 @@ public:
     QStringList holders(const QString& devicePath) const;
     // A USB-serial adapter of a usual make is attached, seen in the USB device tree.
     bool usbSerialAdapterAttached() const;
+
+    // Why no port can be opened with the line parameters of the configuration file at
+    // configPath (a baud rate the system has no code for and the like); empty when they
+    // can be set.
+    static QString settingsProblem(const CommSettings& settings, const QString& configPath);
 
 private:
     QString permissionText(const QString& devicePath) const;

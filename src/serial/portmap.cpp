@@ -31,7 +31,23 @@ QString PortMap::devicePath(int port) const {
         return QStringLiteral("/dev/ttyUSB%1").arg(port - 1);
     if (port >= 17 && port <= 32)
         return QStringLiteral("/dev/ttyACM%1").arg(port - 17);
-    if (port >= 33 && port <= 64)
-        return QStringLiteral("/dev/ttyS%1").arg(port - 33);
+    if (port >= kFirstOnBoardPort && port <= 64)
+        return QStringLiteral("/dev/ttyS%1").arg(port - kFirstOnBoardPort);
     return {};
+}
+
+QList<int> PortMap::likelyPorts(int configuredPort) const {
+    QList<int> ports;
+    const auto add = [&ports](int port) {
+        if (port >= 1 && port <= kMaxPort && !ports.contains(port))
+            ports << port;
+    };
+    add(configuredPort);
+    for (int port = 1; port <= kMaxPort; ++port)
+        if (isNamed(port))
+            add(port);
+    if (useDefaults_)
+        for (int port = 1; port < kFirstOnBoardPort; ++port)
+            add(port);
+    return ports;
 }

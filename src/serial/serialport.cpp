@@ -151,6 +151,20 @@ bool SerialPort::close() {
     return true;
 }
 
+SerialPort::SettingFault SerialPort::settingFault(const CommSettings& settings) {
+    speed_t speed = B0;
+    if (!speedCode(settings.baudRate, &speed))
+        return SettingFault::BaudRate;
+    if (settings.byteSize < 5 || settings.byteSize > 8)
+        return SettingFault::ByteSize;
+    if (settings.parity > 4)
+        return SettingFault::Parity;
+    // One and a half stop bits exist only at five data bits.
+    if (settings.stopBits > 2 || (settings.stopBits == 1 && settings.byteSize != 5))
+        return SettingFault::StopBits;
+    return SettingFault::None;
+}
+
 bool SerialPort::applySettings(const CommSettings& settings) {
     const int fd = openDescriptor();
     if (fd < 0)
@@ -169,47 +183,26 @@ bool SerialPort::applySettings(const CommSettings& settings) {
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
 
-    speed_t speed = B0;
-    if (!speedCode(settings.baudRate, &speed)) {
+    if (settingFault(settings) != SettingFault::None) {
         errno = EINVAL;
         return false;
     }
+    speed_t speed = B0;
+    speedCode(settings.baudRate, &speed);
     cfsetispeed(&tio, speed);
     cfsetospeed(&tio, speed);
 
     // Character sizes 5 to 8, in that order.
     static constexpr tcflag_t sizeFlags[] = {CS5, CS6, CS7, CS8};
-    if (settings.byteSize < 5 || settings.byteSize > 8) {
-        errno = EINVAL;
-        return false;
-    }
     tio.c_cflag |= sizeFlags[settings.byteSize - 5];
     // Parity codes 0 to 4: none, odd, even, mark, space.
     static constexpr tcflag_t parityFlags[] = {0, PARENB | PARODD, PARENB, PARENB | PARODD | CMSPAR,
                                                PARENB | CMSPAR};
-    if (settings.parity > 4) {
-        errno = EINVAL;
-        return false;
-    }
     tio.c_cflag |= parityFlags[settings.parity];
-    switch (settings.stopBits) {
-    case 0:
-        break;
-    case 1:
-        // UARTs send 1.5 stop bits when asked for two at five data bits; nothing else.
-        if (settings.byteSize != 5) {
-            errno = EINVAL;
-            return false;
-        }
+    // One and a half stop bits (1) and two (2) are both CSTOPB: UARTs send 1.5 when
+    // asked for two at five data bits.
+    if (settings.stopBits != 0)
         tio.c_cflag |= CSTOPB;
-        break;
-    case 2:
-        tio.c_cflag |= CSTOPB;
-        break;
-    default:
-        errno = EINVAL;
-        return false;
-    }
     if (settings.flowControl == 1) {
         tio.c_iflag |= IXON | IXOFF;
         tio.c_cc[VSTART] = 0x11;

@@ -57,6 +57,9 @@ public:
     // hardware cannot do (4 data bits, 1.5 stop bits with more than 5 data bits,
     // a baud rate without a termios code) fail with EINVAL.
     bool applySettings(const CommSettings& settings);
+    // The first line parameter applySettings() refuses before it asks the driver.
+    enum class SettingFault { None, BaudRate, ByteSize, Parity, StopBits };
+    static SettingFault settingFault(const CommSettings& settings);
 
     // Bytes read (0 when nothing is waiting), or -1.
     int read(char* buffer, int maximum);

@@ -4,8 +4,12 @@
 #include "app/frmmain.h"
 #include "files/fuellog.h"
 #include "support/mainformrig.h"
+#include "support/ptypair.h"
 #include "support/simprocess.h"
 #include "windows/frmanimation.h"
+#include "windows/frmsettings.h"
+
+#include <QComboBox>
 
 #include <QCheckBox>
 #include <QFile>
@@ -26,6 +30,8 @@ class TestFaults : public QObject {
 private slots:
     void hangUpInTheMiddleOfADownload();
     void unpluggedAdapterIsReopenedWhenItReturns();
+    void deviceWaitFollowsThePortDialog_data();
+    void deviceWaitFollowsThePortDialog();
     void replySplitByAPauseIsRetried();
     void garbageBeforeRepliesIsSkipped();
     void deviceAnsweringEverything();
@@ -113,6 +119,80 @@ void TestFaults::unpluggedAdapterIsReopenedWhenItReturns() {
     QFile file(log);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().count("\r\n") >= int(rowsBefore) + 2);
+    QVERIFY(f.close());
+}
+
+void TestFaults::deviceWaitFollowsThePortDialog_data() {
+    QTest::addColumn<bool>("backInDialog"); // the device returns while the dialog is up
+    QTest::addColumn<bool>("secondOpens");  // COM2 has a device that opens
+    QTest::addColumn<bool>("pressOk");      // OK with COM2 chosen, or Cancel
+    QTest::newRow("back during the dialog, OK on COM2") << true << true << true;
+    QTest::newRow("OK on a COM2 that does not open") << false << false << true;
+    QTest::newRow("Cancel, still gone") << false << true << false;
+    QTest::newRow("back during the dialog, Cancel") << true << true << false;
+}
+
+// COM1's device has vanished and is awaited when the user opens the port dialog. The
+// dialog ends with the connection made with the settings then in force; the wait goes
+// on only for the port still in force, and the status never claims a wait that does
+// not run.
+void TestFaults::deviceWaitFollowsThePortDialog() {
+    QFETCH(bool, backInDialog);
+    QFETCH(bool, secondOpens);
+    QFETCH(bool, pressOk);
+    QTemporaryDir links;
+    const QString link = links.filePath(QStringLiteral("koda-port"));
+    const QStringList options{QStringLiteral("--link"), link};
+    auto sim = std::make_unique<SimProcess>(options);
+    QVERIFY(sim->isValid());
+    PtyPair second;
+    QVERIFY(second.isValid());
+    MainFormRig rig;
+    rig.open({{1, link}, {2, secondOpens ? second.slavePath() : links.filePath("gone")}});
+    QVERIFY(rig.waitForMessage(linkedMessage));
+    TMainForm& f = *rig.form;
+    const QString waiting = QStringLiteral("COM1: デバイスを待っています");
+    sim.reset(); // unplugged
+    QVERIFY(rig.waitFor([&] { return f.statusPanel[1]->text() == waiting; }));
+
+    rig.prompts.dialogs.append([&](QDialog& dialog) {
+        auto& settings = static_cast<TSettingsForm&>(dialog);
+        if (backInDialog) {
+            sim = std::make_unique<SimProcess>(options);
+            if (sim->isValid() && rig.waitFor([&] { return QFile::exists(link); }))
+                emit f.deviceWatcher.deviceReturned(); // as the watcher tells it
+        }
+        settings.cmbComCh->setCurrentIndex(2);
+        (pressOk ? settings.bbtnOk : settings.bbtnNg)->click();
+        return int(settings.result());
+    });
+    f.mnuCommSettingsClick();
+    QVERIFY(rig.prompts.dialogs.isEmpty());
+    const int inForce = pressOk ? 2 : 1;
+    QCOMPARE(f.comPort, inForce);
+    const bool opens = inForce == 2 ? secondOpens : backInDialog;
+    QCOMPARE(f.portOpen, opens);
+    if (opens)
+        QCOMPARE(f.statusPanel[1]->text(),
+                 QStringLiteral("COM%1: 38400bps D8 PEVEN S1").arg(inForce));
+    else
+        QCOMPARE(f.statusPanel[1]->text(), inForce == 1 ? waiting : QString());
+    QCOMPARE(f.deviceWatcher.isWatching(), !opens && inForce == 1);
+
+    // A device that returns now brings back only the port in force.
+    if (!backInDialog) {
+        sim = std::make_unique<SimProcess>(options);
+        QVERIFY(sim->isValid());
+        if (inForce == 1) {
+            QVERIFY(rig.waitFor([&] { return f.portOpen; }));
+            QCOMPARE(f.statusPanel[1]->text(), QStringLiteral("COM1: 38400bps D8 PEVEN S1"));
+        } else {
+            QVERIFY(rig.waitFor([&] { return QFile::exists(link); }));
+            emit f.deviceWatcher.deviceReturned();
+            QVERIFY(!f.portOpen);
+            QCOMPARE(f.statusPanel[1]->text(), QString());
+        }
+    }
     QVERIFY(f.close());
 }
 

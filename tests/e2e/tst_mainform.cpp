@@ -72,6 +72,8 @@ private slots:
     void configurationValuesAreApplied();
     void configurationValuesAreKeptWhole();
     void startupSearchLinksToAnsweringPort();
+    void failedSearchKeepsThePortAndSaysWhy_data();
+    void failedSearchKeepsThePortAndSaysWhy();
     void settingsDialogRemakesConnection_data();
     void settingsDialogRemakesConnection();
     void windowsAreDrawnWithTheirGlyphs();
@@ -245,26 +247,99 @@ void TestMainForm::startupSearchLinksToAnsweringPort() {
     QVERIFY(readAll(ini).contains("Port=3\r\n"));
 }
 
+void TestMainForm::failedSearchKeepsThePortAndSaysWhy_data() {
+    QTest::addColumn<QString>("com");       // the "Com" section's keys besides Port=1
+    QTest::addColumn<int>("namedUnusable"); // "Ports" entries that are no serial port
+    QTest::addColumn<QString>("reason");    // the message's line after an empty one
+    QTest::addColumn<int>("causeLines");    // lines after the empty one
+    QTest::newRow("a silent port") << QString() << 0 << QString() << 0;
+    QTest::newRow("a baud rate no port takes")
+        << QStringLiteral("BaudRate=12345\r\n") << 0
+        << QStringLiteral(
+               " の [Com] BaudRate=12345 は使えない通信速度です。どのポートも開けません。")
+        << 1;
+    QTest::newRow("many unusable ports named")
+        << QString() << 8 << QStringLiteral("COM3 (/dev/null): シリアルポートではありません。")
+        << 5;
+}
+
+// Another program holds COM1, the configured port (here: it has no device); the
+// start-up search tries the silent COM2 and finds nothing. The message says why where
+// there is a reason, in a few lines, and the close writes the port that was configured,
+// not the last one the search tried.
+void TestMainForm::failedSearchKeepsThePortAndSaysWhy() {
+    QFETCH(QString, com);
+    QFETCH(int, namedUnusable);
+    QFETCH(QString, reason);
+    QFETCH(int, causeLines);
+    PtyPair silent;
+    QVERIFY(silent.isValid());
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    QString ports = QStringLiteral("COM2=%1\r\n").arg(silent.slavePath());
+    for (int n = 0; n < namedUnusable; ++n)
+        ports += QStringLiteral("COM%1=/dev/null\r\n").arg(3 + n);
+    QVERIFY(writeAll(ini, cp932(QStringLiteral("[Com]\r\nPort=1\r\n") + com +
+                                QStringLiteral("[Ports]\r\n") + ports)));
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, ini);
+    form->show();
+    // Each probe's wait is ended at once rather than after its second.
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            if (form->timPortSearchWait.isActive())
+                form->timPortSearchWaitTimer();
+            return !prompts.shown.isEmpty();
+        },
+        30000));
+    const QStringList lines = prompts.shown.first().text.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.first(), QStringLiteral("KODAシステムが見つかりません。"));
+    if (reason.isEmpty()) {
+        QCOMPARE(lines.size(), 1);
+    } else {
+        QCOMPARE(lines.value(1), QString());
+        QVERIFY2(lines.value(2).endsWith(reason), qPrintable(lines.join(u'|')));
+        QCOMPARE(lines.size(), 2 + causeLines);
+    }
+    QVERIFY(!form->portOpen);
+    QVERIFY(form->close());
+    QVERIFY(readAll(ini).contains("\r\nPort=1\r\n"));
+}
+
 void TestMainForm::settingsDialogRemakesConnection_data() {
     QTest::addColumn<bool>("pressOk");
-    QTest::newRow("OK") << true;
-    QTest::newRow("Cancel") << false;
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<bool>("com3ByName"); // COM3's entry is a udev name the user wrote
+    QTest::newRow("OK") << true << 5 << false;
+    QTest::newRow("Cancel") << false << 5 << false;
+    QTest::newRow("OK, same port named by udev") << true << 3 << true;
+    QTest::newRow("Cancel, port named by udev") << false << 5 << true;
 }
 
 void TestMainForm::settingsDialogRemakesConnection() {
     QFETCH(bool, pressOk);
+    QFETCH(int, chosen);
+    QFETCH(bool, com3ByName);
     PtyPair first, second;
     QVERIFY(first.isValid() && second.isValid());
     QTemporaryDir dir;
-    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
-    QVERIFY(
-        writeAll(ini, cp932(QStringLiteral("[Com]\r\nPort=3\r\n[Ports]\r\nCOM3=%1\r\nCOM5=%2\r\n")
-                                .arg(first.slavePath(), second.slavePath()))));
-    // COM5's adapter has a stable name of its make and serial number.
+    // Both adapters have a stable name of their make and serial number.
     const QString byId = dir.filePath(QStringLiteral("by-id"));
     QVERIFY(QDir().mkpath(byId));
     const QString stable = byId + QStringLiteral("/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0");
     QVERIFY(QFile::link(second.slavePath(), stable));
+    QVERIFY(QFile::link(first.slavePath(),
+                        byId + QStringLiteral("/usb-1a86_USB_Serial_0001-if00-port0")));
+    QString com3 = first.slavePath();
+    if (com3ByName) {
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("koda"))));
+        com3 = dir.filePath(QStringLiteral("koda/1a86-7523-0001"));
+        QVERIFY(QFile::link(first.slavePath(), com3));
+    }
+    const QString ini = dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    QVERIFY(
+        writeAll(ini, cp932(QStringLiteral("[Com]\r\nPort=3\r\n[Ports]\r\nCOM3=%1\r\nCOM5=%2\r\n")
+                                .arg(com3, second.slavePath()))));
     ScriptedPrompts prompts;
     TMainForm::Options options{ini, false};
     options.stableNamesFolder = byId;
@@ -275,15 +350,16 @@ void TestMainForm::settingsDialogRemakesConnection() {
     QVERIFY(form->portOpen);
     QCOMPARE(form->comPort, 3);
 
-    // The dialog chooses COM5; OK takes it, Cancel keeps COM3. Either way the
+    // The dialog chooses a port; OK takes it, Cancel keeps COM3. Either way the
     // connection is closed for the dialog and opened again afterwards.
     QString tooltip;
-    prompts.dialogs.append([pressOk, &tooltip](QDialog& dialog) {
+    prompts.dialogs.append([pressOk, chosen, &tooltip](QDialog& dialog) {
         auto& settings = static_cast<TSettingsForm&>(dialog);
         windowcheck::saveScreenshot(&settings, QStringLiteral("port-dialog"));
         const int com5 = settings.cmbComCh->findText(QStringLiteral(" COM5"));
         tooltip = settings.cmbComCh->itemData(com5, Qt::ToolTipRole).toString();
-        settings.cmbComCh->setCurrentIndex(settings.cmbComCh->findText(QStringLiteral(" COM5")));
+        settings.cmbComCh->setCurrentIndex(
+            settings.cmbComCh->findText(QStringLiteral(" COM%1").arg(chosen)));
         if (!pressOk) {
             settings.bbtnNg->click();
             return int(settings.result());
@@ -297,11 +373,12 @@ void TestMainForm::settingsDialogRemakesConnection() {
     QCOMPARE(tooltip, second.slavePath() + u'\n' + stable);
     QCOMPARE(prompts.dialogTitles, QStringList{QStringLiteral("通信ポートのプロパティ")});
     QVERIFY(form->portOpen);
-    QCOMPARE(form->comPort, pressOk ? 5 : 3);
-    QCOMPARE(form->statusPanel[1]->text(), pressOk ? QStringLiteral("COM5: 38400bps D8 PEVEN S1")
-                                                   : QStringLiteral("COM3: 38400bps D8 PEVEN S1"));
+    const int inForce = pressOk ? chosen : 3;
+    QCOMPARE(form->comPort, inForce);
+    QCOMPARE(form->statusPanel[1]->text(),
+             QStringLiteral("COM%1: 38400bps D8 PEVEN S1").arg(inForce));
     // The port in use really is the one shown: bytes sent reach its pty.
-    PtyPair& used = pressOk ? second : first;
+    PtyPair& used = inForce == 5 ? second : first;
     used.read(0);
     form->txtEdit->setText(QStringLiteral("@VER"));
     form->edtID->setText(QStringLiteral("0x1234"));
@@ -311,11 +388,18 @@ void TestMainForm::settingsDialogRemakesConnection() {
              qPrintable(got.toHex(' ') + " | " + form->memTxRxMonitor->toPlainText() + " | " +
                         prompts.texts().join('/')));
     QVERIFY(form->close());
-    // The port chosen is kept by its stable name, so it is the same adapter next time.
+    // Another port chosen is kept by its stable name, so it is the same adapter next
+    // time; Cancel changes nothing, and an entry the user wrote stays as written.
     const QByteArray saved = readAll(ini);
-    QCOMPARE(saved.contains(QFile::encodeName(QStringLiteral("COM5=") + stable + "\r\n")), pressOk);
-    QVERIFY(
-        saved.contains(QFile::encodeName(QStringLiteral("COM3=") + first.slavePath() + "\r\n")));
+    const bool pinned = pressOk && chosen == 5;
+    QCOMPARE(saved.contains(QFile::encodeName(QStringLiteral("COM5=") + stable + "\r\n")), pinned);
+    QCOMPARE(
+        saved.contains(QFile::encodeName(QStringLiteral("COM5=") + second.slavePath() + "\r\n")),
+        !pinned);
+    QVERIFY2(saved.contains(QFile::encodeName(QStringLiteral("COM3=") + com3 + "\r\n")),
+             saved.constData());
+    QCOMPARE(saved.count("COM3="), 1);
+    QVERIFY(saved.contains(QStringLiteral("Port=%1\r\n").arg(inForce).toLatin1()));
 }
 
 void TestMainForm::windowsAreDrawnWithTheirGlyphs() {

@@ -3,6 +3,7 @@
 #include "support/filebytes.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -65,6 +66,8 @@ private slots:
     void unknownContentSurvives();
     void ports();
     void saveFileCreatesFolderAndKeepsOtherKeys();
+    void saveRemovesCopiesAnEarlierSaveLeft_data();
+    void saveRemovesCopiesAnEarlierSaveLeft();
     void path_data();
     void path();
 };
@@ -357,6 +360,39 @@ void TestConfiguration::saveFileCreatesFolderAndKeepsOtherKeys() {
     QVERIFY(saved.startsWith("[Ports]\r\nCOM2=/dev/pts/9\r\n[Form]\r\n"));
     QVERIFY(saved.contains("\r\nPort=2\r\n"));
     QCOMPARE(loadConfigurationFile(path, screen, window).portPaths.value(2), QString("/dev/pts/9"));
+}
+
+void TestConfiguration::saveRemovesCopiesAnEarlierSaveLeft_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("copy of a save cut off") << "KodaMonitor.ini.QQfouN" << true;
+    QTest::newRow("another such copy") << "KodaMonitor.ini.oIgIOO" << true;
+    QTest::newRow("the user's backup") << "KodaMonitor.ini.backup" << false;
+    QTest::newRow("the user's Backup") << "KodaMonitor.ini.Backup" << false;
+    QTest::newRow("the user's BACKUP") << "KodaMonitor.ini.BACKUP" << false;
+    QTest::newRow("digits") << "KodaMonitor.ini.2024Ab" << false;
+    QTest::newRow("another file's copy") << "Other.ini.QQfouN" << false;
+    QTest::newRow("seven letters") << "KodaMonitor.ini.QQfouNx" << false;
+}
+
+// A save killed between making its copy and renaming it leaves the copy beside the
+// file; the next save removes it, and nothing else.
+void TestConfiguration::saveRemovesCopiesAnEarlierSaveLeft() {
+    QFETCH(QString, name);
+    QFETCH(bool, removed);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("KodaMonitor.ini");
+    const QString copy = dir.filePath(name);
+    QVERIFY(writeAll(copy, firstCloseFile));
+    // A link of that name is never removed, nor what it leads to.
+    const QString link = dir.filePath("KodaMonitor.ini.LinKed");
+    QVERIFY(QFile::link(copy, link));
+    ConfigurationValues v = loadConfigurationFile(path, screen, window);
+    QVERIFY(saveConfigurationFile(path, v));
+    QCOMPARE(QFile::exists(copy), !removed);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(path), firstCloseFile);
 }
 
 void TestConfiguration::path_data() {

@@ -26,12 +26,6 @@ QString groupOf(const QString& path) {
     return g ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid);
 }
 
-gid_t gidOf(const QString& path) {
-    struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st.st_gid;
-}
-
 } // namespace
 
 class TestPortDoctor : public QObject {
@@ -42,7 +36,10 @@ private slots:
     void causeOfEachOpenError();
     void permissionNamesGroupAndWhatToDo_data();
     void permissionNamesGroupAndWhatToDo();
+    void permissionSeenByAnUnprivilegedProcess_data();
     void permissionSeenByAnUnprivilegedProcess();
+    void settingsNoPortTakes_data();
+    void settingsNoPortTakes();
     void holdersFromOpenFilesAndLockFile();
     void portHeldByAnotherProcessIsInUse();
 };
@@ -90,48 +87,90 @@ void TestPortDoctor::causeOfEachOpenError() {
 }
 
 void TestPortDoctor::permissionNamesGroupAndWhatToDo_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("gid");
     QTest::addColumn<bool>("inSession");
     QTest::addColumn<bool>("inAccount");
     QTest::addColumn<QString>("advice");
-    QTest::newRow("not a member") << false << false << "「sudo usermod -aG %1 $USER」";
-    QTest::newRow("joined, not logged in again") << false << true << "ログインし直すと使えます。";
-    QTest::newRow("member") << true << true << "";
+    const int dialout = 20;
+    const QString join = QStringLiteral("「sudo usermod -aG %1 $USER」");
+    const QString rule = QStringLiteral("udev 規則（70-kodamonitor.rules）");
+    QTest::newRow("group may read and write, not a member")
+        << 0660 << dialout << false << false << join;
+    QTest::newRow("joined, not logged in again")
+        << 0660 << dialout << false << true << "ログインし直すと使えます。";
+    QTest::newRow("member") << 0660 << dialout << true << true << "";
+    // Joining would not help: the group may not read and write, or it is root.
+    QTest::newRow("root:root 0600") << 0600 << 0 << false << false << rule;
+    QTest::newRow("group may only write") << 0620 << dialout << false << false << rule;
+    QTest::newRow("group root may read and write") << 0660 << 0 << false << false << rule;
 }
 
+// A node with the given owner and mode stands in a temporary folder; the open's error
+// and the user's groups are given, so the advice is checked for any user.
 void TestPortDoctor::permissionNamesGroupAndWhatToDo() {
+    QFETCH(int, mode);
+    QFETCH(int, gid);
     QFETCH(bool, inSession);
     QFETCH(bool, inAccount);
     QFETCH(QString, advice);
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    const QString path = pty.slavePath();
+    if (::geteuid() != 0)
+        QSKIP("needs root to give the node its group");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyUSB0"));
+    QVERIFY(writeAll(path, ""));
+    QVERIFY(::chown(QFile::encodeName(path).constData(), 0, gid_t(gid)) == 0);
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0);
     PortDoctor::Places places;
     places.readUserGroups = false;
     if (inSession)
-        places.sessionGroups << gidOf(path);
+        places.sessionGroups << gid_t(gid);
     if (inAccount)
-        places.accountGroups << gidOf(path);
+        places.accountGroups << gid_t(gid);
     const PortDiagnosis d = PortDoctor(places).diagnose(path, EACCES);
     QCOMPARE(d.cause, PortDiagnosis::Cause::PermissionDenied);
     const QString group = groupOf(path);
-    QVERIFY2(d.explanation.startsWith(
-                 QStringLiteral("アクセス権がありません。%1 はグループ「%2」のデバイスです。")
-                     .arg(path, group)),
+    QVERIFY2(d.explanation.startsWith(QStringLiteral("アクセス権がありません。%1 ").arg(path)),
              qPrintable(d.explanation));
+    // A group is named to join only when joining it gives the access.
+    QCOMPARE(d.explanation.contains(QStringLiteral("usermod")),
+             advice.startsWith(QStringLiteral("「sudo usermod")));
     if (advice.isEmpty())
         QVERIFY(!d.explanation.contains(u'\n'));
     else
-        QVERIFY2(d.explanation.contains(advice.arg(group)), qPrintable(d.explanation));
+        QVERIFY2(d.explanation.contains(advice.contains(QStringLiteral("%1")) ? advice.arg(group)
+                                                                              : advice),
+                 qPrintable(d.explanation));
+    if (advice.contains(QStringLiteral("udev")))
+        QVERIFY2(d.explanation.contains(QStringLiteral("「sudo chown $USER %1」").arg(path)) &&
+                     d.explanation.contains(QStringLiteral("所有者「root」")) &&
+                     d.explanation.contains(
+                         QStringLiteral("パーミッション 0%1").arg(QString::number(mode, 8))),
+                 qPrintable(d.explanation));
+}
+
+void TestPortDoctor::permissionSeenByAnUnprivilegedProcess_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("gid");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("the group may read and write")
+        << 0660 << 20 << QStringLiteral("「sudo usermod -aG %1 $USER」");
+    QTest::newRow("root:root 0600") << 0600 << 0 << QStringLiteral("「sudo chown $USER %1」");
 }
 
 // A user without the device's group, for real: a child process that gives up root.
 void TestPortDoctor::permissionSeenByAnUnprivilegedProcess() {
+    QFETCH(int, mode);
+    QFETCH(int, gid);
+    QFETCH(QString, advice);
     if (::geteuid() != 0)
         QSKIP("needs root to become another user");
     PtyPair pty;
     QVERIFY(pty.isValid());
     const QByteArray path = QFile::encodeName(pty.slavePath());
-    ::chmod(path.constData(), 0620); // as a login's terminal: the owner and group "tty"
+    QVERIFY(::chown(path.constData(), 0, gid_t(gid)) == 0);
+    ::chmod(path.constData(), mode_t(mode));
+    const bool rootGroup = gid == 0;
     int pipeEnds[2];
     QVERIFY(::pipe(pipeEnds) == 0);
     const pid_t child = ::fork();
@@ -160,9 +199,44 @@ void TestPortDoctor::permissionSeenByAnUnprivilegedProcess() {
     QVERIFY2(text.startsWith(QStringLiteral("%1|アクセス権がありません。")
                                  .arg(int(PortDiagnosis::Cause::PermissionDenied))),
              qPrintable(text));
-    QVERIFY2(text.contains(
-                 QStringLiteral("「sudo usermod -aG %1 $USER」").arg(groupOf(pty.slavePath()))),
+    // The advice names the group to join, or the device to take over.
+    QVERIFY2(text.contains(advice.arg(rootGroup ? pty.slavePath() : groupOf(pty.slavePath()))),
              qPrintable(text));
+    QCOMPARE(text.contains(QStringLiteral("usermod")), !rootGroup);
+}
+
+// Line parameters no port takes are named with the key to mend in the file.
+void TestPortDoctor::settingsNoPortTakes_data() {
+    QTest::addColumn<int>("baudRate");
+    QTest::addColumn<int>("byteSize");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<QString>("expected");
+    const QString ini = QStringLiteral("/home/racer/KodaMonitor.ini");
+    QTest::newRow("usable") << 38400 << 8 << 0 << QString();
+    QTest::newRow("baud rate") << 12345 << 8 << 0
+                               << ini + QStringLiteral(" の [Com] BaudRate=12345 は使えない"
+                                                       "通信速度です。どのポートも開けません。");
+    QTest::newRow("data bits") << 38400 << 4 << 0
+                               << ini +
+                                      QStringLiteral(" の [Com] ByteSize=4 は使えない"
+                                                     "データビットです。どのポートも開けません。");
+    QTest::newRow("1.5 stop bits at 8 data bits")
+        << 38400 << 8 << 1
+        << ini + QStringLiteral(" の [Com] StopBits=1 は使えないストップビットです。"
+                                "どのポートも開けません。");
+}
+
+void TestPortDoctor::settingsNoPortTakes() {
+    QFETCH(int, baudRate);
+    QFETCH(int, byteSize);
+    QFETCH(int, stopBits);
+    QFETCH(QString, expected);
+    CommSettings settings;
+    settings.baudRate = baudRate;
+    settings.byteSize = quint8(byteSize);
+    settings.stopBits = quint8(stopBits);
+    QCOMPARE(PortDoctor::settingsProblem(settings, QStringLiteral("/home/racer/KodaMonitor.ini")),
+             expected);
 }
 
 void TestPortDoctor::holdersFromOpenFilesAndLockFile() {

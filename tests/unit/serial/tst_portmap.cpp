@@ -53,6 +53,37 @@ private slots:
         QCOMPARE(map.devicePath(40), QString());
     }
 
+    // The ports worth naming when no device answered: the configured one first, then the
+    // named ones, then the USB and CDC adapters; never the on-board ports of the built-in
+    // map.
+    void likelyPortsMostLikelyFirst_data() {
+        QTest::addColumn<bool>("defaults");
+        QTest::addColumn<int>("configured");
+        QTest::addColumn<QList<int>>("expected");
+        QList<int> adapters;
+        for (int port = 1; port <= 32; ++port)
+            adapters << port;
+        QList<int> afterNamed{40, 70};
+        for (int port : adapters)
+            if (port != 5)
+                afterNamed << port;
+        QTest::newRow("configured USB port") << true << 5 << (QList<int>{5} + afterNamed);
+        QTest::newRow("configured on-board port") << true << 34 << (QList<int>{34, 5} + afterNamed);
+        QTest::newRow("automatic") << true << 0 << (QList<int>{5} + afterNamed);
+        QTest::newRow("only the named ports") << false << 1 << QList<int>{1, 5, 40, 70};
+    }
+    void likelyPortsMostLikelyFirst() {
+        QFETCH(bool, defaults);
+        QFETCH(int, configured);
+        QFETCH(QList<int>, expected);
+        PortMap map;
+        map.setUseDefaults(defaults);
+        map.setOverride(70, QStringLiteral("/dev/rfcomm0"));
+        map.setOverride(40, QStringLiteral("/dev/serial/koda/1a86-7523-0001"));
+        map.setOverride(5, QStringLiteral("/dev/serial/by-id/usb-FTDI-if00-port0"));
+        QCOMPARE(map.likelyPorts(configured), expected);
+    }
+
     void iniEntries_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("accepted");
