@@ -78,6 +78,11 @@ public:
     // SIGTERM, SIGINT and SIGHUP (logout, shutdown, Ctrl+C in a terminal).
     void closeUnattended();
     void ShowHint(const QString& hint);
+    // Names a file just saved in status panel 0 for kSavedNoticeMs; hints wait meanwhile,
+    // so that the pointer resting on the save button does not hide it at once.
+    void showSavedNotice(const QString& path);
+    void timSavedNoticeTimer();
+    static constexpr int kSavedNoticeMs = 5000;
     void FormKeyPress(QChar key);
     void Panel2DblClick();
     void mnuExitClick();
@@ -192,6 +197,8 @@ public:
     void timDisplayedTimeTimer();
     void stopFuelLog();
     void showElapsedTime();
+    // The fuel values shown are the last ones received, not current (greyed), or current.
+    void markFuelReadingsOld(bool old);
     void mnuQkodaMessageClick();
     void mnuAboutClick();
     void mnuChartSettingsClick();
@@ -238,7 +245,7 @@ public:
     bool unattendedClose = false;        // nobody can answer a question (a signal ends us)
     QPoint placedAt;                     // where the configuration put the window
     bool idleRunning = false;
-    LapTable lapTable;               // cells, lap info, marks and the read sequences' bookkeeping
+    LapTable lapTable; // cells, lap info, marks and the read sequences' bookkeeping
     // What happens here, for the additions that listen (logbook, pit board, capture): the
     // operations emit into it; nothing of the window is read through it.
     feed::EventFeed eventFeed;
@@ -391,6 +398,8 @@ public:
     QTimer timPortSearchWait;
     QTimer timDisplayedTime;
     QTimer idleTimer;
+    QTimer timSavedNotice;
+    QString lastHint; // the hint to show once a saved-file notice has gone
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -406,6 +415,7 @@ private:
     QWidget* createMonitorPanel();
     void createMenu();
     void createStatusBar();
+    QStringList shownHints() const;
     void setNaturalTabOrder();
     void connectHandlers();
     void stopWorker();

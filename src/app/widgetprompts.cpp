@@ -28,6 +28,9 @@ std::unique_ptr<QMessageBox> WidgetPrompts::messageBox(const QString& text, cons
                                                        Icon icon, Buttons buttons) const {
     auto box = std::make_unique<QMessageBox>(dialogParent());
     box->setWindowTitle(caption);
+    // Texts come from lap files, the device and the system as well: a text that looks like
+    // HTML is still shown as it is, never as markup with live links.
+    box->setTextFormat(Qt::PlainText);
     // Texts keep the CR LF line ends they are written with; the box breaks lines at LF.
     box->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     // Indexed by Prompts::Icon and Prompts::Buttons, in their declared order.

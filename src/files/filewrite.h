@@ -19,3 +19,6 @@ bool replaceFileWith(const QString& path, QByteArrayView bytes, QString& reason)
 
 // What the user is told when a save failed: the path and the reason.
 QString fileSaveFailedMessage(const QString& path, const QString& reason);
+
+// What the status bar tells the user for a few seconds after a save: where the file went.
+QString fileSavedNotice(const QString& path);

@@ -4,11 +4,11 @@
 #include "app/frmmain.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
-#include "windows/frmsettings.h"
 #include "support/mainformrig.h"
 #include "windows/chartviewsettings.h"
 #include "windows/clickablelabel.h"
 #include "windows/frmchartsettings.h"
+#include "windows/frmsettings.h"
 #include "windows/updown.h"
 
 #include <QAbstractButton>
@@ -134,7 +134,8 @@ void TestKeyboard::startsOnThePageTabs() {
     QVERIFY(open(rig));
     QCOMPARE(nameOf(QApplication::focusWidget(), rig.form.get()),
              QStringLiteral("PageControlSetting"));
-    QCOMPARE(rig.form->PageControlSetting->currentWidget(), rig.form->tabSetting);
+    // The data page, where a racer starts.
+    QCOMPARE(rig.form->PageControlSetting->currentWidget(), rig.form->tabBasicSetting);
 }
 
 void TestKeyboard::tabFollowsReadingOrder_data() {
