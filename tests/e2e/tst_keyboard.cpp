@@ -351,8 +351,9 @@ void TestKeyboard::arrowKeysChooseWithinARadioGroup_data() {
     QTest::newRow("display type") << false << "rabRealMode" << int(Qt::Key_Down) << "rabLapMode";
     QTest::newRow("separator") << false << "rabColon" << int(Qt::Key_Down) << "rabDash";
     QTest::newRow("separator back") << false << "rabDash" << int(Qt::Key_Up) << "rabColon";
-    QTest::newRow("pulse left") << true << "rabPulse3" << int(Qt::Key_Left) << "rabPulse2";
-    QTest::newRow("pulse down") << true << "rabPulse3" << int(Qt::Key_Down) << "rabPulse6";
+    // The pulse buttons stand in two columns: 1倍 2倍 / 4倍 8倍 / 16倍 20倍 / 25倍.
+    QTest::newRow("pulse left") << true << "rabPulse4" << int(Qt::Key_Left) << "rabPulse3";
+    QTest::newRow("pulse down") << true << "rabPulse3" << int(Qt::Key_Down) << "rabPulse5";
 }
 
 void TestKeyboard::arrowKeysChooseWithinARadioGroup() {
