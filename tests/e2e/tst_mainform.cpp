@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -38,6 +39,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
+#include <QTreeView>
 
 #include <csignal>
 
@@ -615,17 +617,28 @@ void TestMainForm::standardDialogsSpeakJapanese() {
     QStringList missing = windowcheck::missingGlyphs(box.get());
     box->close();
 
+    // A folder holding a fuel log, as the save dialog meets it at the track.
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("QK11_2011_0502_14_03_27.csv")), "x\r\n"));
     const auto save =
         real.saveDialog(QString(), dir.path(), lapFileDialogFilter, lapFileDefaultSuffix);
     save->setOption(QFileDialog::DontUseNativeDialog);
     save->show();
     QVERIFY(QTest::qWaitForWindowExposed(save.get()));
+    auto* files = save->findChild<QTreeView*>(QStringLiteral("treeView"));
+    QVERIFY(files);
+    QTRY_COMPARE(files->model()->rowCount(files->rootIndex()), 1);
+    QCoreApplication::processEvents();
     QCOMPARE(save->windowTitle(), QStringLiteral("名前を付けて保存"));
     const auto* buttons = save->findChild<QDialogButtonBox*>();
     QVERIFY(buttons);
     QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
     QVERIFY(windowcheck::saveScreenshot(save.get(), QStringLiteral("lap-file-save-dialog")));
     missing += windowcheck::missingGlyphs(save.get());
+    // Its headings and places are readable whole, in Japanese.
+    missing += textfit::cutTexts(save.get());
+    const auto* details = save->findChild<QHeaderView*>();
+    QVERIFY(details);
+    QCOMPARE(details->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("名前"));
     save->close();
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
     QVERIFY(form->close());

@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -22,7 +23,10 @@
 #include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTextLayout>
+#include <QTreeView>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace textfit {
 
@@ -148,11 +152,48 @@ inline QString textProblem(const QWidget* w) {
                 return QStringLiteral("tab %1 cut").arg(tabs->tabText(i));
         return {};
     }
+    if (auto* list = qobject_cast<const QListView*>(w)) {
+        // Item texts beside their icons, in a list that does not scroll sideways.
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
+            const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
+            const QString text = index.data().toString();
+            const int needed = fm.horizontalAdvance(text) + list->iconSize().width() + 3 * 4;
+            if (!list->isRowHidden(row) && needed > list->viewport()->width())
+                return QStringLiteral("item %1: %2 px wide in %3")
+                    .arg(text)
+                    .arg(needed)
+                    .arg(list->viewport()->width());
+        }
+        return {};
+    }
+    if (auto* tree = qobject_cast<const QTreeView*>(w)) {
+        // Cells of the rows shown, beside the first column's icons.
+        const QModelIndex root = tree->rootIndex();
+        for (int row = 0; row < std::min(50, tree->model()->rowCount(root)); ++row)
+            for (int col = 0; col < tree->model()->columnCount(root); ++col) {
+                const QModelIndex index = tree->model()->index(row, col, root);
+                const QString text = index.data().toString();
+                // The text and the item's margins on both sides.
+                const int needed = fm.horizontalAdvance(text) + 6 +
+                                   (col == 0 ? tree->iconSize().width() + 4 : 0) +
+                                   (col == 0 ? tree->indentation() : 0);
+                if (!tree->isColumnHidden(col) && !text.isEmpty() &&
+                    needed > tree->columnWidth(col))
+                    return QStringLiteral("cell %1: %2 px wide in %3")
+                        .arg(text)
+                        .arg(needed)
+                        .arg(tree->columnWidth(col));
+            }
+        return {};
+    }
     if (auto* header = qobject_cast<const QHeaderView*>(w)) {
         for (int i = 0; i < header->count(); ++i) {
             const QString text = header->model()->headerData(i, header->orientation()).toString();
+            // The text, the section's margins and, on a sorting heading, the sort arrow.
+            const int arrow =
+                header->isSortIndicatorShown() && header->sortIndicatorSection() == i ? 16 : 0;
             if (!header->isSectionHidden(i) && header->orientation() == Qt::Horizontal &&
-                fm.horizontalAdvance(text) + 8 > header->sectionSize(i))
+                fm.horizontalAdvance(text) + 8 + arrow > header->sectionSize(i))
                 return QStringLiteral("heading %1 cut").arg(text);
         }
         return {};
@@ -194,7 +235,8 @@ inline QStringList cutTexts(const QWidget* window) {
             text = button->text();
         else if (auto* group = qobject_cast<const QGroupBox*>(w))
             text = group->title();
-        else if (!qobject_cast<const QTabBar*>(w) && !qobject_cast<const QHeaderView*>(w))
+        else if (!qobject_cast<const QTabBar*>(w) && !qobject_cast<const QHeaderView*>(w) &&
+                 !qobject_cast<const QListView*>(w) && !qobject_cast<const QTreeView*>(w))
             continue;
         QString why = textProblem(w);
         if (why.isEmpty() && !text.isEmpty())
