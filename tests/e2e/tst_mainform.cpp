@@ -790,7 +790,7 @@ void TestMainForm::connectionTextFitsItsPanel_data() {
 }
 
 // At the designed window size the connection status is drawn whole in panel 1, and the
-// four panels keep their order and the other three their widths.
+// four panels keep their order and their widths.
 void TestMainForm::connectionTextFitsItsPanel() {
     QFETCH(QString, text);
     QTemporaryDir dir;
@@ -805,7 +805,9 @@ void TestMainForm::connectionTextFitsItsPanel() {
              qPrintable(QStringLiteral("%1 px of text in %2 px")
                             .arg(advance)
                             .arg(panel->contentsRect().width())));
-    QCOMPARE(form->statusPanel[0]->width(), 500);
+    // Panel 0 is as wide as designed or, where a hint needs more, as wide as its widest hint.
+    QVERIFY(form->statusPanel[0]->width() >= 500);
+    QVERIFY(textfit::cutHints(form.get(), form->statusPanel[0]).isEmpty());
     QCOMPARE(form->statusPanel[2]->width(), 20);
     QCOMPARE(form->statusPanel[3]->width(), 100);
     for (int i = 1; i < 4; ++i)
