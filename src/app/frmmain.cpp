@@ -2,6 +2,7 @@
 // close sequence.
 #include "app/frmmain.h"
 #include "app/kodaapplication.h"
+#include "files/filewrite.h"
 #include "files/fuellog.h"
 #include "laps/lapanalysisview.h"
 #include "laps/lapchartview.h"
@@ -52,9 +53,12 @@ TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
     resize(1016, 649 + menuBar()->sizeHint().height());
     setMinimumHeight(180);
 
-    // 2. The settings page is shown; the developer page is hidden until toggled.
-    PageControlSetting->setCurrentWidget(tabSetting);
+    // 2. The settings page's tab is shown; the developer page's is hidden until toggled.
+    // The window opens on the data page, where a racer starts: the laps and what to do
+    // with them, not the lap timer's settings.
+    PageControlSetting->setTabVisible(PageControlSetting->indexOf(tabSetting), true);
     PageControlSetting->setTabVisible(PageControlSetting->indexOf(tabDevelop), false);
+    PageControlSetting->setCurrentWidget(tabBasicSetting);
 
     // 3. Command templates.
     cmbTemplate->addItems(SettingCommands::commandTemplates());
@@ -115,6 +119,7 @@ void TMainForm::connectHandlers() {
     timPortSearchWait.setTimerType(Qt::PreciseTimer);
     timDisplayedTime.setInterval(1000);
     timDisplayedTime.start();
+    timSavedNotice.setSingleShot(true);
 
     // The timers, menu commands and buttons whose handler takes no arguments.
     using Handler = void (TMainForm::*)();
@@ -124,6 +129,7 @@ void TMainForm::connectHandlers() {
         {&timAntenna, &TMainForm::timAntennaTimer},
         {&timRKSend, &TMainForm::timRKSendTimer},
         {&timDisplayedTime, &TMainForm::timDisplayedTimeTimer},
+        {&timSavedNotice, &TMainForm::timSavedNoticeTimer},
     };
     const std::pair<QAction*, Handler> menuHandlers[] = {
         {mnuExit, &TMainForm::mnuExitClick},
@@ -249,7 +255,22 @@ void TMainForm::wakeIdle() {
 }
 
 void TMainForm::ShowHint(const QString& hint) {
-    statusPanel[0]->setText(hint);
+    lastHint = hint;
+    if (!timSavedNotice.isActive())
+        statusPanel[0]->setText(hint);
+}
+
+void TMainForm::showSavedNotice(const QString& path) {
+    // A long path loses its middle, so that the file's name stays readable.
+    QLabel* panel = statusPanel[0];
+    panel->setText(panel->fontMetrics().elidedText(fileSavedNotice(path), Qt::ElideMiddle,
+                                                   panel->contentsRect().width()));
+    timSavedNotice.start(kSavedNoticeMs);
+}
+
+void TMainForm::timSavedNoticeTimer() {
+    timSavedNotice.stop();
+    statusPanel[0]->setText(lastHint);
 }
 
 void TMainForm::mnuExitClick() {

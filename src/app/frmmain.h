@@ -78,6 +78,11 @@ public:
     // SIGTERM, SIGINT and SIGHUP (logout, shutdown, Ctrl+C in a terminal).
     void closeUnattended();
     void ShowHint(const QString& hint);
+    // Names a file just saved in status panel 0 for kSavedNoticeMs; hints wait meanwhile,
+    // so that the pointer resting on the save button does not hide it at once.
+    void showSavedNotice(const QString& path);
+    void timSavedNoticeTimer();
+    static constexpr int kSavedNoticeMs = 5000;
     void FormKeyPress(QChar key);
     void Panel2DblClick();
     void mnuExitClick();
@@ -199,6 +204,8 @@ public:
     void timDisplayedTimeTimer();
     void stopFuelLog();
     void showElapsedTime();
+    // The fuel values shown are the last ones received, not current (greyed), or current.
+    void markFuelReadingsOld(bool old);
     void mnuQkodaMessageClick();
     void mnuAboutClick();
     void mnuChartSettingsClick();
@@ -402,6 +409,8 @@ public:
     QTimer timPortSearchWait;
     QTimer timDisplayedTime;
     QTimer idleTimer;
+    QTimer timSavedNotice;
+    QString lastHint; // the hint to show once a saved-file notice has gone
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -417,6 +426,7 @@ private:
     QWidget* createMonitorPanel();
     void createMenu();
     void createStatusBar();
+    QStringList shownHints() const;
     void setNaturalTabOrder();
     void connectHandlers();
     void stopWorker();

@@ -6,8 +6,10 @@
 #include "laps/lapgridview.h"
 #include "protocol/settingcommands.h"
 #include "serial/portlist.h"
+#include "windows/captionlabel.h"
 #include "windows/colouredsplitter.h"
 #include "windows/corneranchor.h"
+#include "windows/exampleentry.h"
 #include "windows/placedwidget.h"
 #include "windows/statuspanel.h"
 
@@ -53,6 +55,8 @@ QLabel* label(const QString& text, QWidget* parent, QRect geometry) {
 // A sunken value panel as the fuel monitor, odometer and version displays use.
 QLabel* valuePanel(QWidget* parent, QRect geometry, int pixelSize, bool bold, bool mono) {
     auto* p = new QLabel(parent);
+    // The values come from the device: shown as they are, never as markup.
+    p->setTextFormat(Qt::PlainText);
     p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont f = p->font();
@@ -70,6 +74,15 @@ QLabel* valuePanel(QWidget* parent, QRect geometry, int pixelSize, bool bold, bo
 QLineEdit* entry(QWidget* parent, const QString& text, int maxLength, QRect geometry) {
     auto* e = new QLineEdit(text, parent);
     setTypingLimit(e, maxLength);
+    e->setGeometry(geometry);
+    return e;
+}
+
+// A radio ID entry: it starts as "0x" and shows, greyed, an example of a whole ID after it.
+QLineEdit* radioIdEntry(QWidget* parent, QRect geometry) {
+    auto* e = new ExampleEntry(QStringLiteral("0x"), parent);
+    e->setExample(QStringLiteral("0x12AB"), QStringLiteral("0x"));
+    setTypingLimit(e, 6);
     e->setGeometry(geometry);
     return e;
 }
@@ -213,6 +226,7 @@ QWidget* TMainForm::createDataPage() {
     // Summary labels: never shown, their captions carry the lap count and lap numbers.
     auto hiddenLabel = [page](const QString& name) {
         auto* l = new QLabel(QStringLiteral("300"), page);
+        l->setTextFormat(Qt::PlainText); // tokens of lap files and lap lists
         l->setObjectName(name);
         l->hide();
         return l;
@@ -296,8 +310,7 @@ QWidget* TMainForm::createSettingPage() {
         h->addWidget(r.buttons);
         h->addWidget(r.value, 1);
         if (!caption.isEmpty()) {
-            auto* l = new QLabel(caption, r.caption);
-            l->setWordWrap(true);
+            auto* l = new CaptionLabel(caption, r.caption);
             l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             l->setGeometry(4, 0, captionWidth - 8, height);
         }
@@ -378,15 +391,16 @@ QWidget* TMainForm::createSettingPage() {
 
     // 6: pulse factor (RK-12) or pulse width K (RK-13); the layout switch moves it.
     Row r6 = makeRow(SettingItems::PulseItem, 50);
-    lblPLS = new QLabel(r6.caption);
-    lblPLS->setWordWrap(true);
+    lblPLS = new CaptionLabel(r6.caption);
     lblPLS->setGeometry(4, 0, captionWidth - 8, 50);
     for (size_t i = 0; i < rabPulse.size(); ++i) {
         rabPulse[i] =
             new QRadioButton(QString::fromUtf8(SettingCommands::pulseCaptions[i]), r6.value);
         rabPulse[i]->setObjectName(QStringLiteral("rabPulse%1").arg(i + 1));
         rabPulse[i]->setProperty("Tag", SettingCommands::pulseTags[i]);
-        rabPulse[i]->setGeometry(4 + (i % 3) * 52, 4 + (i / 3) * 24, 50, 20);
+        // Two columns, four rows: a third column would not fit the value panel at the
+        // page's designed width, and the model's tall row holds four.
+        rabPulse[i]->setGeometry(4 + int(i % 2) * 52, 1 + int(i / 2) * 19, 50, 19);
     }
     rabPulse[2]->setChecked(true);
     lblK = label(QStringLiteral("K = "), r6.value, QRect(4, 17, 26, 16));
@@ -487,7 +501,7 @@ QWidget* TMainForm::createMonitorPanel() {
 
     // Upper row: radio ID, course length, lap-timer buttons, exit.
     lblID = label(QStringLiteral("RK-13 ID"), area, QRect(8, 18, 60, 16));
-    edtID = hinted(entry(area, QStringLiteral("0x"), 6, QRect(70, 14, 60, 22)),
+    edtID = hinted(radioIdEntry(area, QRect(70, 14, 60, 22)),
                    QStringLiteral("RK-13の無線IDを16進で入力します。"));
     edtID->setObjectName(QStringLiteral("edtID"));
     edtID->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -551,7 +565,7 @@ QWidget* TMainForm::createMonitorPanel() {
     grpLine->setGeometry(0, 55, 1016, 3);
 
     Label19 = label(QStringLiteral("QK-11 ID"), area, QRect(8, 76, 60, 16));
-    edtIDQK11 = hinted(entry(area, QStringLiteral("0x"), 6, QRect(70, 72, 60, 22)),
+    edtIDQK11 = hinted(radioIdEntry(area, QRect(70, 72, 60, 22)),
                        QStringLiteral("QK-11の無線IDを16進で入力します。"));
     edtIDQK11->setObjectName(QStringLiteral("edtIDQK11"));
     edtIDQK11->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -564,17 +578,26 @@ QWidget* TMainForm::createMonitorPanel() {
         const char* name;
         const char* caption;
         const char* unit;
+        bool squaredUnit; // one character holding a whole word, as "㍑" holds リットル
     };
-    const Fuel fuels[] = {{&pnlFuel, "pnlFuel", "残燃料", "㍑"},
-                          {&pnlUsed, "pnlUsed", "使用燃料", "㍑"},
-                          {&pnlEco, "pnlEco", "燃費", "km/l"},
-                          {&pnlTrip, "pnlTrip", "走行距離", "km"}};
+    const Fuel fuels[] = {{&pnlFuel, "pnlFuel", "残燃料", "㍑", true},
+                          {&pnlUsed, "pnlUsed", "使用燃料", "㍑", true},
+                          {&pnlEco, "pnlEco", "燃費", "km/l", false},
+                          {&pnlTrip, "pnlTrip", "走行距離", "km", false}};
     int x = 276;
     for (const Fuel& f : fuels) {
         label(QString::fromUtf8(f.caption), area, QRect(x, 60, 100, 16));
         *f.panel = valuePanel(area, QRect(x, 78, 104, 28), 16, true, true);
         (*f.panel)->setObjectName(QString::fromLatin1(f.name));
-        label(QString::fromUtf8(f.unit), area, QRect(x + 108, 86, 32, 16));
+        QLabel* unit = label(QString::fromUtf8(f.unit), area, QRect(x + 108, 86, 32, 16));
+        if (f.squaredUnit) {
+            // At the text's size the word in the square is a few pixels high: it is drawn
+            // as high as the value beside it.
+            QFont large = unit->font();
+            large.setPixelSize(24);
+            unit->setFont(large);
+            unit->setGeometry(x + 106, 78, 32, 28);
+        }
         x += 146;
     }
 
@@ -619,6 +642,18 @@ void TMainForm::createMenu() {
     mnuAbout = menuBar()->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
 }
 
+QStringList TMainForm::shownHints() const {
+    // The hints status panel 0 shows: those of the window's controls and menu items.
+    QStringList hints;
+    for (const QWidget* w : findChildren<QWidget*>())
+        hints << w->statusTip();
+    for (const QAction* a : findChildren<QAction*>())
+        hints << a->statusTip();
+    hints.removeAll(QString());
+    hints.removeDuplicates();
+    return hints;
+}
+
 void TMainForm::createStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
@@ -631,9 +666,12 @@ void TMainForm::createStatusBar() {
         auto* panel = new StatusPanel(widths[i], bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setAlignment(alignments[i]);
-        // The connection status must show whole on the widest line the program can open.
+        // The connection status must show whole on the widest line the program can open,
+        // and the hints whole as well.
         if (i == 1)
             panel->widenToFit(widestConnectionStatusTexts());
+        if (i == 0)
+            panel->widenToFit(shownHints());
         bar->addWidget(panel);
         statusPanel[i] = panel;
     }

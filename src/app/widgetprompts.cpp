@@ -6,8 +6,10 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QSpacerItem>
+#include <QTreeView>
 
 QWidget* WidgetPrompts::dialogParent() const {
     for (QWidget* window : QApplication::topLevelWidgets())
@@ -17,6 +19,26 @@ QWidget* WidgetPrompts::dialogParent() const {
             return window;
     return parent_;
 }
+
+namespace {
+
+// The file list's columns: the size and date as wide as their headings and contents, the
+// name taking the room left, so that neither a heading nor a date is cut. The type column
+// goes: its texts are the system's file type names, in the system's language rather than
+// the program's, and the filter already says which type is listed.
+void fitFileColumns(QFileDialog& dialog) {
+    auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!files)
+        return; // the system's own dialog
+    QHeaderView* header = files->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    constexpr int typeColumn = 2;
+    files->setColumnHidden(typeColumn, true);
+}
+
+} // namespace
 
 void WidgetPrompts::keepAbove(QDialog& dialog) const {
     if (QWidget* parent = dialog.parentWidget();
@@ -28,6 +50,9 @@ std::unique_ptr<QMessageBox> WidgetPrompts::messageBox(const QString& text, cons
                                                        Icon icon, Buttons buttons) const {
     auto box = std::make_unique<QMessageBox>(dialogParent());
     box->setWindowTitle(caption);
+    // Texts come from lap files, the device and the system as well: a text that looks like
+    // HTML is still shown as it is, never as markup with live links.
+    box->setTextFormat(Qt::PlainText);
     // Texts keep the CR LF line ends they are written with; the box breaks lines at LF.
     box->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     // Indexed by Prompts::Icon and Prompts::Buttons, in their declared order.
@@ -75,6 +100,7 @@ QString WidgetPrompts::openFileName(const QString& caption, const QString& initi
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    fitFileColumns(dialog);
     keepAbove(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -89,6 +115,7 @@ std::unique_ptr<QFileDialog> WidgetPrompts::saveDialog(const QString& caption,
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix(defaultSuffix);
     dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    fitFileColumns(*dialog);
     keepAbove(*dialog);
     return dialog;
 }

@@ -79,6 +79,10 @@ bool replaceFileWith(const QString& path, QByteArrayView bytes, QString& reason)
     return true;
 }
 
+QString fileSavedNotice(const QString& path) {
+    return QStringLiteral("保存しました：%1").arg(path);
+}
+
 QString fileSaveFailedMessage(const QString& path, const QString& reason) {
     return QStringLiteral("ファイルに保存できませんでした。\r\n%1\r\n%2").arg(path, reason);
 }

@@ -24,3 +24,6 @@ void removeStaleTemporaries(const QString& path);
 
 // What the user is told when a save failed: the path and the reason.
 QString fileSaveFailedMessage(const QString& path, const QString& reason);
+
+// What the status bar tells the user for a few seconds after a save: where the file went.
+QString fileSavedNotice(const QString& path);

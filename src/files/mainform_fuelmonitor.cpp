@@ -17,6 +17,7 @@ void TMainForm::showFuelData(quint32 distance, float remaining, float used, floa
     pnlUsed->setText(texts.used);
     pnlEco->setText(texts.economy);
     pnlTrip->setText(texts.distance);
+    markFuelReadingsOld(false);
     secondsSinceFuel = 0;
     lapFuel.noteFuel(remaining, used);
     if (fuelLog->isLogging() && !fuelLog->addRow(fuelLogRow(QTime::currentTime(), texts)))
@@ -24,11 +25,21 @@ void TMainForm::showFuelData(quint32 distance, float remaining, float used, floa
 }
 
 void TMainForm::showElapsedTime() {
+    // Without a connection no reading can come: the values shown are the last ones the
+    // meter sent, and stay marked so until the next reading.
+    if (!portOpen && !pnlFuel->text().isEmpty())
+        markFuelReadingsOld(true);
     if (RadioFrame::readRadioId(edtIDQK11->text()) >= fuelNoRadioId) {
         secondsSinceFuel = 0;
         return;
     }
     pnlClock->setText(formatElapsedTime(secondsSinceFuel));
+}
+
+void TMainForm::markFuelReadingsOld(bool old) {
+    // Greyed, with their texts unchanged.
+    for (QLabel* panel : {pnlFuel, pnlUsed, pnlEco, pnlTrip})
+        panel->setEnabled(!old);
 }
 
 void TMainForm::timDisplayedTimeTimer() {

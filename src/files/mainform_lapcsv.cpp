@@ -25,8 +25,10 @@ void TMainForm::mnuCsvSaveClick() {
         prompts.message(save.message(), currentCaption(), Prompts::Icon::Error);
         return;
     }
-    if (save.saved())
+    if (save.saved()) {
         dataModified = false;
+        showSavedNotice(path);
+    }
 }
 
 void TMainForm::mnuCsvLoadClick() {

@@ -43,4 +43,6 @@ void TMainForm::mnuSessionReportClick() {
     if (!replaceFileWith(path, pdf, reason))
         prompts.message(fileSaveFailedMessage(path, reason), currentCaption(),
                         Prompts::Icon::Error);
+    else
+        showSavedNotice(path);
 }

@@ -2,6 +2,7 @@
 #include "app/frmmain.h"
 #include "serial/portdoctor.h"
 #include "serial/portlist.h"
+#include "serial/searchadvice.h"
 
 #include <QFileInfo>
 
@@ -44,7 +45,7 @@ void TMainForm::portSearchStep() {
                 endBusy();
                 portSearching = false;
                 prompts.message(QStringLiteral("KODAシステムが見つかりません。") +
-                                    searchFailureCauses(),
+                                    searchFailureCauses() + searchNextStepsText(),
                                 currentCaption(), Prompts::Icon::Warning);
                 return;
             }

@@ -3,6 +3,7 @@
 #include "serial/portlist.h"
 #include "windows/fixeddialog.h"
 #include "windows/placedwidget.h"
+#include "windows/plaintooltips.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -67,6 +68,8 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
     const QString portHint = QStringLiteral("* が付いているポートは使用できません。");
     cmbComCh->setToolTip(portHint);
     cmbComCh->setStatusTip(portHint);
+    // Each entry's tooltip names its device path and why it cannot be used.
+    showItemToolTipsAsPlainText(cmbComCh->view());
 
     Label2 = label(GroupBox, "Label2", QStringLiteral("通信速度"), QRect(labelX, row(1), 84, rowH));
     cmbBaudrate = dropDown(GroupBox, "cmbBaudrate",

@@ -6,6 +6,8 @@
 
 StatusPanel::StatusPanel(int designWidth, QWidget* parent) : QLabel(parent), width_(designWidth) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // Panels show hints, port names and file paths: never as markup.
+    setTextFormat(Qt::PlainText);
     setDesignWidth(designWidth);
 }
 

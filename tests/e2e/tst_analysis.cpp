@@ -150,6 +150,10 @@ void TestAnalysis::summaryPdf() {
     const qsizetype shownBefore = rig.prompts.texts().size();
     f.mnuSessionReportClick();
     QVERIFY(rig.prompts.fileNames.isEmpty()); // the dialog was asked
+    // The status bar names the file saved, and nothing after a failure.
+    const QString notice = f.statusPanel[0]->text();
+    QCOMPARE(notice.startsWith(QStringLiteral("保存しました：")), writable);
+    QCOMPARE(notice.endsWith(QStringLiteral("/session-45laps.pdf")), writable);
     if (!writable) {
         QVERIFY(!QFile::exists(path));
         QCOMPARE(rig.prompts.texts().size(), shownBefore + 1);

@@ -102,10 +102,21 @@ void TestFaults::unpluggedAdapterIsReopenedWhenItReturns() {
     QVERIFY(f.fuelLog->isLogging());
     QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() >= 4; })); // heading + 2 rows
 
+    QVERIFY(f.pnlFuel->isEnabled());
+    const QStringList readings{f.pnlFuel->text(), f.pnlUsed->text(), f.pnlEco->text(),
+                               f.pnlTrip->text()};
+
     sim.reset(); // unplugged
     QVERIFY(rig.waitFor([&] { return !f.portOpen; }));
     QCOMPARE(f.statusPanel[1]->text(), QStringLiteral("COM1: デバイスを待っています"));
     QVERIFY(!f.spbRead->isEnabled());
+    // The last readings stay, greyed: they are no longer current.
+    QVERIFY(rig.waitFor([&] { return !f.pnlFuel->isEnabled(); }, 5000));
+    for (QLabel* panel : {f.pnlFuel, f.pnlUsed, f.pnlEco, f.pnlTrip})
+        QVERIFY2(!panel->isEnabled(), qPrintable(panel->objectName()));
+    QCOMPARE(
+        (QStringList{f.pnlFuel->text(), f.pnlUsed->text(), f.pnlEco->text(), f.pnlTrip->text()}),
+        readings);
     const qsizetype rowsBefore = f.fuelLog->lines().size();
 
     sim = std::make_unique<SimProcess>(options); // plugged in again
@@ -115,6 +126,8 @@ void TestFaults::unpluggedAdapterIsReopenedWhenItReturns() {
     QVERIFY(f.spbRead->isEnabled());
     QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() >= rowsBefore + 2; }));
     QVERIFY(f.fuelLog->isLogging());
+    for (QLabel* panel : {f.pnlFuel, f.pnlUsed, f.pnlEco, f.pnlTrip}) // current again
+        QVERIFY2(panel->isEnabled(), qPrintable(panel->objectName()));
     f.rgrpQKLogStop->click();
     QFile file(log);
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -73,6 +73,15 @@ void TestFiles::savedLapsLoadBackTheSame() {
     rig.prompts.fileNames = {path};
     f.mnuCsvSaveClick();
     QVERIFY(!f.dataModified);
+    // The status bar names the file for a while, whatever hint comes meanwhile; then the
+    // hint of the moment shows again. The caption stays.
+    QCOMPARE(f.statusPanel[0]->text(), QStringLiteral("保存しました：") + path);
+    QCOMPARE(f.windowTitle(), QStringLiteral("KODA Monitor"));
+    f.ShowHint(f.spbSave->statusTip());
+    QCOMPARE(f.statusPanel[0]->text(), QStringLiteral("保存しました：") + path);
+    QVERIFY(f.timSavedNotice.isActive());
+    f.timSavedNoticeTimer();
+    QCOMPARE(f.statusPanel[0]->text(), f.spbSave->statusTip());
     QVERIFY(readAll(path).startsWith("RIN KODA Terminal Version 2.0\r\nLaps,45\r\n"));
     QVERIFY(readAll(path).endsWith("\r\n"));
 

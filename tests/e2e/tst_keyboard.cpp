@@ -4,11 +4,11 @@
 #include "app/frmmain.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
-#include "windows/frmsettings.h"
 #include "support/mainformrig.h"
 #include "windows/chartviewsettings.h"
 #include "windows/clickablelabel.h"
 #include "windows/frmchartsettings.h"
+#include "windows/frmsettings.h"
 #include "windows/updown.h"
 
 #include <QAbstractButton>
@@ -134,7 +134,8 @@ void TestKeyboard::startsOnThePageTabs() {
     QVERIFY(open(rig));
     QCOMPARE(nameOf(QApplication::focusWidget(), rig.form.get()),
              QStringLiteral("PageControlSetting"));
-    QCOMPARE(rig.form->PageControlSetting->currentWidget(), rig.form->tabSetting);
+    // The data page, where a racer starts.
+    QCOMPARE(rig.form->PageControlSetting->currentWidget(), rig.form->tabBasicSetting);
 }
 
 void TestKeyboard::tabFollowsReadingOrder_data() {
@@ -350,8 +351,9 @@ void TestKeyboard::arrowKeysChooseWithinARadioGroup_data() {
     QTest::newRow("display type") << false << "rabRealMode" << int(Qt::Key_Down) << "rabLapMode";
     QTest::newRow("separator") << false << "rabColon" << int(Qt::Key_Down) << "rabDash";
     QTest::newRow("separator back") << false << "rabDash" << int(Qt::Key_Up) << "rabColon";
-    QTest::newRow("pulse left") << true << "rabPulse3" << int(Qt::Key_Left) << "rabPulse2";
-    QTest::newRow("pulse down") << true << "rabPulse3" << int(Qt::Key_Down) << "rabPulse6";
+    // The pulse buttons stand in two columns: 1倍 2倍 / 4倍 8倍 / 16倍 20倍 / 25倍.
+    QTest::newRow("pulse left") << true << "rabPulse4" << int(Qt::Key_Left) << "rabPulse3";
+    QTest::newRow("pulse down") << true << "rabPulse3" << int(Qt::Key_Down) << "rabPulse5";
 }
 
 void TestKeyboard::arrowKeysChooseWithinARadioGroup() {

@@ -9,9 +9,12 @@
 #include "laps/lapchartview.h"
 #include "serial/rscommthread.h"
 #include "support/filebytes.h"
+#include "support/mainformrig.h"
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"
+#include "support/textfit.h"
 #include "support/windowcheck.h"
+#include "windows/exampleentry.h"
 #include "windows/frmabout.h"
 #include "windows/frmanimation.h"
 #include "windows/frmsettings.h"
@@ -21,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -32,7 +36,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
+#include <QTreeView>
 
 #include <csignal>
 
@@ -81,6 +88,10 @@ private slots:
     void windowHeightStopsAt180();
     void wrappedCaptionsFitTheirLabels_data();
     void wrappedCaptionsFitTheirLabels();
+    void captionsShowWhole_data();
+    void captionsShowWhole();
+    void outsideTextsShowAsPlainText_data();
+    void outsideTextsShowAsPlainText();
     void standardDialogsSpeakJapanese();
     void closeInsideTransmissionFinishes();
     void shutdownSignalRunsCloseSequence_data();
@@ -108,9 +119,28 @@ void TestMainForm::startsRunsIdleAndWritesConfigurationAtClose() {
     QCOMPARE(form->windowTitle(), QStringLiteral("KODA Monitor"));
     QVERIFY(form->busyWindow); // the start-up search shows the busy window at once
 
-    // No port is usable: the search fails in its first idle pass.
-    QTRY_COMPARE(prompts.texts(), QStringList{QStringLiteral("KODAシステムが見つかりません。")});
+    // No port is usable: the search fails in its first idle pass, and says what to do next.
+    QTRY_COMPARE(prompts.texts(), QStringList{notFoundMessage});
     QCOMPARE(prompts.shown.first().icon, Prompts::Icon::Warning);
+    // A first start opens where a racer starts, and the radio ID entries show an example.
+    QCOMPARE(form->PageControlSetting->currentWidget(), form->tabBasicSetting);
+    QVERIFY(form->PageControlSetting->isTabVisible(
+        form->PageControlSetting->indexOf(form->tabSetting)));
+    for (QLineEdit* id : {form->edtID, form->edtIDQK11}) {
+        QCOMPARE(id->text(), QStringLiteral("0x"));
+        QCOMPARE(static_cast<ExampleEntry*>(id)->shownExample(), QStringLiteral("12AB"));
+    }
+    QVERIFY(windowcheck::saveScreenshot(form.get(), QStringLiteral("first-start")));
+    {
+        WidgetPrompts real(form.get());
+        const auto box = real.messageBox(notFoundMessage, form->windowTitle(),
+                                         Prompts::Icon::Warning, Prompts::Buttons::Ok);
+        box->show();
+        QVERIFY(windowcheck::saveScreenshot(box.get(), QStringLiteral("first-start-message")));
+    }
+    form->edtID->setText(QStringLiteral("0x1"));
+    QCOMPARE(static_cast<ExampleEntry*>(form->edtID)->shownExample(), QString());
+    form->edtID->setText(QStringLiteral("0x"));
     QCOMPARE(prompts.shown.first().caption, QStringLiteral("KODA Monitor"));
     QVERIFY(form->firstIdleDone);
     QVERIFY(!form->busyWindow);
@@ -200,7 +230,7 @@ void TestMainForm::configurationValuesAreKeptWhole() {
     QCOMPARE(form->edtCourseLength->text(), QStringLiteral("1234.5678"));
     // No port is usable, so the start-up search leaves the port number alone.
     QTRY_VERIFY(!form->portSearching);
-    QCOMPARE(prompts.texts(), QStringList{QStringLiteral("KODAシステムが見つかりません。")});
+    QCOMPARE(prompts.texts(), QStringList{notFoundMessage});
     QCOMPARE(form->comPort, 150);
 
     // Opening port 150 fails as a port that cannot be opened does: no message, the
@@ -531,6 +561,112 @@ void TestMainForm::wrappedCaptionsFitTheirLabels() {
     QVERIFY(form->close());
 }
 
+void TestMainForm::captionsShowWhole_data() {
+    QTest::addColumn<bool>("rk12");
+    QTest::addColumn<QSize>("size"); // empty: the size the window opens with
+    QTest::newRow("RK-13, as it opens") << false << QSize();
+    QTest::newRow("RK-12, as it opens") << true << QSize();
+    // Maximised on a 1366 x 768 screen, below a title bar and above a desktop panel.
+    QTest::newRow("RK-13, 1366x768") << false << QSize(1366, 708);
+    QTest::newRow("RK-12, 1366x768") << true << QSize(1366, 708);
+}
+
+// Every caption of every page is readable whole: no text wider or higher than its control,
+// no control cut by the panel it sits in, no wrapped code broken, and every hint fits the
+// status panel that shows it.
+void TestMainForm::captionsShowWhole() {
+    QFETCH(bool, rk12);
+    QFETCH(QSize, size);
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->deviceModel = rk12 ? DeviceModel::RK12 : DeviceModel::RK13;
+    form->applyModelLayout();
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+    if (size.isValid()) {
+        form->resize(size);
+        QTRY_COMPARE(form->size(), size);
+    }
+    QTabWidget* pages = form->PageControlSetting;
+    pages->setTabVisible(pages->indexOf(form->tabDevelop), true);
+    QStringList problems;
+    for (int page = 0; page < pages->count(); ++page) {
+        pages->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        for (const QString& problem : textfit::cutTexts(form.get()))
+            problems << pages->tabText(page) + QStringLiteral(": ") + problem;
+        if (size.width() == 1366)
+            QVERIFY(windowcheck::saveScreenshot(
+                form.get(), QStringLiteral("main-%1-1366x768-%2")
+                                .arg(rk12 ? QStringLiteral("rk12") : QStringLiteral("rk13"))
+                                .arg(page)));
+    }
+    problems += textfit::cutHints(form.get(), form->statusPanel[0]);
+    problems.removeDuplicates();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    QVERIFY(form->close());
+}
+
+void TestMainForm::outsideTextsShowAsPlainText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("heading and link in a lap time")
+        << QStringLiteral("1'<h1><font color=red>FIRMWARE UPDATE REQUIRED</font></h1>"
+                          "<a href=https://example.invalid/fw>download here</a>\"00");
+    QTest::newRow("picture") << QStringLiteral("<img src=\"file:///etc/passwd\">");
+    QTest::newRow("bold device reply") << QStringLiteral("Version:<b>9.99</b>");
+    QTest::newRow("entities") << QStringLiteral("&lt;b&gt; &amp; &#x41;");
+    QTest::newRow("rich-text marker") << QStringLiteral("<qt>COM3</qt>");
+}
+
+// Texts from files, the device and the system are shown as they are: a message box, the
+// value panels and the status panels show them as plain text, and a port's tooltip reads
+// back as the same text, never as markup with live links.
+void TestMainForm::outsideTextsShowAsPlainText() {
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
+    form->show();
+    QTRY_VERIFY(!form->portSearching);
+
+    WidgetPrompts real(form.get());
+    const auto box = real.messageBox(text, QStringLiteral("読み込み不可"), Prompts::Icon::Error,
+                                     Prompts::Buttons::Ok);
+    auto* boxLabel = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    QVERIFY(boxLabel);
+    QCOMPARE(boxLabel->textFormat(), Qt::PlainText);
+    QCOMPARE(boxLabel->text(), text);
+
+    QList<QLabel*> panels{form->pnlOdo, form->pnlVersion, form->pnlFuel, form->pnlUsed,
+                          form->pnlEco, form->pnlTrip,    form->lblLaps, form->lblFastest};
+    for (QLabel* panel : form->statusPanel)
+        panels << panel;
+    for (QLabel* panel : panels) {
+        panel->setText(text);
+        QVERIFY2(panel->textFormat() == Qt::PlainText, qPrintable(panel->objectName()));
+    }
+
+    int port = 1;
+    DeviceModel model = DeviceModel::RK13;
+    CommSettings comm = form->commSettings;
+    TSettingsForm settings(form.get(), port, model, comm, form->portList);
+    settings.cmbComCh->setItemData(1, text, Qt::ToolTipRole);
+    settings.show();
+    settings.cmbComCh->showPopup();
+    QAbstractItemView* list = settings.cmbComCh->view();
+    QTRY_VERIFY(list->isVisible());
+    const QPoint at = list->visualRect(list->model()->index(1, 0)).center();
+    QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(list->viewport(), &help);
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    QCOMPARE(shown.toPlainText(), text);
+    settings.cmbComCh->hidePopup();
+    QToolTip::hideText();
+    QVERIFY(form->close());
+}
+
 // The program's own application object, so that an error reaching the event loop takes
 // the path it takes in the program.
 int main(int argc, char** argv) {
@@ -565,17 +701,28 @@ void TestMainForm::standardDialogsSpeakJapanese() {
     QStringList missing = windowcheck::missingGlyphs(box.get());
     box->close();
 
+    // A folder holding a fuel log, as the save dialog meets it at the track.
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("QK11_2011_0502_14_03_27.csv")), "x\r\n"));
     const auto save =
         real.saveDialog(QString(), dir.path(), lapFileDialogFilter, lapFileDefaultSuffix);
     save->setOption(QFileDialog::DontUseNativeDialog);
     save->show();
     QVERIFY(QTest::qWaitForWindowExposed(save.get()));
+    auto* files = save->findChild<QTreeView*>(QStringLiteral("treeView"));
+    QVERIFY(files);
+    QTRY_COMPARE(files->model()->rowCount(files->rootIndex()), 1);
+    QCoreApplication::processEvents();
     QCOMPARE(save->windowTitle(), QStringLiteral("名前を付けて保存"));
     const auto* buttons = save->findChild<QDialogButtonBox*>();
     QVERIFY(buttons);
     QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
     QVERIFY(windowcheck::saveScreenshot(save.get(), QStringLiteral("lap-file-save-dialog")));
     missing += windowcheck::missingGlyphs(save.get());
+    // Its headings and places are readable whole, in Japanese.
+    missing += textfit::cutTexts(save.get());
+    const auto* details = save->findChild<QHeaderView*>();
+    QVERIFY(details);
+    QCOMPARE(details->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("名前"));
     save->close();
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
     QVERIFY(form->close());
@@ -727,7 +874,7 @@ void TestMainForm::connectionTextFitsItsPanel_data() {
 }
 
 // At the designed window size the connection status is drawn whole in panel 1, and the
-// four panels keep their order and the other three their widths.
+// four panels keep their order and their widths.
 void TestMainForm::connectionTextFitsItsPanel() {
     QFETCH(QString, text);
     QTemporaryDir dir;
@@ -742,7 +889,9 @@ void TestMainForm::connectionTextFitsItsPanel() {
              qPrintable(QStringLiteral("%1 px of text in %2 px")
                             .arg(advance)
                             .arg(panel->contentsRect().width())));
-    QCOMPARE(form->statusPanel[0]->width(), 500);
+    // Panel 0 is as wide as designed or, where a hint needs more, as wide as its widest hint.
+    QVERIFY(form->statusPanel[0]->width() >= 500);
+    QVERIFY(textfit::cutHints(form.get(), form->statusPanel[0]).isEmpty());
     QCOMPARE(form->statusPanel[2]->width(), 20);
     QCOMPARE(form->statusPanel[3]->width(), 100);
     for (int i = 1; i < 4; ++i)

@@ -110,8 +110,9 @@ void TestProtocol::searchFailureNamesWhyPortsCannotBeUsed() {
     QVERIFY(rig.waitFor([&] { return !rig.form->portSearching; }));
     QCOMPARE(
         rig.prompts.texts(),
-        QStringList{notFoundMessage +
-                    QStringLiteral("\r\n\r\nCOM3 (/dev/null): シリアルポートではありません。")});
+        QStringList{notFoundText +
+                    QStringLiteral("\r\n\r\nCOM3 (/dev/null): シリアルポートではありません。") +
+                    searchNextSteps});
     QVERIFY(rig.form->close());
 }
 

@@ -18,7 +18,14 @@
 #include <memory>
 
 inline const QString linkedMessage = QStringLiteral("KODAシステムとリンクしました。");
-inline const QString notFoundMessage = QStringLiteral("KODAシステムが見つかりません。");
+// The search's failure message, with what to do next below it.
+inline const QString notFoundText = QStringLiteral("KODAシステムが見つかりません。");
+inline const QString searchNextSteps = QStringLiteral(
+    "\r\n\r\n"
+    "1. RK-12のケーブル、または無線リンク（RK-13・QK-11）のアダプタをPCに接続してください。\r\n"
+    "2. 「設定」の「通信のﾌﾟﾛﾊﾟﾃｨ」でポートを選ぶか、「通信ポート自動検索実行」で"
+    "もう一度検索してください。");
+inline const QString notFoundMessage = notFoundText + searchNextSteps;
 inline const QString noContactMessage =
     QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。");
 
