@@ -188,7 +188,7 @@ QString FuelLog::movedMessage(const QString& lostPath) const {
     if (streamOk_)
         return gone + QStringLiteral("記録はこれまでの分も含めて次のファイルに続けます。\r\n%1")
                           .arg(path_);
-    return gone + QStringLiteral("新しいファイルを作成できませんでした。"
+    return gone + QStringLiteral("新しいファイルに書き込めませんでした。"
                                  "記録は停止するときに次のファイルへ保存します。\r\n%1\r\n%2")
                       .arg(path_, error_);
 }
