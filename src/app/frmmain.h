@@ -203,6 +203,11 @@ public:
     void rgrpQKLogClick(bool record);
     void timDisplayedTimeTimer();
     void stopFuelLog();
+    // The fuel log's file removed or replaced while recording: the log goes on in a new
+    // file, and the user is told at once.
+    void followFuelLogFile();
+    // A file about to be saved is the running fuel log's: told why, and nothing is saved.
+    bool refusedAsFuelLog(const QString& path);
     void showElapsedTime();
     // The fuel values shown are the last ones received, not current (greyed), or current.
     void markFuelReadingsOld(bool old);
@@ -255,6 +260,7 @@ public:
     bool closeAfterTransmission = false; // a close came in while a transmission waited
     bool unattendedClose = false;        // nobody can answer a question (a signal ends us)
     QPoint placedAt;                     // where the configuration put the window
+    bool configurationRefused = false;   // the file is left as it is at close
     bool idleRunning = false;
     LapTable lapTable; // cells, lap info, marks and the read sequences' bookkeeping
     // What happens here, for the additions that listen (logbook, pit board, capture): the

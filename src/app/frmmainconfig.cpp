@@ -1,5 +1,6 @@
 // Reading the configuration file at start and writing it at close.
 #include "app/config/configuration.h"
+#include "app/config/windowplacement.h"
 #include "app/frmmain.h"
 #include "windows/webaddress.h"
 
@@ -12,10 +13,20 @@ void TMainForm::loadConfiguration() {
     webAddress = makerWebAddress();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
+    QString refusal;
     const ConfigurationValues values =
-        loadConfigurationFile(options.configPath, screenSize, frameGeometry().size());
-    move(values.left, values.top);
-    placedAt = QPoint(values.left, values.top);
+        loadConfigurationFile(options.configPath, screenSize, frameGeometry().size(), &refusal);
+    // A file that is there but cannot be used is said once, and left as it is: the close
+    // would otherwise replace it with this run's defaults.
+    configurationRefused = !refusal.isEmpty();
+    if (configurationRefused)
+        prompts.message(refusal, currentCaption(), Prompts::Icon::Warning);
+    QList<QRect> screens;
+    for (const QScreen* each : QGuiApplication::screens())
+        screens << each->geometry();
+    placedAt = keepOnScreens(QPoint(values.left, values.top), frameGeometry().size(), screens,
+                             screen ? screen->geometry() : QRect(QPoint(0, 0), screenSize));
+    move(placedAt);
 
     comPort = values.comPort;
     configuredPort = values.comPort;
@@ -58,5 +69,6 @@ void TMainForm::saveConfiguration() {
     values.qk11Id = edtIDQK11->text();
     values.qkodaMonitor = mnuQkodaMessage->isChecked();
     values.newPortPaths = chosenPortPaths;
-    saveConfigurationFile(options.configPath, values); // a failed write at close is not reported
+    if (!configurationRefused)
+        saveConfigurationFile(options.configPath, values); // a failed write is not reported
 }

@@ -1,9 +1,12 @@
 #include "files/fuellog.h"
 #include "files/filewrite.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringEncoder>
 #include <cfloat>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace {
 
@@ -79,6 +82,23 @@ QString fuelLogRow(const QTime& arrival, const FuelTexts& texts) {
            u',' + texts.economy + u',' + texts.distance;
 }
 
+QString recoveredLogPath(const QString& lostPath, int attempt) {
+    const QFileInfo lost(lostPath);
+    const QString suffix = lost.suffix();
+    QString name = lost.completeBaseName() + QStringLiteral("_recovered");
+    if (attempt > 1)
+        name += QString::number(attempt);
+    if (!suffix.isEmpty())
+        name += u'.' + suffix;
+    return lost.dir().filePath(name);
+}
+
+QString fuelLogBusyMessage(const QString& path) {
+    return QStringLiteral("このファイルにはQK-11 ログを記録中です。\r\n%1\r\n"
+                          "別のファイル名で保存してください。")
+        .arg(path);
+}
+
 FuelLog::FuelLog() = default;
 
 FuelLog::~FuelLog() = default;
@@ -93,28 +113,36 @@ void FuelLog::dropStream() {
 bool FuelLog::append(const QString& line) {
     if (!streamOk_)
         return false;
-    if (!writeAllBytes(*file_, lineBytes(line), error_)) {
+    const QByteArray bytes = lineBytes(line);
+    if (!writeAllBytes(*file_, bytes, error_)) {
         dropStream();
         return false;
     }
+    written_ += bytes.size();
+    return true;
+}
+
+bool FuelLog::openStream(QIODevice::OpenMode mode) {
+    dropStream();
+    written_ = 0;
+    file_ = std::make_unique<QFile>(path_);
+    // Unbuffered, so that each line is on disk once written. Appending, so that a file cut
+    // short by another program stays shorter than what was written, and is noticed.
+    if (!file_->open(mode | QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        error_ = file_->errorString();
+        file_.reset();
+        return false;
+    }
+    streamOk_ = true;
     return true;
 }
 
 bool FuelLog::start(const QString& path, const QStringList& headingLines) {
-    dropStream();
     logging_ = true;
     path_ = path;
     lines_.clear();
     error_.clear();
-    file_ = std::make_unique<QFile>(path);
-    // Unbuffered, so that each line is on disk once written.
-    if (!file_->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        error_ = file_->errorString();
-        file_.reset();
-    } else {
-        streamOk_ = true;
-    }
-    bool ok = streamOk_;
+    bool ok = openStream(QIODevice::Truncate);
     for (const QString& line : headingLines) {
         lines_.append(line);
         ok = append(line) && ok;
@@ -129,9 +157,64 @@ bool FuelLog::addRow(const QString& row) {
     return append(row);
 }
 
+QString FuelLog::followFile() {
+    if (!logging_ || !streamOk_)
+        return QString();
+    struct stat own {};
+    struct stat named {};
+    const bool same = ::fstat(file_->handle(), &own) == 0 &&
+                      ::stat(QFile::encodeName(path_).constData(), &named) == 0 &&
+                      own.st_dev == named.st_dev && own.st_ino == named.st_ino &&
+                      own.st_size >= written_;
+    if (same)
+        return QString();
+    // The file at the old path, if any, is someone else's now: the log goes on in a new
+    // file holding every kept line, never over a file that exists.
+    const QString lost = path_;
+    for (int attempt = 1; attempt <= 999; ++attempt) {
+        path_ = recoveredLogPath(lost, attempt);
+        if (openStream(QIODevice::NewOnly) || !QFileInfo::exists(path_))
+            break;
+    }
+    for (const QString& line : lines_)
+        append(line);
+    return lost;
+}
+
+QString FuelLog::movedMessage(const QString& lostPath) const {
+    const QString gone = QStringLiteral("QK-11 ログのファイルが削除されたか、"
+                                        "別のファイルに置き換えられました。\r\n%1\r\n")
+                             .arg(lostPath);
+    if (streamOk_)
+        return gone + QStringLiteral("記録はこれまでの分も含めて次のファイルに続けます。\r\n%1")
+                          .arg(path_);
+    return gone + QStringLiteral("新しいファイルに書き込めませんでした。"
+                                 "記録は停止するときに次のファイルへ保存します。\r\n%1\r\n%2")
+                      .arg(path_, error_);
+}
+
+bool FuelLog::writesTo(const QString& path) const {
+    if (!logging_ || path.isEmpty())
+        return false;
+    struct stat own {};
+    struct stat named {};
+    if (streamOk_ && ::fstat(file_->handle(), &own) == 0 &&
+        ::stat(QFile::encodeName(path).constData(), &named) == 0 && own.st_dev == named.st_dev &&
+        own.st_ino == named.st_ino)
+        return true;
+    // The path the kept lines will be written to (also when the file is not open).
+    const QFileInfo log(path_);
+    const QFileInfo other(path);
+    if (QDir::cleanPath(log.absoluteFilePath()) == QDir::cleanPath(other.absoluteFilePath()))
+        return true;
+    const QString canonical = log.canonicalFilePath();
+    return !canonical.isEmpty() && canonical == other.canonicalFilePath();
+}
+
 bool FuelLog::stop() {
     if (!logging_)
         return true;
+    followFile(); // rows written into a file that is gone are kept in a new one
     if (streamOk_) {
         file_->close();
         const bool closed = file_->error() == QFileDevice::NoError;

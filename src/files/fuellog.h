@@ -43,6 +43,14 @@ QStringList fuelLogHeadingLines(const QString& idText, const QDateTime& started)
 // One row: arrival time "hh:mm:ss", then the four values.
 QString fuelLogRow(const QTime& arrival, const FuelTexts& texts);
 
+// A name beside a log file that was lost while recording, for the attempt-th try (from
+// 1): "QK11_2011_0502_14_03_27.csv" goes on in "QK11_2011_0502_14_03_27_recovered.csv",
+// then "…_recovered2.csv" and so on when that name is taken.
+QString recoveredLogPath(const QString& lostPath, int attempt);
+
+// Why a lap file or a summary is not saved over the running fuel log's file.
+QString fuelLogBusyMessage(const QString& path);
+
 // The fuel log being recorded. Lines are kept in memory as the log's content and
 // also appended to the file as they arrive (flushed line by line), so that the rows
 // so far are on disk even if the program ends abruptly. Stopping makes sure the file
@@ -66,6 +74,19 @@ public:
     // lines, so that a later stop() tries again.
     bool stop();
 
+    // When the file being written is no longer the one at its path (removed, replaced
+    // by another file, or cut short by another program), the kept lines go on in a new
+    // file beside it whose name says so (recoveredLogPath); the file now at the old path
+    // is not touched. Returns the lost file's path then, empty when nothing was lost.
+    // Should the new file not be made either, the lines stay in memory and stop()
+    // writes them to the new file's path.
+    QString followFile();
+    // What the user is told after followFile() moved the log away from lostPath.
+    QString movedMessage(const QString& lostPath) const;
+    // Whether path names the file this log writes (also through another link or name of
+    // the same file): a file saved there would destroy the log.
+    bool writesTo(const QString& path) const;
+
     bool isLogging() const { return logging_; }
     QString path() const { return path_; }
     const QStringList& lines() const { return lines_; }
@@ -76,9 +97,11 @@ public:
 private:
     bool append(const QString& line);
     void dropStream();
+    bool openStream(QIODevice::OpenMode mode);
 
     bool logging_ = false;
     bool streamOk_ = false;
+    qint64 written_ = 0; // bytes appended to the open file
     QString path_;
     QStringList lines_;
     QString error_;

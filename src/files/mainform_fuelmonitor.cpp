@@ -44,6 +44,27 @@ void TMainForm::markFuelReadingsOld(bool old) {
 
 void TMainForm::timDisplayedTimeTimer() {
     ++secondsSinceFuel;
+    followFuelLogFile(); // once a second: a lost file is noticed at once
+}
+
+void TMainForm::followFuelLogFile() {
+    if (!fuelLog || !fuelLog->isLogging())
+        return;
+    const QString lost = fuelLog->followFile();
+    if (lost.isEmpty())
+        return;
+    const QString text = fuelLog->movedMessage(lost);
+    appendMonitorLine(text);
+    // Nobody is there to answer a box while a signal closes the program.
+    if (!unattendedClose)
+        prompts.message(text, currentCaption(), Prompts::Icon::Warning);
+}
+
+bool TMainForm::refusedAsFuelLog(const QString& path) {
+    if (!fuelLog || !fuelLog->writesTo(path))
+        return false;
+    prompts.message(fuelLogBusyMessage(path), currentCaption(), Prompts::Icon::Warning);
+    return true;
 }
 
 void TMainForm::rgrpQKLogClick(bool record) {
@@ -71,6 +92,7 @@ void TMainForm::rgrpQKLogClick(bool record) {
 void TMainForm::stopFuelLog() {
     if (!fuelLog || !fuelLog->isLogging())
         return;
+    followFuelLogFile();
     if (!fuelLog->stop())
         prompts.message(fuelLog->failureMessage(), currentCaption(), Prompts::Icon::Error);
 }

@@ -16,7 +16,8 @@ LapMarks marksOf(const LapTable& table) {
 void TMainForm::mnuCsvSaveClick() {
     const QString path =
         prompts.saveFileName(QString(), QString(), lapFileDialogFilter, lapFileDefaultSuffix);
-    if (path.isEmpty())
+    // With no laps nothing is written, so nothing is refused either.
+    if (path.isEmpty() || (!lblLaps->text().isEmpty() && refusedAsFuelLog(path)))
         return;
     const LapFileSave save = saveLapFile(
         path, lblLaps->text(), [this](int col, int row) { return lapTable.cell(col, row); });

@@ -34,7 +34,7 @@ void TMainForm::mnuSessionReportClick() {
     const QString path =
         prompts.saveFileName(QString(), sessionReportDefaultFileName(created),
                              sessionReportDialogFilter, sessionReportDefaultSuffix);
-    if (path.isEmpty())
+    if (path.isEmpty() || refusedAsFuelLog(path))
         return;
     const QByteArray pdf = sessionReportPdf(
         currentSessionReport(created),

@@ -16,21 +16,56 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
+
+// How long a wait on the window manager or the X server may take before it counts as
+// failed: generous, so that a loaded machine only makes the test slower. Every wait ends
+// as soon as its condition holds.
+constexpr int wmWaitMs = 120000;
 
 // Client windows as the window manager stacks them, bottom to top.
 QList<WId> stackingOrder() {
     QProcess xprop;
     xprop.start(QStringLiteral("xprop"),
                 {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
-    xprop.waitForFinished(5000);
+    xprop.waitForFinished(wmWaitMs);
     QList<WId> order;
     static const QRegularExpression id(QStringLiteral("0x[0-9a-fA-F]+"));
     auto it = id.globalMatch(QString::fromLatin1(xprop.readAllStandardOutput()));
     while (it.hasNext())
         order << WId(it.next().captured().toULongLong(nullptr, 16));
     return order;
+}
+
+// The frame the window manager has put around a window, from the property it sets once
+// the window is framed (left, right, top, bottom); none before. Read from the server, as
+// Qt may keep the margins it saw before the frame was there.
+std::optional<QMargins> frameExtents(WId window) {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                          QStringLiteral("_NET_FRAME_EXTENTS")});
+    xprop.waitForFinished(wmWaitMs);
+    static const QRegularExpression values(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)"));
+    const auto match = values.match(QString::fromLatin1(xprop.readAllStandardOutput()));
+    if (!match.hasMatch())
+        return std::nullopt;
+    return QMargins(match.captured(1).toInt(), match.captured(3).toInt(), match.captured(2).toInt(),
+                    match.captured(4).toInt());
+}
+
+// The window's frame on the screen, once the window manager has framed it: the client area
+// as the server places it, with the frame's extents around it.
+std::optional<QRect> framedGeometry(QWidget& window) {
+    std::optional<QMargins> extents;
+    if (!QTest::qWaitFor([&] { return (extents = frameExtents(window.winId())).has_value(); },
+                         wmWaitMs))
+        return std::nullopt;
+    // The client area moves into the frame by the frame's own width and height.
+    (void)QTest::qWaitFor(
+        [&] { return window.geometry().top() >= extents->top() || extents->top() == 0; }, wmWaitMs);
+    return window.geometry().marginsAdded(*extents);
 }
 
 // The program's own message boxes, shown as the program shows them but without their
@@ -52,15 +87,20 @@ public:
         const auto box = messageBox(text, caption, icon, buttons);
         box->show();
         Seen look{text};
-        if (QTest::qWaitForWindowExposed(box.get())) {
+        if (QTest::qWaitForWindowExposed(box.get(), wmWaitMs)) {
             const WId boxId = box->winId();
-            (void)QTest::qWaitFor([&] { return stackingOrder().contains(boxId); }, 5000);
-            QTest::qWait(100); // the window manager's restacking after the map
-            const QList<WId> order = stackingOrder();
             look.busyWindowUp = busyWindow && busyWindow->isVisible();
-            look.aboveBusyWindow =
-                look.busyWindowUp && order.indexOf(boxId) > order.indexOf(busyWindow->winId());
-            look.onScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
+            // The window manager has taken the box on once it is in its stacking list and
+            // framed; it stacks a box among the windows kept on top as it takes it on.
+            const auto stacked = [&] {
+                const QList<WId> order = stackingOrder();
+                return order.contains(boxId) &&
+                       (!look.busyWindowUp ||
+                        order.indexOf(boxId) > order.indexOf(busyWindow->winId()));
+            };
+            look.aboveBusyWindow = QTest::qWaitFor(stacked, wmWaitMs) && look.busyWindowUp;
+            const std::optional<QRect> frame = framedGeometry(*box);
+            look.onScreen = frame && box->screen()->availableGeometry().contains(*frame);
             QFont titleFont = box->font();
             titleFont.setBold(true);
             look.wideEnoughForCaption =
@@ -84,6 +124,8 @@ private slots:
     void initTestCase() { windowcheck::useTestFont(); }
     void errorBoxesOpenAboveTheBusyWindow();
     void positionSurvivesTwoStarts();
+    void offScreenPositionOpensOnTheScreen_data();
+    void offScreenPositionOpensOnTheScreen();
 };
 
 // The device hangs up in the middle of a download: every box the failure brings is
@@ -100,16 +142,17 @@ void TestDesktop::errorBoxesOpenAboveTheBusyWindow() {
     rig.shownBy = &prompts;
     rig.open({{1, link}});
     prompts.setParent(rig.form.get());
-    QVERIFY(rig.waitFor([&] { return !rig.form->portSearching; }));
+    QVERIFY(rig.waitFor([&] { return !rig.form->portSearching; }, wmWaitMs));
     QVERIFY(rig.form->portOpen);
     prompts.seen.clear(); // the link message, with no busy window
 
     rig.form->spbReadClick();
     prompts.busyWindow = rig.form->busyWindow.data();
-    QVERIFY(rig.waitFor([&] { return !QFile::exists(link); })); // the adapter is gone
+    // the adapter is gone
+    QVERIFY(rig.waitFor([&] { return !QFile::exists(link); }, wmWaitMs));
     for (int i = 0; i < 4 && rig.form->lapTable.lapInfoStep != 0; ++i)
         rig.form->timWakeupWaitTimer();
-    QVERIFY(rig.idle());
+    QVERIFY(rig.idle(wmWaitMs));
     QVERIFY(!prompts.seen.isEmpty());
     for (const auto& look : prompts.seen) {
         if (!look.busyWindowUp)
@@ -133,16 +176,45 @@ void TestDesktop::positionSurvivesTwoStarts() {
         ScriptedPrompts prompts;
         TMainForm form(prompts, TMainForm::Options{ini, false});
         form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(QTest::qWaitForWindowExposed(&form, wmWaitMs));
         // The frame is there once the client area sits inside it.
         QVERIFY(QTest::qWaitFor([&] { return form.geometry().top() > form.frameGeometry().top(); },
-                                5000));
-        QTRY_VERIFY(!form.portSearching);
+                                wmWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.portSearching, wmWaitMs);
         QCOMPARE(form.frameGeometry().topLeft(), QPoint(100, 184));
         QVERIFY(form.close());
         saved = readAll(ini);
         QVERIFY2(saved.contains("[Form]\r\nTop=184\r\nLeft=100\r\n"), saved.constData());
     }
+}
+
+void TestDesktop::offScreenPositionOpensOnTheScreen_data() {
+    QTest::addColumn<QByteArray>("form");
+    // As after unplugging the external monitor the window was last on.
+    QTest::newRow("Top=5000, Left=8000") << QByteArray("[Form]\r\nTop=5000\r\nLeft=8000\r\n");
+    QTest::newRow("Left=99999") << QByteArray("[Form]\r\nTop=20\r\nLeft=99999\r\n");
+}
+
+// A position beyond every screen opens the window whole on the screen, frame included.
+void TestDesktop::offScreenPositionOpensOnTheScreen() {
+    QFETCH(QByteArray, form);
+    MainFormRig rig;
+    const QString ini = rig.dir.filePath(QStringLiteral("KodaMonitor.ini"));
+    QVERIFY(writeAll(ini, form));
+    ScriptedPrompts prompts;
+    TMainForm window(prompts, TMainForm::Options{ini, false});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window, wmWaitMs));
+    const std::optional<QRect> frame = framedGeometry(window);
+    QVERIFY(frame);
+    QVERIFY2(window.screen()->geometry().contains(*frame),
+             qPrintable(QStringLiteral("frame %1,%2 %3x%4")
+                            .arg(frame->x())
+                            .arg(frame->y())
+                            .arg(frame->width())
+                            .arg(frame->height())));
+    QTRY_VERIFY_WITH_TIMEOUT(!window.portSearching, wmWaitMs);
+    QVERIFY(window.close());
 }
 
 QTEST_MAIN(TestDesktop)

@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -55,6 +56,8 @@ private slots:
     void rk12ReadFillsLapsAndSectors();
     void fuelLogHoldsOneRowPerFrame();
     void killedProgramLeavesTheFuelRows();
+    void fuelLogKeepsItsReadingsWhenItsFileIsTaken_data();
+    void fuelLogKeepsItsReadingsWhenItsFileIsTaken();
     void mailHandOffCarriesTheMonitor_data();
     void mailHandOffCarriesTheMonitor();
 };
@@ -328,6 +331,77 @@ void TestFiles::fuelLogHoldsOneRowPerFrame() {
     for (int i = 2; i < 5; ++i)
         QVERIFY2(row.match(lines[i]).hasMatch(), qPrintable(lines[i]));
     QCOMPARE(lines[5], QString());
+    QVERIFY(f.close());
+}
+
+void TestFiles::fuelLogKeepsItsReadingsWhenItsFileIsTaken_data() {
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("removed") << false;
+    QTest::newRow("replaced by another program") << true;
+}
+
+// Laps saved over the running fuel log's file (the overwrite question answered Yes) are
+// refused; the file then removed or replaced behind the program's back is said at once,
+// and every reading goes on in a new file.
+void TestFiles::fuelLogKeepsItsReadingsWhenItsFileIsTaken() {
+    QFETCH(bool, replaced);
+    SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--laps"), QStringLiteral("5"),
+                    QStringLiteral("--qk11")});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim));
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+    QVERIFY(!f.lblLaps->text().isEmpty()); // laps to save
+    const QString path = rig.dir.filePath(QStringLiteral("fuel.csv"));
+    rig.prompts.fileNames = {path};
+    f.rgrpQKLogRecord->click();
+    sim.command("fuel");
+    QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() == 3; }));
+    const QByteArray logged = readAll(path);
+
+    rig.prompts.shown.clear();
+    rig.prompts.fileNames = {path};
+    f.mnuCsvSaveClick();
+    QCOMPARE(rig.prompts.texts(),
+             QStringList{QStringLiteral("このファイルにはQK-11 ログを記録中です。\r\n%1\r\n"
+                                        "別のファイル名で保存してください。")
+                             .arg(path)});
+    QCOMPARE(rig.prompts.shown.first().icon, Prompts::Icon::Warning);
+    QCOMPARE(readAll(path), logged);
+
+    const QByteArray other = "another program's file\r\n";
+    if (replaced) {
+        const QString fresh = rig.dir.filePath(QStringLiteral("other.tmp"));
+        QVERIFY(writeAll(fresh, other));
+        QVERIFY(::rename(QFile::encodeName(fresh).constData(),
+                         QFile::encodeName(path).constData()) == 0);
+    } else {
+        QVERIFY(QFile::remove(path));
+    }
+    sim.command("fuel");
+    QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() == 4; }));
+    f.timDisplayedTimeTimer(); // the once-a-second look at the file
+    const QString recovered = rig.dir.filePath(QStringLiteral("fuel_recovered.csv"));
+    QCOMPARE(rig.prompts.shown.size(), 2);
+    QCOMPARE(rig.prompts.texts().last(),
+             QStringLiteral("QK-11 ログのファイルが削除されたか、別のファイルに置き換えられました。"
+                            "\r\n%1\r\n記録はこれまでの分も含めて次のファイルに続けます。\r\n%2")
+                 .arg(path, recovered));
+    QVERIFY(f.fuelLog->isLogging());
+    f.timDisplayedTimeTimer();
+    QCOMPARE(rig.prompts.shown.size(), 2); // said once
+
+    sim.command("fuel");
+    QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() == 5; }));
+    f.rgrpQKLogStop->click();
+    QVERIFY(!f.fuelLog->isLogging());
+    QCOMPARE(QString(QStringDecoder("windows-31j").decode(readAll(recovered)))
+                 .split(QStringLiteral("\r\n")),
+             f.fuelLog->lines() + QStringList{QString()});
+    if (replaced)
+        QCOMPARE(readAll(path), other);
+    else
+        QVERIFY(!QFile::exists(path));
     QVERIFY(f.close());
 }
 

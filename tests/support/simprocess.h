@@ -1,6 +1,7 @@
 #pragma once
 // koda-sim as a child process of a test: starts it with the given options, reads
 // the pseudo-terminal path it prints, and stops it at the end.
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -19,9 +20,14 @@ public:
         // test runner waits on the open pipe until its timeout.
         m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         m_process.start();
-        if (!m_process.waitForStarted(5000))
+        // A loaded machine may take long to start it: the wait ends when the path line
+        // is there or the simulator has ended, with a ceiling far beyond a normal start.
+        if (!m_process.waitForStarted(60000))
             return;
-        for (int i = 0; i < 100 && !m_process.canReadLine(); ++i)
+        QElapsedTimer waited;
+        waited.start();
+        while (!m_process.canReadLine() && m_process.state() == QProcess::Running &&
+               waited.elapsed() < 60000)
             m_process.waitForReadyRead(50);
         m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }

@@ -31,6 +31,34 @@ int readEdge(const ProfileFile& file, const QString& key, int screenSize, int wi
     return value < 0 ? centred : value;
 }
 
+// What the user is told about a configuration file left as it is.
+QString configurationRefusal(const QString& path, ProfileFile::LoadStatus status) {
+    QString reason;
+    switch (status) {
+    case ProfileFile::LoadStatus::Read:
+    case ProfileFile::LoadStatus::Missing:
+        return QString();
+    case ProfileFile::LoadStatus::NotRegular:
+        reason = QFileInfo(path).isDir() ? QStringLiteral("フォルダーです。")
+                 : QFileInfo(path).isSymLink()
+                     ? QStringLiteral("リンク先が通常のファイルではありません。")
+                     : QStringLiteral("通常のファイルではありません。");
+        break;
+    case ProfileFile::LoadStatus::Unreadable:
+        reason = QStringLiteral("読み込めません。");
+        break;
+    case ProfileFile::LoadStatus::TooLarge:
+        reason = QStringLiteral("大きすぎます（%1バイトまたは%2行まで）。")
+                     .arg(ProfileFile::maxReadBytes)
+                     .arg(ProfileFile::maxLines);
+        break;
+    }
+    return QStringLiteral("設定ファイルを使用できません。\r\n%1\r\n%2\r\n"
+                          "既定の設定で起動します。このファイルは変更せず、"
+                          "終了時の設定は保存しません。")
+        .arg(path, reason);
+}
+
 } // namespace
 
 ConfigurationValues readConfiguration(const ProfileFile& file, QSize screen, QSize window) {
@@ -119,15 +147,22 @@ void writeConfiguration(ProfileFile& file, const ConfigurationValues& values) {
         file.writeString(portsSection, QStringLiteral("COM%1").arg(it.key()), it.value());
 }
 
-ConfigurationValues loadConfigurationFile(const QString& path, QSize screen, QSize window) {
+ConfigurationValues loadConfigurationFile(const QString& path, QSize screen, QSize window,
+                                          QString* refusal) {
     ProfileFile file;
-    file.load(path);
+    ProfileFile::LoadStatus status = ProfileFile::LoadStatus::Read;
+    file.load(path, &status);
+    if (refusal)
+        *refusal = configurationRefusal(path, status);
     return readConfiguration(file, screen, window);
 }
 
 bool saveConfigurationFile(const QString& path, const ConfigurationValues& values) {
     ProfileFile file;
-    file.load(path);
+    ProfileFile::LoadStatus status = ProfileFile::LoadStatus::Read;
+    file.load(path, &status);
+    if (status != ProfileFile::LoadStatus::Read && status != ProfileFile::LoadStatus::Missing)
+        return false;
     writeConfiguration(file, values);
     return file.save(path);
 }

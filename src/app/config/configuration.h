@@ -46,11 +46,17 @@ ConfigurationValues readConfiguration(const ProfileFile& file, QSize screen, QSi
 void writeConfiguration(ProfileFile& file, const ConfigurationValues& values);
 
 // The file read at start: an unreadable or missing file gives the defaults.
-ConfigurationValues loadConfigurationFile(const QString& path, QSize screen, QSize window);
+// refusal, when given, receives what to tell the user when a file is there but
+// cannot be used (empty for a file read, or none at all): the program then runs
+// with the defaults and leaves that file as it is.
+ConfigurationValues loadConfigurationFile(const QString& path, QSize screen, QSize window,
+                                          QString* refusal = nullptr);
 
 // Reads the file again and writes the values into it, so edits made to other
 // keys while the program ran survive. Returns false when the file could not be
-// written; the old file is then left as it was.
+// written; the old file is then left as it was. A file that cannot be read
+// whole, or a path that is no regular file (nor a link to one), is never
+// written: replacing it would lose what it holds.
 bool saveConfigurationFile(const QString& path, const ConfigurationValues& values);
 
 // "<program>.ini" beside the program when that file exists or the program's

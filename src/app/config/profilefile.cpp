@@ -152,16 +152,33 @@ ProfileFile::Line ProfileFile::parseLine(const QByteArray& raw, bool firstLine) 
     return line;
 }
 
-bool ProfileFile::load(const QString& path) {
+bool ProfileFile::load(const QString& path, LoadStatus* status) {
     lines_.clear();
-    // Not a regular file (a folder, a pipe, a device): opening or reading it
-    // could block or never end.
-    if (!QFileInfo(path).isFile())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return setBytes(file.read(maxReadBytes + 1));
+    LoadStatus found = LoadStatus::Read;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        found = LoadStatus::Missing;
+    } else if (!info.isFile()) {
+        // Not a regular file (a folder, a pipe, a device): opening or reading
+        // it could block or never end.
+        found = LoadStatus::NotRegular;
+    } else {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            found = LoadStatus::Unreadable;
+        else {
+            const QByteArray bytes = file.read(maxReadBytes + 1);
+            if (file.error() != QFileDevice::NoError)
+                found = LoadStatus::Unreadable;
+            else if (!setBytes(bytes))
+                found = LoadStatus::TooLarge;
+        }
+    }
+    if (status)
+        *status = found;
+    if (found != LoadStatus::Read)
+        lines_.clear();
+    return found == LoadStatus::Read;
 }
 
 bool ProfileFile::setBytes(const QByteArray& bytes) {
@@ -207,12 +224,30 @@ QByteArray ProfileFile::toBytes() const {
     return bytes;
 }
 
+QString ProfileFile::saveTarget(const QString& path) {
+    if (path.isEmpty())
+        return QString();
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        // The link stays; the file it leads to is replaced. A link to nothing
+        // is refused: where it points may be a device to appear later.
+        const QString end = info.canonicalFilePath();
+        return !end.isEmpty() && QFileInfo(end).isFile() ? end : QString();
+    }
+    if (!info.exists() || info.isFile())
+        return path;
+    return QString();
+}
+
 bool ProfileFile::save(const QString& path) const {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString target = saveTarget(path);
+    if (target.isEmpty())
+        return false;
+    QDir().mkpath(QFileInfo(target).absolutePath());
     // Written as the lap file is: a full disk or a file-size limit must fail
     // the save instead of leaving a configuration cut off in the middle.
     QString reason;
-    return replaceFileWith(path, toBytes(), reason);
+    return replaceFileWith(target, toBytes(), reason);
 }
 
 qsizetype ProfileFile::findKeyIndex(const QString& section, const QString& key) const {

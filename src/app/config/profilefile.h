@@ -18,20 +18,36 @@
 class ProfileFile {
 public:
     // A configuration file is a few hundred bytes. A file beyond these limits
-    // is junk: it is read as empty (only its first bytes are even looked at),
-    // and the next save replaces it with a clean file. Keeping just its head
-    // instead would put every key added at the end beyond the limit again,
-    // and the settings would never survive a restart.
+    // is not read at all (only its first bytes are even looked at): keeping
+    // just its head would put every key added at the end beyond the limit
+    // again. Whoever saves decides what becomes of such a file.
     static constexpr qint64 maxReadBytes = 1024 * 1024;
     static constexpr qsizetype maxLines = 65536;
 
+    // What load() found at the path.
+    enum class LoadStatus {
+        Read,       // the content is the file's
+        Missing,    // nothing there (a link to nothing is not missing: NotRegular)
+        NotRegular, // a folder, pipe, device, socket, or a link to one or to nothing
+        Unreadable, // a regular file that could not be opened or read
+        TooLarge,   // beyond maxReadBytes or maxLines
+    };
+
     // Replaces the content with the file's. A missing, unreadable, oversized
-    // or non-regular file leaves the content empty and returns false.
-    bool load(const QString& path);
+    // or non-regular file leaves the content empty and returns false; status,
+    // when given, tells which.
+    bool load(const QString& path, LoadStatus* status = nullptr);
     // Writes a temporary file beside the target and renames it over the
     // target, so a failed write leaves the old file as it was. Creates the
-    // target's folder when missing.
+    // target's folder when missing. Only a regular file is ever replaced: a
+    // link to one is followed and stays a link; a path that leads anywhere
+    // else is left untouched and the save fails (see saveTarget).
     bool save(const QString& path) const;
+    // Where save() writes for path: path itself when nothing is there or it is
+    // a regular file, the regular file a link leads to; empty when path is a
+    // folder, a pipe, a device, a socket or a link to one of those or to
+    // nothing (renaming a file over it would destroy what is there).
+    static QString saveTarget(const QString& path);
 
     // The file's bytes as save() writes them, and the reverse (false, and
     // empty, when the bytes exceed the limits).

@@ -1,11 +1,15 @@
 #include "app/config/configuration.h"
 #include "app/config/profilefile.h"
+#include "app/config/windowplacement.h"
 #include "support/filebytes.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
+#include <sys/stat.h>
 
 namespace {
 
@@ -70,6 +74,11 @@ private slots:
     void saveRemovesCopiesAnEarlierSaveLeft();
     void path_data();
     void path();
+    void fileThatCannotBeUsedIsLeftAlone_data();
+    void fileThatCannotBeUsedIsLeftAlone();
+    void linkToAFileStaysALink();
+    void windowKeptOnAScreen_data();
+    void windowKeptOnAScreen();
 };
 
 void TestConfiguration::defaultsWithoutFile() {
@@ -428,6 +437,135 @@ void TestConfiguration::path() {
     QCOMPARE(result, expected.replace("%1", dir.path()));
     // Finding the path creates nothing.
     QVERIFY(!QFileInfo::exists(dir.filePath("xdg")));
+}
+
+void TestConfiguration::fileThatCannotBeUsedIsLeftAlone_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder") << "folder"
+                            << "フォルダーです。";
+    QTest::newRow("pipe") << "fifo"
+                          << "通常のファイルではありません。";
+    QTest::newRow("link to a pipe") << "link to fifo"
+                                    << "リンク先が通常のファイルではありません。";
+    QTest::newRow("link to a folder") << "link to folder"
+                                      << "フォルダーです。";
+    QTest::newRow("link to nothing") << "dangling link"
+                                     << "リンク先が通常のファイルではありません。";
+    QTest::newRow("over 1 MiB") << "many bytes"
+                                << "大きすぎます（1048576バイトまたは65536行まで）。";
+    QTest::newRow("over 65536 lines") << "many lines"
+                                      << "大きすぎます（1048576バイトまたは65536行まで）。";
+}
+
+// A configuration path the program cannot use is said at start and is never written:
+// a pipe or a device stays what it is, and a file too large to read keeps its "Ports" and
+// every other key.
+void TestConfiguration::fileThatCannotBeUsedIsLeftAlone() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("KodaMonitor.ini");
+    const QString aside = dir.filePath("aside");
+    QByteArray content = "[Ports]\r\nCOM1=/dev/serial/koda/1a86-7523-0001\r\n[Com]\r\nPort=1\r\n";
+    if (kind == "folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == "fifo") {
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    } else if (kind == "link to fifo") {
+        QVERIFY(mkfifo(QFile::encodeName(aside).constData(), 0600) == 0);
+        QVERIFY(QFile::link(aside, path));
+    } else if (kind == "link to folder") {
+        QVERIFY(QDir().mkdir(aside));
+        QVERIFY(QFile::link(aside, path));
+    } else if (kind == "dangling link") {
+        QVERIFY(QFile::link(aside, path));
+    } else if (kind == "many bytes") {
+        content += "; " + QByteArray(ProfileFile::maxReadBytes, 'x') + "\r\n";
+    } else {
+        content += QByteArray(ProfileFile::maxLines, '\n');
+    }
+    const bool regular = kind.startsWith("many");
+    if (regular)
+        QVERIFY(writeAll(path, content));
+    const auto entries = [&dir] {
+        return QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QStringList before = entries();
+
+    QString refusal;
+    ConfigurationValues v = loadConfigurationFile(path, screen, window, &refusal);
+    QCOMPARE(refusal, QString("設定ファイルを使用できません。\r\n%1\r\n%2\r\n"
+                              "既定の設定で起動します。このファイルは変更せず、"
+                              "終了時の設定は保存しません。")
+                          .arg(path, reason));
+    QCOMPARE(v.comPort, 1);
+    v.comPort = 7;
+    QVERIFY(!saveConfigurationFile(path, v));
+
+    const QFileInfo after(path);
+    if (regular)
+        QCOMPARE(readAll(path), content);
+    else if (kind.contains("link"))
+        QVERIFY(after.isSymLink());
+    else if (kind == "folder")
+        QVERIFY(after.isDir());
+    struct stat what {};
+    if (kind.contains("fifo"))
+        QVERIFY(stat(QFile::encodeName(path).constData(), &what) == 0 && S_ISFIFO(what.st_mode));
+    if (kind == "dangling link")
+        QVERIFY(!QFileInfo::exists(aside));
+    QCOMPARE(entries(), before); // nothing made beside it either
+}
+
+// A link to a regular file is followed: the file it leads to is written, the link stays.
+void TestConfiguration::linkToAFileStaysALink() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir().mkdir(dir.filePath("dotfiles")));
+    const QString target = dir.filePath("dotfiles/KodaMonitor.ini");
+    const QString path = dir.filePath("KodaMonitor.ini");
+    QVERIFY(writeAll(target, "[Custom]\r\nKeep=me\r\n"));
+    QVERIFY(QFile::link(target, path));
+    QString refusal;
+    ConfigurationValues v = loadConfigurationFile(path, screen, window, &refusal);
+    QCOMPARE(refusal, QString());
+    QVERIFY(saveConfigurationFile(path, v));
+    QVERIFY(QFileInfo(path).isSymLink());
+    QCOMPARE(readAll(target), "[Custom]\r\nKeep=me\r\n" + firstCloseFile);
+    QCOMPARE(QDir(dir.filePath("dotfiles")).entryList(QDir::Files), QStringList{"KodaMonitor.ini"});
+}
+
+void TestConfiguration::windowKeptOnAScreen_data() {
+    QTest::addColumn<QPoint>("read");
+    QTest::addColumn<QList<QRect>>("screens");
+    QTest::addColumn<QPoint>("opened");
+    const QRect one(0, 0, 1280, 800);
+    const QList<QRect> single{one};
+    // 1016 x 649: centred on 1280 x 800 at (132, 75).
+    QTest::newRow("on the screen") << QPoint(100, 184) << single << QPoint(100, 184);
+    QTest::newRow("partly below the screen") << QPoint(100, 700) << single << QPoint(100, 700);
+    QTest::newRow("on a monitor unplugged since")
+        << QPoint(8000, 5000) << single << QPoint(132, 75);
+    QTest::newRow("far to the right") << QPoint(99999, 20) << single << QPoint(132, 20);
+    QTest::newRow("just off the bottom") << QPoint(0, 750) << single << QPoint(0, 75);
+    QTest::newRow("largest integers")
+        << QPoint(std::numeric_limits<int>::max(), std::numeric_limits<int>::max()) << single
+        << QPoint(132, 75);
+    const QList<QRect> two{one, QRect(1280, 0, 1920, 1080)};
+    QTest::newRow("on the second screen") << QPoint(2000, 900) << two << QPoint(2000, 900);
+    QTest::newRow("across both screens") << QPoint(1250, 100) << two << QPoint(1250, 100);
+    QTest::newRow("below the first, beside the second")
+        << QPoint(100, 900) << two << QPoint(100, 75);
+}
+
+void TestConfiguration::windowKeptOnAScreen() {
+    QFETCH(QPoint, read);
+    QFETCH(QList<QRect>, screens);
+    QFETCH(QPoint, opened);
+    QCOMPARE(keepOnScreens(read, window, screens, screens.first()), opened);
 }
 
 QTEST_GUILESS_MAIN(TestConfiguration)

@@ -10,8 +10,10 @@
 #include <cfloat>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <limits>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -66,6 +68,10 @@ private slots:
     void newLogDropsEarlierLines();
     void unwritablePathIsReportedAndRetried();
     void failedWriteIsRepairedAtStop();
+    void lostFileGoesOnInANewFile_data();
+    void lostFileGoesOnInANewFile();
+    void writesTo_data();
+    void writesTo();
 };
 
 void TestFuelLog::fuelValue_data() {
@@ -243,6 +249,93 @@ void TestFuelLog::failedWriteIsRepairedAtStop() {
     QVERIFY(log.stop());
     QCOMPARE(readAll(path),
              sjis(heading1 + "\r\n" + heading2 + "\r\n" + row1 + "\r\n" + row2 + "\r\n"));
+}
+
+void TestFuelLog::lostFileGoesOnInANewFile_data() {
+    QTest::addColumn<QString>("loss");
+    QTest::addColumn<bool>("recoveredNameTaken");
+    QTest::newRow("removed") << "removed" << false;
+    QTest::newRow("replaced by a file renamed over it") << "replaced" << false;
+    QTest::newRow("cut short in place") << "truncated" << false;
+    QTest::newRow("removed, first new name taken") << "removed" << true;
+}
+
+// Another program removes or replaces the log's file while it records: the file at the
+// old path is left alone, and every kept line goes on in a new file named after it.
+void TestFuelLog::lostFileGoesOnInANewFile() {
+    QFETCH(QString, loss);
+    QFETCH(bool, recoveredNameTaken);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("QK11_2011_0502_14_03_27.csv"));
+    const QString first = dir.filePath(QStringLiteral("QK11_2011_0502_14_03_27_recovered.csv"));
+    const QString second = dir.filePath(QStringLiteral("QK11_2011_0502_14_03_27_recovered2.csv"));
+    if (recoveredNameTaken)
+        QVERIFY(writeAll(first, "someone else's\r\n"));
+    FuelLog log;
+    QVERIFY(log.start(path, fuelLogHeadingLines(QStringLiteral("0x1234"), started)));
+    QVERIFY(log.addRow(row1));
+    QCOMPARE(log.followFile(), QString()); // nothing lost yet
+
+    const QByteArray other = "RIN KODA Terminal Version 2.0\r\nLaps,0\r\n";
+    if (loss == "removed") {
+        QVERIFY(QFile::remove(path));
+    } else if (loss == "replaced") {
+        QVERIFY(writeAll(dir.filePath(QStringLiteral("laps.tmp")), other));
+        QVERIFY(::rename(QFile::encodeName(dir.filePath(QStringLiteral("laps.tmp"))).constData(),
+                         QFile::encodeName(path).constData()) == 0);
+    } else {
+        QVERIFY(QFile::resize(path, 0));
+    }
+    QVERIFY(log.addRow(row2)); // written into the lost file: only memory still holds it
+
+    const QString moved = recoveredNameTaken ? second : first;
+    QCOMPARE(log.followFile(), path);
+    QCOMPARE(log.path(), moved);
+    QVERIFY(log.movedMessage(path).contains(path));
+    QVERIFY(log.movedMessage(path).contains(moved));
+    QCOMPARE(log.followFile(), QString()); // said once
+    const QByteArray all =
+        sjis(heading1 + "\r\n" + heading2 + "\r\n" + row1 + "\r\n" + row2 + "\r\n");
+    QCOMPARE(readAll(moved), all);
+    QVERIFY(log.addRow(row1));
+    QVERIFY(log.stop());
+    QCOMPARE(readAll(moved), all + sjis(row1 + "\r\n"));
+    if (loss == "replaced")
+        QCOMPARE(readAll(path), other);
+    if (loss == "removed")
+        QVERIFY(!QFile::exists(path));
+    if (recoveredNameTaken)
+        QCOMPARE(readAll(first), QByteArray("someone else's\r\n"));
+}
+
+void TestFuelLog::writesTo_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("the same path") << "log.csv" << true;
+    QTest::newRow("the same path, spelt otherwise") << "sub/../log.csv" << true;
+    QTest::newRow("a link to the log") << "link.csv" << true;
+    QTest::newRow("another name of the same file") << "hard.csv" << true;
+    QTest::newRow("another file") << "laps.csv" << false;
+    QTest::newRow("a new file") << "new.csv" << false;
+}
+
+// A lap file must not be saved over the running log, by whatever name the user picks.
+void TestFuelLog::writesTo() {
+    QFETCH(QString, name);
+    QFETCH(bool, expected);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    const QString path = dir.filePath(QStringLiteral("log.csv"));
+    FuelLog log;
+    QVERIFY(!log.writesTo(path)); // not logging
+    QVERIFY(log.start(path, {}));
+    QVERIFY(QFile::link(path, dir.filePath(QStringLiteral("link.csv"))));
+    QVERIFY(::link(QFile::encodeName(path).constData(),
+                   QFile::encodeName(dir.filePath(QStringLiteral("hard.csv"))).constData()) == 0);
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("laps.csv")), "laps\r\n"));
+    QCOMPARE(log.writesTo(dir.filePath(name)), expected);
+    QVERIFY(log.stop());
+    QVERIFY(!log.writesTo(path));
 }
 
 QTEST_GUILESS_MAIN(TestFuelLog)
