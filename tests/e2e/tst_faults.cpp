@@ -178,6 +178,8 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops_data() {
         << args("--partial-frames 30 --seed 28") << 60 << false;
     QTest::newRow("fuel frames in the replies' receptions")
         << args("--shared-pushes 30 --seed 1") << 60 << false;
+    QTest::newRow("settings replies lost, a live lap in their place")
+        << args("--lost-to-live 30 --seed 3") << 60 << false;
     QTest::newRow("field mode") << args("--field --seed 11") << 60 << false;
     QTest::newRow("field mode, live laps during the read")
         << args("--field --seed 5") << 200 << true;
