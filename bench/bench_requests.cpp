@@ -5,6 +5,8 @@
 //
 //   bench_requests [KODA_SIM] [FIRST_SEED] [SEEDS] [FUEL_PERIOD_MS]
 //
+// With KODA_BENCH_MONITOR=1 the traffic monitor of each chain that failed is printed.
+//
 // The link is `koda-sim --rk13 --qk11 --field --fuel-period 1000 --seed S`; the time-outs
 // run on real time, so a run takes from a few seconds to about a minute.
 #include "app/frmmain.h"
@@ -57,6 +59,9 @@ template <typename Start> ChainRun runChain(MainFormRig& rig, Start start) {
     else
         run.ending =
             run.resends == 0 ? QStringLiteral("replies") : QStringLiteral("replies after resends");
+    // KODA_BENCH_MONITOR=1: the traffic of every chain that did not end by its replies.
+    if (qEnvironmentVariableIntValue("KODA_BENCH_MONITOR") && !run.ending.startsWith(u"replies"))
+        std::printf("%s\n", qPrintable(form.memTxRxMonitor->toPlainText()));
     return run;
 }
 

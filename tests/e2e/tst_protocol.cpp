@@ -43,6 +43,7 @@ private slots:
     void replyAtItsTimeOutIsTakenOnce_data();
     void replyAtItsTimeOutIsTakenOnce();
     void closingBusyWindowCancels();
+    void unusableReplyEndsTheChain();
     void liveLapAndFuelFrameBlinkTheAntenna();
     void rk13CommandFramesCarryTheRadioId();
 };
@@ -430,6 +431,41 @@ void TestProtocol::closingBusyWindowCancels() {
     QVERIFY(rig.form->btnRead[3]->isEnabled());
     QCOMPARE(rig.form->lapTable.lapInfoStep, 0);
     QVERIFY(rig.form->close());
+}
+
+// A reply whose value is no number ends the request with "ERROR!!!": the busy window
+// closes, the buttons come back, and a reply that comes later does not go on with the
+// chain.
+void TestProtocol::unusableReplyEndsTheChain() {
+    PtyPair device;
+    QVERIFY(device.isValid());
+    MainFormRig rig;
+    rig.open({{1, device.slavePath()}});
+    QByteArray seen; // what the program has sent so far
+    const auto sent = [&](const char* text) {
+        return rig.waitFor([&] { return (seen += device.read(0)).contains(text); }, 15000);
+    };
+    QVERIFY(sent("KODA LiNK Search"));
+    QVERIFY(device.write("KODA LiNK Found\r\n"));
+    QVERIFY(rig.waitForMessage(linkedMessage));
+    TMainForm& f = *rig.form;
+    f.deviceModel = DeviceModel::RK12; // plain text replies, played by the test
+    f.applyModelLayout();
+    f.btnRead1Click(10);
+    QVERIFY(sent("@DISPLAYTYPE"));
+    QVERIFY(device.write("DisplayType:R\r\n"));
+    QVERIFY(sent("@LAPDISPTIME"));
+    QVERIFY(device.write("LapDispTime:ab\r\n"));
+    QVERIFY(rig.waitForMessage(QStringLiteral("ERROR!!!")));
+    QVERIFY(rig.idle());
+    QCOMPARE(f.readAllItem, 0);
+    QVERIFY(f.btnRead[10]->isEnabled());
+    QVERIFY(device.write("LapDispTime:07\r\n")); // late: applied, nothing more asked
+    QVERIFY(rig.waitFor([&] { return f.edtLapDispTime->text() == QLatin1String("7"); }));
+    QTest::qWait(300);
+    QCOMPARE(monitorLines(f, QStringLiteral("Tx:")),
+             (QStringList{QStringLiteral("Tx:@DISPLAYTYPE"), QStringLiteral("Tx:@LAPDISPTIME")}));
+    QVERIFY(f.close());
 }
 
 void TestProtocol::liveLapAndFuelFrameBlinkTheAntenna() {
