@@ -3,6 +3,7 @@
 // a field link that spoils some replies: only those are lost, and each is sent again.
 #include "app/frmmain.h"
 #include "files/fuellog.h"
+#include "serial/rscommthread.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "windows/frmanimation.h"
@@ -127,11 +128,13 @@ void TestFaults::replySplitByAPauseIsRetried() {
     QVERIFY(rig.waitFor([&] { return !rig.form->portSearching; }, 30000));
     if (!rig.form->portOpen)
         rig.form->mnuCommOpenClick();
+    const qsizetype before = monitorLines(*rig.form, QStringLiteral("Rx:")).size();
     rig.form->btnRead1Click(3);
     // Each half of the framed reply arrives as a reception of its own: both are dropped.
+    // (While a half is still coming in, an expiry would wait for it.)
     QVERIFY(rig.waitFor([&] {
-        return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= 2 &&
-               !rig.form->reception.rxComplete;
+        return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= before + 2 &&
+               !rig.form->reception.rxComplete && !rig.form->commThread->receiving();
     }));
     QTest::qWait(400);
     QCOMPARE(rig.form->edtCP->text(), QString());
