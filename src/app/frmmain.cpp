@@ -168,6 +168,7 @@ void TMainForm::connectHandlers() {
             connect(btnWrite[tag], &QPushButton::clicked, this,
                     [this, tag] { btnWrite1Click(tag); });
     }
+    connectSettingEntries();
     connect(commThread.get(), &RsCommThread::receptionHandedOver, this, &TMainForm::wakeIdle);
     connect(commThread.get(), &RsCommThread::portVanished, this, &TMainForm::portVanished);
     connect(&deviceWatcher, &DeviceWatcher::deviceReturned, this, &TMainForm::deviceReturned);
@@ -220,9 +221,11 @@ void TMainForm::OnIdle() {
     if (portSearching)
         portSearchStep();
     if (busyWindow && !busyWindowOpen) {
-        // The user closed the busy window: cancel what is running.
+        // The user closed the busy window: cancel what is running, a chain included.
         timWakeupWait.stop();
         endBusy();
+        readAllItem = 0;
+        writeAllItem = 0;
         enableDeviceButtons(true);
         lapTable.lapReadStep = 0;
         if (portSearching) {

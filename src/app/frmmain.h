@@ -163,6 +163,12 @@ public:
     void readSetting(int item);
     void writeSetting(int item);
     void settingReplyDone();
+    void connectSettingEntries();
+    // The write command of an item as its controls stand; empty when the value cannot
+    // be written.
+    QString writeCommandFor(const SettingItems::Item& row) const;
+    // All Write's check of every value before the first is sent; false: nothing is sent.
+    bool allWriteConfirmed();
     void enableDeviceButtons(bool on);
     void applyModelLayout();
     void edtKExit();
@@ -284,8 +290,14 @@ public:
     QString lastCommand;
     qint32 retryCount = 0;
     qint32 replyWaitMs = 3000;
+    // How long an expired reply wait has been held for a reply that was coming in.
+    qint32 replyGraceMs = 0;
+    static constexpr int kReplyRecheckMs = 50;
     qint32 readAllItem = 0;
     qint32 writeAllItem = 0;
+    // Per row of the settings page: its value was read from the lap timer or entered by
+    // the user in this run (a value nobody chose is written only after a question).
+    std::array<bool, std::size(SettingItems::items)> settingValueKnown{};
     QString replyText;
     qint32 pendingLength = 0;
     qint64 dispatchDueMs = -1; // when the reception that has come in is taken over

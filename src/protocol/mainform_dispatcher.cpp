@@ -51,10 +51,8 @@ void TMainForm::dispatchReception() {
             treatAsText = scan.treatAsText;
             text = scan.replyText;
         }
-        if (treatAsText && !takeLapList(text)) {
-            timWakeupWait.stop();
+        if (treatAsText && !takeLapList(text))
             applyReply(text);
-        }
     }
     replyText.clear();
     pendingLength = 0;
@@ -76,12 +74,27 @@ void TMainForm::searchReplyCheck() {
 void TMainForm::applyReply(const QByteArray& text) {
     const ParsedReply reply = parseReply(text);
     using Outcome = ParsedReply::Outcome;
+    // Text without a key, or a key without its character, is no answer: the request's
+    // time-out goes on and sends it again, so that every request ends.
+    if (reply.outcome != Outcome::NoKey && reply.outcome != Outcome::MissingSelection)
+        timWakeupWait.stop();
     switch (reply.outcome) {
     case Outcome::NoKey:
     case Outcome::MissingSelection: // nothing to take after the key: change nothing
         return;
     case Outcome::ConversionError:
+        // The answer came but cannot be used: the request ends with the error, and a
+        // chain stops there; a running lap read finishes and gives the buttons back.
+        endBusy();
+        readAllItem = 0;
+        writeAllItem = 0;
         prompts.message(QStringLiteral("ERROR!!!"), currentCaption(), Prompts::Icon::Error);
+        if (lapTable.lapReadStep != 0)
+            lapTable.lapReadStep = 99;
+        else if (lapTable.lapInfoStep != 0)
+            lapTable.lapInfoStep = 99;
+        else
+            enableDeviceButtons(true);
         return;
     case Outcome::Ok:
         endBusy();
@@ -144,6 +157,7 @@ void TMainForm::applyReply(const QByteArray& text) {
         c.display->setText(reply.valueText);
         break;
     }
+    settingValueKnown[SettingItems::rowIndex(*row)] = true;
     settingReplyDone();
     if (reply.key == ReplyKey::CP)
         advanceLapRead();

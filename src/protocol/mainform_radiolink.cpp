@@ -45,7 +45,11 @@ void TMainForm::applyFrameScan(const RadioFrame::FrameScanResult& scan) {
         return;
     }
     blinkAntenna(true, RadioFrame::KindLapTimer);
-    timWakeupWait.stop();
+    // A lap block answers the running lap read, and a live lap ends it. Neither answers
+    // any other request: a settings request's time-out goes on, so that a reply lost
+    // beside a live lap is sent again.
+    if (lapTable.lapInfoStep != 0)
+        timWakeupWait.stop();
     if (item->kind == Kind::LiveLap) {
         timRKSend.stop();
         enableDeviceButtons(false);
@@ -74,5 +78,7 @@ void TMainForm::timAntennaTimer() {
 
 void TMainForm::timRKSendTimer() {
     timRKSend.stop();
-    enableDeviceButtons(true);
+    // A request still running keeps the buttons off; its end gives them back.
+    if (busyWindow.isNull())
+        enableDeviceButtons(true);
 }

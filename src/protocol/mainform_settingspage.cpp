@@ -20,13 +20,52 @@ using SettingItems::Control;
 } // namespace
 
 void TMainForm::btnRead1Click(int tag) {
-    if (checkRadioId())
-        readSetting(tag);
+    if (!checkRadioId())
+        return;
+    // A chain that was interrupted is over: the reply to this request must not go on
+    // with it.
+    readAllItem = 0;
+    writeAllItem = 0;
+    readSetting(tag);
 }
 
 void TMainForm::btnWrite1Click(int tag) {
-    if (checkRadioId())
-        writeSetting(tag);
+    if (!checkRadioId())
+        return;
+    readAllItem = 0;
+    writeAllItem = 0;
+    writeSetting(tag);
+}
+
+void TMainForm::connectSettingEntries() {
+    // A value the user sets on the page is chosen: All Write sends it without asking.
+    for (const SettingItems::Item& row : SettingItems::items) {
+        const std::size_t index = SettingItems::rowIndex(row);
+        const auto entered = [this, index] { settingValueKnown[index] = true; };
+        const SettingControls& c = settingControls[size_t(row.tag)];
+        switch (row.control) {
+        case Control::RadioPair:
+            connect(c.first, &QRadioButton::clicked, this, entered);
+            connect(c.second, &QRadioButton::clicked, this, entered);
+            break;
+        case Control::Tick:
+            connect(c.tick, &QCheckBox::clicked, this, entered);
+            break;
+        case Control::Number:
+            connect(c.edit, &QLineEdit::textEdited, this, entered);
+            connect(c.upDown, &UpDown::stepped, this, entered);
+            break;
+        case Control::KEntry:
+            connect(c.edit, &QLineEdit::textEdited, this, entered);
+            break;
+        case Control::PulseFactor:
+            for (QRadioButton* b : rabPulse)
+                connect(b, &QRadioButton::clicked, this, entered);
+            break;
+        case Control::Display:
+            break;
+        }
+    }
 }
 
 void TMainForm::readSetting(int item) {
@@ -51,6 +90,7 @@ void TMainForm::readSetting(int item) {
             c.display->clear();
             break;
         }
+        settingValueKnown[SettingItems::rowIndex(*row)] = false;
     }
     if (item == SettingItems::AllItems) {
         readAllItem = SettingItems::firstInChain(deviceModel, false);
@@ -65,74 +105,99 @@ void TMainForm::readSetting(int item) {
     awaitReply(3000);
 }
 
+QString TMainForm::writeCommandFor(const SettingItems::Item& row) const {
+    const SettingControls& c = settingControls[size_t(row.tag)];
+    switch (row.control) {
+    case Control::RadioPair:
+        // Neither button chosen: there is no value to write.
+        if (!c.first->isChecked() && !c.second->isChecked())
+            return {};
+        return SettingCommands::choiceCommand(row.tag, c.first->isChecked());
+    case Control::Tick:
+        return SettingCommands::choiceCommand(row.tag, c.tick->isChecked());
+    case Control::Number:
+        return SettingCommands::valueCommand(row.tag, c.edit->text());
+    case Control::KEntry:
+        return SettingCommands::checkKEntry(c.edit->text()).ok
+                   ? SettingCommands::kCommand(c.edit->text())
+                   : QString();
+    case Control::PulseFactor:
+        for (QRadioButton* b : rabPulse)
+            if (b->isChecked())
+                return SettingCommands::diameterCommand(b->property("Tag").toInt());
+        return {};
+    case Control::Display:
+        break;
+    }
+    return {};
+}
+
+bool TMainForm::allWriteConfirmed() {
+    // Every value is checked before the first is sent: a value that cannot be written
+    // stops All Write with the items named, and values neither read from the lap timer
+    // nor entered in this run are written only when the user says so.
+    QList<SettingCommands::PendingWrite> writes;
+    for (int tag = SettingItems::firstInChain(deviceModel, true); tag != 0;
+         tag = SettingItems::nextInChain(tag, deviceModel, true)) {
+        const SettingItems::Item& row = *SettingItems::find(tag, deviceModel);
+        writes.append({tag, writeCommandFor(row), settingValueKnown[SettingItems::rowIndex(row)]});
+    }
+    const SettingCommands::WriteCheck check = SettingCommands::checkWrites(writes);
+    if (!check.invalid.isEmpty()) {
+        prompts.message(SettingCommands::invalidValuesMessage(check.invalid, deviceModel),
+                        currentCaption(), Prompts::Icon::Warning);
+        return false;
+    }
+    if (check.unconfirmed.isEmpty())
+        return true;
+    return prompts.message(
+               SettingCommands::unconfirmedValuesQuestion(check.unconfirmed, deviceModel),
+               currentCaption(), Prompts::Icon::Question,
+               Prompts::Buttons::YesNo) == Prompts::Answer::Yes;
+}
+
 void TMainForm::writeSetting(int item) {
-    auto send = [this](const QString& command) {
-        lastCommand = command;
-        sendLogged(lastCommand);
-    };
-    // A value that is no number cannot be written; the user is told so.
-    auto refuse = [this] {
-        prompts.message(QStringLiteral("正しい値を入力してください。"), currentCaption(),
-                        Prompts::Icon::Warning);
-    };
     const SettingItems::Item* row = SettingItems::find(item, deviceModel);
     if (item == SettingItems::AllItems) {
+        if (!allWriteConfirmed())
+            return;
         writeAllItem = SettingItems::firstInChain(deviceModel, true);
         writeSetting(writeAllItem);
     } else if (row && !row->writeKey.empty()) {
+        const QString command = writeCommandFor(*row);
+        if (command.isEmpty()) {
+            // Nothing is sent for a value that cannot be written, and nothing else in its
+            // place: the user is told which item it is, and a chain ends here.
+            if (writeAllItem != 0) {
+                writeAllItem = 0;
+                endBusy();
+                enableDeviceButtons(true);
+            }
+            prompts.message(SettingCommands::invalidValuesMessage({item}, deviceModel),
+                            currentCaption(), Prompts::Icon::Warning);
+            return;
+        }
+        // The value area is emptied; the reply fills it again. The K entry keeps its text.
         const SettingControls& c = settingControls[size_t(item)];
         switch (row->control) {
-        case Control::RadioPair: {
-            const QString command = SettingCommands::choiceCommand(item, c.first->isChecked());
+        case Control::RadioPair:
             selectRadio(nullptr, std::array{c.first, c.second});
-            send(command);
             break;
-        }
-        case Control::Tick: {
-            const QString command = SettingCommands::choiceCommand(item, c.tick->isChecked());
+        case Control::Tick:
             c.tick->setChecked(false);
-            send(command);
             break;
-        }
-        case Control::Number: {
-            const QString text = c.edit->text();
-            if (!text.isEmpty()) {
-                bool ok = false;
-                parseDecimalInt(text.toLatin1(), &ok);
-                if (!ok) {
-                    refuse();
-                    return;
-                }
-                const QString command = SettingCommands::valueCommand(item, text);
-                if (!command.isEmpty()) {
-                    c.edit->clear();
-                    send(command);
-                }
-            }
+        case Control::Number:
+            c.edit->clear();
             break;
-        }
-        case Control::KEntry: {
-            const QString command = SettingCommands::kCommand(c.edit->text());
-            if (command.isEmpty()) {
-                refuse();
-                return;
-            }
-            send(command);
-            break;
-        }
-        case Control::PulseFactor: {
-            int tag = 0;
-            for (QRadioButton* b : rabPulse)
-                if (b->isChecked())
-                    tag = b->property("Tag").toInt();
+        case Control::PulseFactor:
             selectRadio(nullptr, rabPulse);
-            if (tag != 0)
-                send(SettingCommands::diameterCommand(tag));
             break;
-        }
+        case Control::KEntry:
         case Control::Display:
             break;
         }
+        lastCommand = command;
+        sendLogged(lastCommand);
     }
     enableDeviceButtons(false);
     showBusy();

@@ -122,6 +122,7 @@ void TMainForm::endBusy() {
 
 void TMainForm::awaitReply(int ms) {
     replyWaitMs = ms;
+    replyGraceMs = 0;
     timWakeupWait.stop();
     timWakeupWait.setInterval(ms);
     timWakeupWait.start();
@@ -135,6 +136,18 @@ void TMainForm::timWakeupWaitTimer() {
         ++searchPort;
         return;
     }
+    // The reply may be coming in right now: bytes are being received, or a complete
+    // reception waits for its dispatch. The dispatch decides: a reply ends the wait,
+    // anything else brings the expiry back a moment later. A line that never falls
+    // quiet holds the request for one more wait at most.
+    const bool replyArriving =
+        reception.rxComplete || (portOpen && commThread && commThread->receiving());
+    if (replyArriving && replyGraceMs < replyWaitMs) {
+        replyGraceMs += kReplyRecheckMs;
+        timWakeupWait.start(kReplyRecheckMs);
+        return;
+    }
+    replyGraceMs = 0;
     ++retryCount;
     if (retryCount <= 3) {
         appendMonitorLine(QStringLiteral("Wakeup Retry:") + QString::number(retryCount));
@@ -152,6 +165,9 @@ void TMainForm::timWakeupWaitTimer() {
         return;
     }
     endBusy();
+    // A chain that failed is over: a late reply must not send its next item.
+    readAllItem = 0;
+    writeAllItem = 0;
     prompts.message(
         QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。"),
         currentCaption(), Prompts::Icon::Warning);

@@ -17,6 +17,17 @@ QString writeLine(const SettingItems::Item& row, const QString& value) {
     return fromRow(row.writeKey) + value + QStringLiteral("\r\n");
 }
 
+// One line an item, its caption with the runs of blanks that lay it out on the page
+// made single.
+QString itemLines(const QList<int>& tags, DeviceModel model) {
+    QStringList lines;
+    for (const int tag : tags) {
+        if (const SettingItems::Item* row = SettingItems::find(tag, model))
+            lines.append(QStringLiteral("・") + fromRow(row->caption).simplified());
+    }
+    return lines.join(QStringLiteral("\r\n"));
+}
+
 } // namespace
 
 QString caption(const SettingItems::Item& item) {
@@ -135,6 +146,28 @@ KCheck checkKEntry(const QString& text) {
     check.ok = true;
     check.formatted = QString::asprintf("%7.5lf", check.value);
     return check;
+}
+
+WriteCheck checkWrites(const QList<PendingWrite>& writes) {
+    WriteCheck check;
+    for (const PendingWrite& w : writes) {
+        if (w.command.isEmpty())
+            check.invalid.append(w.tag);
+        else if (!w.known)
+            check.unconfirmed.append(w.tag);
+    }
+    return check;
+}
+
+QString invalidValuesMessage(const QList<int>& tags, DeviceModel model) {
+    return QStringLiteral("次の項目の値が正しくありません。正しい値を入力してください。\r\n") +
+           itemLines(tags, model);
+}
+
+QString unconfirmedValuesQuestion(const QList<int>& tags, DeviceModel model) {
+    return QStringLiteral("次の項目の値はラップタイマーから読み込まれておらず、入力もされて"
+                          "いません。\r\n") +
+           itemLines(tags, model) + QStringLiteral("\r\nこのままラップタイマーに書き込みますか？");
 }
 
 QStringList commandTemplates() {

@@ -4,6 +4,7 @@
 #include "protocol/settingitems.h"
 
 #include <QChar>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -65,6 +66,25 @@ struct KCheck {
 KCheck checkKEntry(const QString& text);
 // The text of edtK as a number (conversion used by the write and the exit check).
 bool parseK(const QString& text, double* value);
+
+// A write about to be sent: its command (empty when the item's value cannot be written)
+// and whether the value was read from the lap timer or entered by the user in this run.
+struct PendingWrite {
+    int tag = 0;
+    QString command;
+    bool known = false;
+};
+struct WriteCheck {
+    QList<int> invalid;     // items whose value cannot be written
+    QList<int> unconfirmed; // items to be written with a value nobody chose
+};
+// Every write of an All Write, checked before the first one is sent.
+WriteCheck checkWrites(const QList<PendingWrite>& writes);
+// What the user is told about items of the model that cannot be written (a warning)
+// and the question before values nobody chose are written; each names the items by
+// their captions.
+QString invalidValuesMessage(const QList<int>& tags, DeviceModel model);
+QString unconfirmedValuesQuestion(const QList<int>& tags, DeviceModel model);
 
 // The command templates of cmbTemplate, in list order.
 QStringList commandTemplates();

@@ -188,6 +188,11 @@ constexpr const Item* find(int tag, DeviceModel model) {
     return shown ? shown : firstRow(tag);
 }
 
+// The position of a row in items: arrays that keep something per row are indexed by it.
+constexpr std::size_t rowIndex(const Item& row) {
+    return std::size_t(&row - items);
+}
+
 // The row whose value a reply key carries; nullptr for keys of no item (LInfo, LData).
 constexpr const Item* forReply(ReplyKey key) {
     return firstRowWhere(items, [key](const Item& item) { return item.reply == key; });

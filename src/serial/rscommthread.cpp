@@ -109,6 +109,7 @@ bool RsCommThread::openPort(int port, const CommSettings& settings) {
     rxRawLength_ = 0;
     rxDisplayLength_ = 0;
     rxDeadline_ = 0;
+    receiving_.store(false, std::memory_order_release);
     port_.close();
 
     if (!port_.open(ports_.devicePath(port)))
@@ -279,6 +280,8 @@ void RsCommThread::storeBytes(const char* bytes, int count) {
             rxDisplay_[rxDisplayLength_++] = form[k];
     }
     rxDeadline_ = clock_.elapsed() + rxQuietMs_;
+    if (count > 0)
+        receiving_.store(true, std::memory_order_release);
 }
 
 void RsCommThread::finishReception() {
@@ -291,6 +294,7 @@ void RsCommThread::finishReception() {
     rxRawLength_ = 0;
     handOff(bytes, text);
     rxDeadline_ = 0;
+    receiving_.store(false, std::memory_order_release);
 }
 
 void RsCommThread::handOff(const QByteArray& bytes, const QString& text) {

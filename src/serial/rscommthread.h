@@ -56,6 +56,9 @@ public:
     // Bytes written, or -1 (too long, closed, device gone, no room within 3000 ms).
     int writeBytes(const char* bytes, int length);
     bool isOpen() const { return port_.isOpen(); }
+    // Bytes have come in that are not in the area yet: the reception is still being
+    // collected, or its hand-off waits for the user-interface thread.
+    bool receiving() const { return receiving_.load(std::memory_order_acquire); }
 
     // The worker's body ends within one cycle; wakes a worker waiting for its hand-off.
     void requestStop();
@@ -104,6 +107,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> bodyEnded_{false};
     std::atomic<bool> goneReported_{false};
+    std::atomic<bool> receiving_{false};
 
     // Reception being collected; the worker's alone while it services the port.
     char readBuffer_[kReadSize];

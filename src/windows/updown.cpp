@@ -37,6 +37,16 @@ void UpDown::setPosition(int position) {
     emit positionChanged(position_);
 }
 
+void UpDown::stepUp() {
+    setPosition(position_ + 1);
+    emit stepped();
+}
+
+void UpDown::stepDown() {
+    setPosition(position_ - 1);
+    emit stepped();
+}
+
 void UpDown::setAssociate(QLineEdit* entry) {
     if (associate_)
         associate_->removeEventFilter(this);

@@ -27,11 +27,13 @@ public:
     // spinner as its arrows do.
     void setAssociate(QLineEdit* entry);
 
-    void stepUp() { setPosition(position_ + 1); }
-    void stepDown() { setPosition(position_ - 1); }
+    // A step of the arrows (or arrow keys): the user sets the value.
+    void stepUp();
+    void stepDown();
 
 signals:
     void positionChanged(int position);
+    void stepped();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

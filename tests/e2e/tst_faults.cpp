@@ -3,6 +3,7 @@
 // a field link that spoils some replies: only those are lost, and each is sent again.
 #include "app/frmmain.h"
 #include "files/fuellog.h"
+#include "serial/rscommthread.h"
 #include "support/mainformrig.h"
 #include "support/ptypair.h"
 #include "support/simprocess.h"
@@ -38,6 +39,7 @@ private slots:
     void fieldLinkLosesOnlyWhatTheFrameScanDrops_data();
     void fieldLinkLosesOnlyWhatTheFrameScanDrops();
     void liveLapEndsADownloadKeepingItsLaps();
+    void liveLapLeavesASettingsRequestItsTimeOut();
 };
 
 void TestFaults::hangUpInTheMiddleOfADownload() {
@@ -219,11 +221,13 @@ void TestFaults::replySplitByAPauseIsRetried() {
     QVERIFY(rig.waitFor([&] { return !rig.form->portSearching; }, 30000));
     if (!rig.form->portOpen)
         rig.form->mnuCommOpenClick();
+    const qsizetype before = monitorLines(*rig.form, QStringLiteral("Rx:")).size();
     rig.form->btnRead1Click(3);
     // Each half of the framed reply arrives as a reception of its own: both are dropped.
+    // (While a half is still coming in, an expiry would wait for it.)
     QVERIFY(rig.waitFor([&] {
-        return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= 2 &&
-               !rig.form->reception.rxComplete;
+        return monitorLines(*rig.form, QStringLiteral("Rx:")).size() >= before + 2 &&
+               !rig.form->reception.rxComplete && !rig.form->commThread->receiving();
     }));
     QTest::qWait(400);
     QCOMPARE(rig.form->edtCP->text(), QString());
@@ -270,6 +274,8 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops_data() {
         << args("--partial-frames 30 --seed 28") << 60 << false;
     QTest::newRow("fuel frames in the replies' receptions")
         << args("--shared-pushes 30 --seed 1") << 60 << false;
+    QTest::newRow("settings replies lost, a live lap in their place")
+        << args("--lost-to-live 30 --seed 3") << 60 << false;
     QTest::newRow("field mode") << args("--field --seed 11") << 60 << false;
     QTest::newRow("field mode, live laps during the read")
         << args("--field --seed 5") << 200 << true;
@@ -278,10 +284,11 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops_data() {
 // All Read and a lap read through a link that spoils replies, the simulator seeded so
 // that the link is the same on every run. A reply that shares its reception with a fuel
 // frame, or lies behind a cut-off frame, is dropped by the frame scan and sent again after
-// its time-out; nothing else is lost, and a stray STX whose length byte ends before the
-// reply leaves the reply alone. With live laps, only the lap read runs (a live lap stops
-// the reply timer, so a settings request it met would wait for the user); a live lap
-// pushed in the middle of the read ends it, and the laps read until then stay.
+// its time-out, and so is a settings reply lost with a live lap in its place (the live
+// lap adds a lap to read); nothing else is lost, and a stray STX whose length byte ends
+// before the reply leaves the reply alone. With live laps pushed on demand, only the lap
+// read runs: a live lap pushed in the middle of the read ends it, and the laps read until
+// then stay.
 void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops() {
     QFETCH(QStringList, link);
     QFETCH(int, lapCount);
@@ -315,6 +322,13 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops() {
         QVERIFY(f.lapTable.lastLiveRow > 1);
     }
     QVERIFY(rig.idle(60000));
+    QTest::qWait(50);
+    const QList<QByteArray> events = sim.output().split('\n');
+    const auto count = [&](const char* event) { return int(events.count(QByteArray(event))); };
+    // A settings reply lost with a live lap in its place: the lap is one more to read.
+    const int lostToLive = count("lost reply, live lap");
+    if (!liveLaps)
+        lapCount += lostToLive;
 
     // Every request was answered in the end.
     QVERIFY2(!rig.prompts.texts().contains(noContactMessage),
@@ -353,22 +367,20 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops() {
         QVERIFY2(!f.lapTable.cell(1, lap + 1).isEmpty(), qPrintable(QString::number(lap)));
     QVERIFY(f.spbSave->isEnabled());
 
-    QTest::qWait(50);
-    const QList<QByteArray> events = sim.output().split('\n');
-    const auto count = [&](const char* event) { return int(events.count(QByteArray(event))); };
     const int replies = count("reply");
     const int shared = count("shared-push before reply") + count("shared-push after reply");
     const int cut = count("partial-frame before reply");
-    const int spoiled = shared + cut;
+    const int spoiled = shared + cut + lostToLive;
     // The monitor has kept every line since the search (it drops its oldest half only
     // beyond 16 K characters), so its retry lines are all the resends.
     QVERIFY(f.memTxRxMonitor->toPlainText().startsWith(QStringLiteral("KODA LiNK Search")));
     const int resent = int(monitorLines(f, QStringLiteral("Wakeup Retry:")).size());
     qInfo("field link %s: %d replies, %d shared a reception with a fuel frame (%d more behind "
-          "a lap block, kept), %d behind a cut-off frame, %d late; %d resent after their "
-          "time-out; %d lap rows shown, %d laps read%s; 0 lost beyond the spoiled ones",
+          "a lap block, kept), %d behind a cut-off frame, %d lost with a live lap, %d late; "
+          "%d resent after their time-out; %d lap rows shown, %d laps read%s; 0 lost beyond "
+          "the spoiled ones",
           qPrintable(link.join(u' ')), replies, shared, count("shared-push after block"), cut,
-          count("late reply"), resent, shown, qMin(read, lapCount),
+          lostToLive, count("late reply"), resent, shown, qMin(read, lapCount),
           endedByLiveLap ? " until a live lap ended the read" : "");
     QVERIFY(replies > 0);
     // Resends only after spoiled replies: a clean reply is never lost, whatever lies
@@ -400,6 +412,30 @@ void TestFaults::liveLapEndsADownloadKeepingItsLaps() {
         QCOMPARE(f.lapTable.cell(1, lap + 1), expected[lap - 1][1]);
     }
     QVERIFY(f.spbSave->isEnabled());
+    QVERIFY(f.close());
+}
+
+// A live lap comes instead of a settings reply that was lost: the request keeps its
+// time-out, is sent again and answered, and the buttons stay off until it has ended.
+void TestFaults::liveLapLeavesASettingsRequestItsTimeOut() {
+    SimProcess sim(
+        {QStringLiteral("--rk13"), QStringLiteral("--lost-to-live"), QStringLiteral("100")});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim));
+    TMainForm& f = *rig.form;
+    f.btnRead1Click(3);
+    QVERIFY(rig.waitFor([&] { return f.lapTable.lastLiveRow > 1; }, 10000));
+    QVERIFY(f.busyWindow);
+    QVERIFY(f.timWakeupWait.isActive());
+    f.timRKSendTimer(); // the hold-off after the live lap ends before the request does
+    QVERIFY(!f.btnRead[3]->isEnabled());
+    f.timWakeupWaitTimer(); // the time-out: sent again, and answered this time
+    QVERIFY(rig.idle());
+    QCOMPARE(monitorLines(f, QStringLiteral("Tx:")),
+             (QStringList{QStringLiteral("Tx:@CP"), QStringLiteral("Tx:@CP")}));
+    QCOMPARE(f.edtCP->text(), QStringLiteral("3"));
+    QVERIFY(!rig.prompts.texts().contains(noContactMessage));
+    QVERIFY(f.btnRead[3]->isEnabled());
     QVERIFY(f.close());
 }
 

@@ -33,12 +33,17 @@ private slots:
     void allReadFillsEveryItem_data();
     void allReadFillsEveryItem();
     void allWriteSendsItemsOneToSeven();
+    void allWriteSendsOnlyChosenValues_data();
+    void allWriteSendsOnlyChosenValues();
     void kReplyIsShownWhole();
     void kEntryIsCheckedWhenLeft_data();
     void kEntryIsCheckedWhenLeft();
     void silentDeviceIsRetriedThreeTimes();
     void replyTimerRetriesOnRealTime();
+    void replyAtItsTimeOutIsTakenOnce_data();
+    void replyAtItsTimeOutIsTakenOnce();
     void closingBusyWindowCancels();
+    void unusableReplyEndsTheChain();
     void liveLapAndFuelFrameBlinkTheAntenna();
     void rk13CommandFramesCarryTheRadioId();
 };
@@ -199,6 +204,74 @@ void TestProtocol::allWriteSendsItemsOneToSeven() {
     QVERIFY(f.close());
 }
 
+void TestProtocol::allWriteSendsOnlyChosenValues_data() {
+    QTest::addColumn<int>("before"); // 0 nothing, 1 K and the sensor time typed, 2 All Read too
+    QTest::addColumn<int>("answer"); // to the question, when one is asked
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("sent");
+    const QString question =
+        QStringLiteral("次の項目の値はラップタイマーから読み込まれておらず、入力もされていません。"
+                       "\r\n・計測中の表示タイプ （ｔｙP）\r\n・REALモード 表示時間 （ｔｍ）"
+                       "\r\n・磁気ラインの数 （CP）\r\n・通過する磁気ラインの数 （PAS）"
+                       "\r\n・時間表示用セパレータ （SEP）"
+                       "\r\nこのままラップタイマーに書き込みますか？");
+    const auto list = [](const char* text) { return QString::fromUtf8(text).split(u' '); };
+    // Right after start, the page shows its initial values and no K: nothing is sent, and
+    // both items that cannot be written are named.
+    QTest::newRow("right after start")
+        << 0 << int(Prompts::Answer::Yes)
+        << QStringList{QStringLiteral("次の項目の値が正しくありません。正しい値を入力してくださ"
+                                      "い。\r\n・車速センサパルス幅 0.00001～ 9.99999 （K）"
+                                      "\r\n・センサ有効時間")}
+        << QStringList();
+    QTest::newRow("initial values kept, answered No")
+        << 1 << int(Prompts::Answer::No) << QStringList{question} << QStringList();
+    QTest::newRow("initial values kept, answered Yes")
+        << 1 << int(Prompts::Answer::Yes) << QStringList{question}
+        << list("Tx:@DISPLAYTYPE:R Tx:@LAPDISPTIME:1 Tx:@CP:1 Tx:@PASSCP:1 Tx:@SEPARATOR:: "
+                "Tx:@K:150000 Tx:@SENSORMARKTIME:4");
+    QTest::newRow("values read, one typed")
+        << 2 << int(Prompts::Answer::No) << QStringList()
+        << list("Tx:@DISPLAYTYPE:R Tx:@LAPDISPTIME:5 Tx:@CP:2 Tx:@PASSCP:1 Tx:@SEPARATOR:: "
+                "Tx:@K:12345 Tx:@SENSORMARKTIME:3");
+}
+
+// All Write checks every value before it sends the first: one that cannot be written
+// stops it with the items named, and values neither read from the lap timer nor entered
+// by the user are written only after the user said Yes. Then the order is the usual one.
+void TestProtocol::allWriteSendsOnlyChosenValues() {
+    QFETCH(int, before);
+    QFETCH(int, answer);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, sent);
+    SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--unpadded")});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim));
+    TMainForm& f = *rig.form;
+    const auto retype = [](QLineEdit* edit, const QString& text) {
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    };
+    if (before == 2) {
+        f.btnRead1Click(10);
+        QVERIFY(rig.idle());
+        retype(f.edtCP, QStringLiteral("2"));
+    } else if (before == 1) {
+        retype(f.edtK, QStringLiteral("1.5"));
+        retype(f.edtSensorMarkTime, QStringLiteral("4"));
+    }
+    f.memTxRxMonitor->clear();
+    rig.prompts.shown.clear();
+    rig.prompts.answers = {Prompts::Answer(answer)};
+    f.btnWrite1Click(10);
+    QVERIFY(rig.idle());
+    QCOMPARE(rig.prompts.texts(), shown);
+    QCOMPARE(monitorLines(f, QStringLiteral("Tx:")), sent);
+    QCOMPARE(f.writeAllItem, 0);
+    QVERIFY(f.btnWrite[10]->isEnabled());
+    QVERIFY(f.close());
+}
+
 void TestProtocol::kReplyIsShownWhole() {
     // "K:1000000" is 10.00000, one character more than a person may type into edtK.
     MainFormRig rig;
@@ -285,6 +358,56 @@ void TestProtocol::replyTimerRetriesOnRealTime() {
     QVERIFY(rig.form->close());
 }
 
+void TestProtocol::replyAtItsTimeOutIsTakenOnce_data() {
+    QTest::addColumn<QStringList>("link");
+    QTest::addColumn<bool>("receiving"); // the expiry comes while bytes are still arriving
+    QTest::addColumn<bool>("fuel");      // what comes in is a fuel reading, not the reply
+    QTest::newRow("complete reply waits for its dispatch")
+        << QStringList{QStringLiteral("--rk13")} << false << false;
+    QTest::newRow("reply still coming in")
+        << QStringList{QStringLiteral("--rk13"), QStringLiteral("--baud"), QStringLiteral("300")}
+        << true << false;
+    // Only a fuel meter on the line: the request is not answered.
+    QTest::newRow("fuel reading waits for its dispatch")
+        << QStringList{QStringLiteral("--qk11")} << false << true;
+}
+
+// The reply wait runs out while something is coming in: it is not sent again then. The
+// dispatch decides: a reply ends the request, anything else brings the expiry back, and
+// the request is sent again once.
+void TestProtocol::replyAtItsTimeOutIsTakenOnce() {
+    QFETCH(QStringList, link);
+    QFETCH(bool, receiving);
+    QFETCH(bool, fuel);
+    SimProcess sim(link);
+    MainFormRig rig;
+    QVERIFY(rig.start(sim));
+    TMainForm& f = *rig.form;
+    f.btnRead1Click(3);
+    if (fuel)
+        sim.command("fuel");
+    if (receiving)
+        QVERIFY(rig.waitFor([&] { return f.commThread->receiving(); }, 10000));
+    else
+        QVERIFY(rig.waitFor([&] { return f.reception.rxComplete; }, 10000));
+    f.timWakeupWaitTimer(); // the expiry, before the dispatch
+    QCOMPARE(monitorLines(f, QStringLiteral("Wakeup Retry:")), QStringList());
+    if (fuel) {
+        QVERIFY(rig.waitFor(
+            [&] { return !monitorLines(f, QStringLiteral("Wakeup Retry:")).isEmpty(); }, 5000));
+        QCOMPARE(monitorLines(f, QStringLiteral("Wakeup Retry:")),
+                 QStringList{QStringLiteral("Wakeup Retry:1")});
+        QCOMPARE(monitorLines(f, QStringLiteral("Tx:")).size(), 2);
+        QVERIFY(f.busyWindow);
+    } else {
+        QVERIFY(rig.idle());
+        QCOMPARE(monitorLines(f, QStringLiteral("Tx:")), QStringList{QStringLiteral("Tx:@CP")});
+        QCOMPARE(monitorLines(f, QStringLiteral("Wakeup Retry:")), QStringList());
+        QCOMPARE(f.edtCP->text(), QStringLiteral("3"));
+    }
+    QVERIFY(f.close());
+}
+
 void TestProtocol::closingBusyWindowCancels() {
     SimProcess sim({QStringLiteral("--silent")});
     QVERIFY(sim.isValid());
@@ -309,6 +432,41 @@ void TestProtocol::closingBusyWindowCancels() {
     QVERIFY(rig.form->btnRead[3]->isEnabled());
     QCOMPARE(rig.form->lapTable.lapInfoStep, 0);
     QVERIFY(rig.form->close());
+}
+
+// A reply whose value is no number ends the request with "ERROR!!!": the busy window
+// closes, the buttons come back, and a reply that comes later does not go on with the
+// chain.
+void TestProtocol::unusableReplyEndsTheChain() {
+    PtyPair device;
+    QVERIFY(device.isValid());
+    MainFormRig rig;
+    rig.open({{1, device.slavePath()}});
+    QByteArray seen; // what the program has sent so far
+    const auto sent = [&](const char* text) {
+        return rig.waitFor([&] { return (seen += device.read(0)).contains(text); }, 15000);
+    };
+    QVERIFY(sent("KODA LiNK Search"));
+    QVERIFY(device.write("KODA LiNK Found\r\n"));
+    QVERIFY(rig.waitForMessage(linkedMessage));
+    TMainForm& f = *rig.form;
+    f.deviceModel = DeviceModel::RK12; // plain text replies, played by the test
+    f.applyModelLayout();
+    f.btnRead1Click(10);
+    QVERIFY(sent("@DISPLAYTYPE"));
+    QVERIFY(device.write("DisplayType:R\r\n"));
+    QVERIFY(sent("@LAPDISPTIME"));
+    QVERIFY(device.write("LapDispTime:ab\r\n"));
+    QVERIFY(rig.waitForMessage(QStringLiteral("ERROR!!!")));
+    QVERIFY(rig.idle());
+    QCOMPARE(f.readAllItem, 0);
+    QVERIFY(f.btnRead[10]->isEnabled());
+    QVERIFY(device.write("LapDispTime:07\r\n")); // late: applied, nothing more asked
+    QVERIFY(rig.waitFor([&] { return f.edtLapDispTime->text() == QLatin1String("7"); }));
+    QTest::qWait(300);
+    QCOMPARE(monitorLines(f, QStringLiteral("Tx:")),
+             (QStringList{QStringLiteral("Tx:@DISPLAYTYPE"), QStringLiteral("Tx:@LAPDISPTIME")}));
+    QVERIFY(f.close());
 }
 
 void TestProtocol::liveLapAndFuelFrameBlinkTheAntenna() {

@@ -135,6 +135,7 @@ private slots:
         QList<Reception> got;
         QVERIFY(pty.write("LInfo:"));
         pump(rig, got, 60);
+        QVERIFY(rig.thread->receiving()); // bytes in, not handed over yet
         QVERIFY(pty.write(QByteArray("\x02\x4C", 2)));
         pump(rig, got, 60);
         QVERIFY(pty.write("\r\n"));
@@ -142,6 +143,7 @@ private slots:
         QCOMPARE(got.size(), 1);
         QCOMPARE(got[0].bytes, QByteArray("LInfo:\x02L\r\n"));
         QCOMPARE(got[0].text, QStringLiteral("LInfo:[02]L[0D][0A]"));
+        QVERIFY(!rig.thread->receiving());
         QVERIFY(rig.prompts.shown.isEmpty());
     }
 

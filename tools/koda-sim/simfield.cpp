@@ -16,7 +16,7 @@ quint32 FieldLink::below(quint32 n) {
     return n == 0 ? 0 : static_cast<quint32>(z % n);
 }
 
-FieldLink::Draw FieldLink::next(bool canPush, bool framed) {
+FieldLink::Draw FieldLink::next(bool canPush, bool framed, bool settingsReply) {
     Draw d;
     const quint32 roll = below(100);
     const quint32 coin = below(2);
@@ -25,10 +25,13 @@ FieldLink::Draw FieldLink::next(bool canPush, bool framed) {
     if (!lastSpoiled_) {
         const int push = canPush ? options_.sharedPushPercent : 0;
         const int partial = framed ? options_.partialFramePercent : 0;
+        const int lost = framed && settingsReply ? options_.lostToLivePercent : 0;
         if (static_cast<int>(roll) < push)
             d.spoil = Spoil::SharedPush;
         else if (static_cast<int>(roll) < push + partial)
             d.spoil = Spoil::PartialFrame;
+        else if (static_cast<int>(roll) < push + partial + lost)
+            d.spoil = Spoil::LostToLive;
     }
     lastSpoiled_ = d.spoil != Spoil::None;
     d.pushFirst = coin == 1;

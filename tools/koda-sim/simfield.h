@@ -11,7 +11,7 @@ namespace kodasim {
 // spoiled, so a request the program sends again is answered cleanly.
 class FieldLink {
 public:
-    enum class Spoil { None, SharedPush, PartialFrame };
+    enum class Spoil { None, SharedPush, PartialFrame, LostToLive };
     struct Draw {
         Spoil spoil = Spoil::None;
         bool pushFirst = false; // a shared push goes out before the reply
@@ -20,8 +20,9 @@ public:
 
     explicit FieldLink(const SimOptions& options);
 
-    // The fate of the next reply; pushes and partial frames only where the model has them.
-    Draw next(bool canPush, bool framed);
+    // The fate of the next reply; pushes and partial frames only where the model has them,
+    // and a live lap in place of a lost reply only for a settings request's reply.
+    Draw next(bool canPush, bool framed, bool settingsReply = false);
     // count bytes of noise holding STX bytes, each followed four bytes on by a length
     // byte that ends the would-be frame inside the noise, so that a receiver scanning
     // by the frame rules skips the noise without touching what follows it.

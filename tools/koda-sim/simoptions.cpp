@@ -82,8 +82,9 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     add("foreign-id", "Sends frames from another radio ID (the configured ID + 1).");
     add("hangup-after", "Closes the port after <n> bytes sent and exits.", "n");
     add("answer-everything", "Answers every input with \"KODA LiNK Found\" and junk.");
-    add("field", "Behaves like a real link: --shared-pushes 20 --partial-frames 10 --late 20 "
-                 "--stx-garbage 16 --unpadded --live-in-download --list-pause 300.");
+    add("field",
+        "Behaves like a real link: --shared-pushes 20 --partial-frames 10 --late 20 "
+        "--lost-to-live 10 --stx-garbage 16 --unpadded --live-in-download --list-pause 300.");
     add("shared-pushes",
         "Puts a push (fuel frame, else live lap) into the burst of <pct> per "
         "cent of the replies.",
@@ -91,6 +92,10 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     add("partial-frames",
         "RK-13: sends a cut-off frame right before <pct> per cent of the "
         "replies.",
+        "pct", "0");
+    add("lost-to-live",
+        "RK-13: loses <pct> per cent of the replies to settings requests and pushes a live "
+        "lap when the reply would have gone out.",
         "pct", "0");
     add("late", "Delays <pct> per cent of the replies by 300 to 700 ms.", "pct", "0");
     add("stx-garbage",
@@ -169,11 +174,13 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         !number("garbage", 0, 100000, &o.garbage) ||
         !number("shared-pushes", 0, 100, &o.sharedPushPercent) ||
         !number("partial-frames", 0, 100, &o.partialFramePercent) ||
+        !number("lost-to-live", 0, 100, &o.lostToLivePercent) ||
         !number("late", 0, 100, &o.latePercent) || !number("stx-garbage", 0, 1000, &o.stxGarbage) ||
         !number("list-pause", 0, 600000, &o.listPauseMs))
         return fail(error);
-    if (o.sharedPushPercent + o.partialFramePercent > 100)
-        return fail(QStringLiteral("--shared-pushes and --partial-frames add up to at most 100"));
+    if (o.sharedPushPercent + o.partialFramePercent + o.lostToLivePercent > 100)
+        return fail(QStringLiteral(
+            "--shared-pushes, --partial-frames and --lost-to-live add up to at most 100"));
     o.unpadded = p.isSet("unpadded");
     o.liveInDownload = p.isSet("live-in-download");
     o.listEnd = p.isSet("list-end");
@@ -185,6 +192,7 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         };
         fieldDefault("shared-pushes", 20, &o.sharedPushPercent);
         fieldDefault("partial-frames", 10, &o.partialFramePercent);
+        fieldDefault("lost-to-live", 10, &o.lostToLivePercent);
         fieldDefault("late", 20, &o.latePercent);
         fieldDefault("stx-garbage", 16, &o.stxGarbage);
         fieldDefault("list-pause", 300, &o.listPauseMs);

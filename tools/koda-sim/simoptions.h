@@ -45,6 +45,7 @@ struct SimOptions {
     // What real links do (each part of --field).
     int sharedPushPercent = 0;   // replies that share their burst with a push
     int partialFramePercent = 0; // replies behind a cut-off frame
+    int lostToLivePercent = 0;   // settings replies lost, a live lap going out instead
     int latePercent = 0;         // replies 300-700 ms late
     int stxGarbage = 0;          // noise bytes with harmless STX before each frame reply
     bool unpadded = false;       // one-digit setting values without a leading zero

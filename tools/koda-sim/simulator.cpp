@@ -154,7 +154,20 @@ void Simulator::sendShaped(const QByteArray& reply) {
     qsizetype splitAt = -1;
     if (options_.rk12 && options_.listPauseMs > 0 && reply.startsWith("Laps,"))
         splitAt = reply.size() / 2;
-    const FieldLink::Draw draw = field_.next(framed || options_.qk11, framed);
+    // A settings reply is a text frame; lap information and lap data belong to a lap read.
+    const QByteArray text = framed ? reply.mid(6) : QByteArray();
+    const bool settingsReply =
+        framed && !block && !text.startsWith("LInfo:") && !text.startsWith("LData:");
+    const FieldLink::Draw draw = field_.next(framed || options_.qk11, framed, settingsReply);
+    if (draw.spoil == FieldLink::Spoil::LostToLive) {
+        // The reply never arrives; the lap timer pushes a live lap meanwhile, when the
+        // reply would have gone out.
+        report("lost reply, live lap");
+        const QByteArray live = instrument_.liveLapFrame();
+        log(QStringLiteral("live lap %1").arg(instrument_.laps().count()));
+        transmitter_->sendReply(live, draw.lateMs);
+        return;
+    }
     if (draw.spoil == FieldLink::Spoil::SharedPush) {
         const QByteArray push =
             options_.qk11 ? instrument_.fuelFrame() : instrument_.liveLapFrame();

@@ -24,6 +24,8 @@ private slots:
     void kExit_data();
     void kExit();
     void templates();
+    void writeCheck_data();
+    void writeCheck();
 };
 
 void TestSettingCommands::readCommands_data() {
@@ -218,6 +220,46 @@ void TestSettingCommands::kExit() {
     QCOMPARE(c.ok, ok);
     if (ok)
         QCOMPARE(c.formatted, formatted);
+}
+
+void TestSettingCommands::writeCheck_data() {
+    QTest::addColumn<QList<PendingWrite>>("writes");
+    QTest::addColumn<DeviceModel>("model");
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<QString>("question");
+    const QString cp = QStringLiteral("@CP:3\r\n");
+    QTest::newRow("all chosen") << QList<PendingWrite>{{3, cp, true}, {4, cp, true}}
+                                << DeviceModel::RK13 << QString() << QString();
+    // The items are named by their captions, the blanks that lay them out made single.
+    QTest::newRow("values that cannot be written")
+        << QList<PendingWrite>{{2, {}, true}, {3, cp, true}, {6, {}, false}, {7, {}, true}}
+        << DeviceModel::RK13
+        << QStringLiteral("次の項目の値が正しくありません。正しい値を入力してください。\r\n"
+                          "・REALモード 表示時間 （ｔｍ）\r\n"
+                          "・車速センサパルス幅 0.00001～ 9.99999 （K）\r\n"
+                          "・センサ有効時間")
+        << QString();
+    QTest::newRow("values nobody chose")
+        << QList<PendingWrite>{{1, cp, false}, {3, cp, true}, {6, cp, false}} << DeviceModel::RK12
+        << QString()
+        << QStringLiteral("次の項目の値はラップタイマーから読み込まれておらず、入力もされて"
+                          "いません。\r\n"
+                          "・計測中の表示タイプ （ｔｙP）\r\n"
+                          "・車速センサパルス倍率 （PLS）\r\n"
+                          "このままラップタイマーに書き込みますか？");
+}
+
+void TestSettingCommands::writeCheck() {
+    QFETCH(QList<PendingWrite>, writes);
+    QFETCH(DeviceModel, model);
+    QFETCH(QString, warning);
+    QFETCH(QString, question);
+    const WriteCheck check = checkWrites(writes);
+    QCOMPARE(check.invalid.isEmpty() ? QString() : invalidValuesMessage(check.invalid, model),
+             warning);
+    QCOMPARE(check.unconfirmed.isEmpty() ? QString()
+                                         : unconfirmedValuesQuestion(check.unconfirmed, model),
+             question);
 }
 
 void TestSettingCommands::templates() {

@@ -471,6 +471,7 @@ void TestSimWire::fieldLink() {
     const SimOptions field = simOptionsFrom({"--field", "--seed", "7"});
     QCOMPARE(field.sharedPushPercent, 20);
     QCOMPARE(field.partialFramePercent, 10);
+    QCOMPARE(field.lostToLivePercent, 10);
     QVERIFY(field.liveInDownload && field.unpadded);
     FieldLink link(field);
     FieldLink same(field);
@@ -479,7 +480,8 @@ void TestSimWire::fieldLink() {
     for (int i = 0; i < 200; ++i) {
         const FieldLink::Draw d = link.next(true, true);
         const FieldLink::Draw e = same.next(true, true);
-        QCOMPARE(d.spoil, e.spoil); // the seed decides
+        QCOMPARE(d.spoil, e.spoil);                       // the seed decides
+        QVERIFY(d.spoil != FieldLink::Spoil::LostToLive); // only settings replies are lost
         const bool now = d.spoil != FieldLink::Spoil::None;
         QVERIFY(!(now && last)); // a reply sent again is never spoiled as well
         spoiled += now;
@@ -487,6 +489,11 @@ void TestSimWire::fieldLink() {
         QVERIFY(d.lateMs == 0 || (d.lateMs >= 300 && d.lateMs <= 700));
     }
     QVERIFY(spoiled > 20 && spoiled < 80);
+    FieldLink settings(field);
+    int lost = 0;
+    for (int i = 0; i < 200; ++i)
+        lost += settings.next(true, true, true).spoil == FieldLink::Spoil::LostToLive;
+    QVERIFY(lost > 5 && lost < 40);
 
     // Every STX of the noise has a length byte (four bytes on) that ends inside it.
     for (int i = 0; i < 50; ++i) {
@@ -557,6 +564,8 @@ void TestSimWire::options_data() {
     QTest::newRow("field") << QStringList{"--field"} << -1;
     QTest::newRow("spoiling more than every reply")
         << QStringList{"--shared-pushes", "60", "--partial-frames", "50"} << 2;
+    QTest::newRow("losing more than every reply")
+        << QStringList{"--shared-pushes", "50", "--lost-to-live", "60"} << 2;
     QTest::newRow("late beyond 100") << QStringList{"--late", "101"} << 2;
 }
 
