@@ -187,6 +187,8 @@ public:
     void clearLapFileState();
     void applyLapList(const LapListResult& result);
     bool takeLapList(const QByteArray& reception);
+    // The RK-12 read waits for a lap or sector list.
+    bool waitingForLapList() const;
     void btnSendMailClick();
     void rgrpQKLogClick(bool record);
     void timDisplayedTimeTimer();
@@ -238,11 +240,14 @@ public:
     bool unattendedClose = false;        // nobody can answer a question (a signal ends us)
     QPoint placedAt;                     // where the configuration put the window
     bool idleRunning = false;
-    LapTable lapTable;               // cells, lap info, marks and the read sequences' bookkeeping
+    LapTable lapTable; // cells, lap info, marks and the read sequences' bookkeeping
     // What happens here, for the additions that listen (logbook, pit board, capture): the
     // operations emit into it; nothing of the window is read through it.
     feed::EventFeed eventFeed;
     LapListGatherer lapListGatherer; // the RK-12 lap list being received
+    // Why the last list of the current request was rejected; reported instead of the
+    // no-contact message when no list came whole and readable after the resends.
+    QString lapListFailure;
     bool dataModified = false;
     bool showCaution = false;
     QString webAddress;

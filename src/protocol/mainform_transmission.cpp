@@ -12,6 +12,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <utility>
+
 namespace {
 
 // characterCount() includes the document's final paragraph separator.
@@ -135,6 +137,17 @@ void TMainForm::timWakeupWaitTimer() {
         ++searchPort;
         return;
     }
+    // A lap list still arriving is not timed out: its wait counts from its last byte, so
+    // a long list at a low baud rate is not sent for again while it comes in.
+    if (waitingForLapList()) {
+        const int left = lapListGatherer.waitLeftMs(commThread->msSinceLastByte(), replyWaitMs,
+                                                    commThread->bytesBeingCollected());
+        if (left > 0) {
+            timWakeupWait.setInterval(left);
+            timWakeupWait.start();
+            return;
+        }
+    }
     ++retryCount;
     if (retryCount <= 3) {
         appendMonitorLine(QStringLiteral("Wakeup Retry:") + QString::number(retryCount));
@@ -152,8 +165,12 @@ void TMainForm::timWakeupWaitTimer() {
         return;
     }
     endBusy();
+    // Lists that came but could not be read are named: the connection is not to blame.
+    const QString failure = std::exchange(lapListFailure, QString());
     prompts.message(
-        QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。"),
+        failure.isEmpty()
+            ? QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。")
+            : failure,
         currentCaption(), Prompts::Icon::Warning);
     if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks)
         lapTable.lapInfoStep = 99;

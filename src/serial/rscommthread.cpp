@@ -109,6 +109,7 @@ bool RsCommThread::openPort(int port, const CommSettings& settings) {
     rxRawLength_ = 0;
     rxDisplayLength_ = 0;
     rxDeadline_ = 0;
+    collecting_.store(0, std::memory_order_relaxed);
     port_.close();
 
     if (!port_.open(ports_.devicePath(port)))
@@ -278,7 +279,19 @@ void RsCommThread::storeBytes(const char* bytes, int count) {
         for (int k = 0; k < formLength && rxDisplayLength_ < kRxLimit; ++k)
             rxDisplay_[rxDisplayLength_++] = form[k];
     }
-    rxDeadline_ = clock_.elapsed() + rxQuietMs_;
+    const qint64 now = clock_.elapsed();
+    rxDeadline_ = now + rxQuietMs_;
+    lastByteAt_.store(now, std::memory_order_relaxed);
+    collecting_.fetch_add(count, std::memory_order_relaxed);
+}
+
+qint64 RsCommThread::msSinceLastByte() const {
+    const qint64 at = lastByteAt_.load(std::memory_order_relaxed);
+    return at < 0 ? -1 : clock_.elapsed() - at;
+}
+
+qsizetype RsCommThread::bytesBeingCollected() const {
+    return collecting_.load(std::memory_order_relaxed);
 }
 
 void RsCommThread::finishReception() {
@@ -289,6 +302,7 @@ void RsCommThread::finishReception() {
     const QString text = QString::fromLatin1(rxDisplay_, rxDisplayLength_);
     rxDisplayLength_ = 0;
     rxRawLength_ = 0;
+    collecting_.store(0, std::memory_order_relaxed);
     handOff(bytes, text);
     rxDeadline_ = 0;
 }

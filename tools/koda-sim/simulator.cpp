@@ -152,8 +152,18 @@ void Simulator::sendShaped(const QByteArray& reply) {
     report("reply");
     QByteArray burst = reply;
     qsizetype splitAt = -1;
-    if (options_.rk12 && options_.listPauseMs > 0 && reply.startsWith("Laps,"))
-        splitAt = reply.size() / 2;
+    if (options_.rk12 && reply.startsWith("Laps,")) {
+        ++listsSent_;
+        if (options_.garbleList == 0 || options_.garbleList == listsSent_) {
+            // The second line no longer reads "Fastest,...": the list is whole but unreadable.
+            const qsizetype second = burst.indexOf('\n') + 1;
+            if (second > 0 && second < burst.size())
+                burst[second] = '?';
+            report("garbled list");
+        }
+        if (options_.listPauseMs > 0)
+            splitAt = field_.listSplit(burst);
+    }
     const FieldLink::Draw draw = field_.next(framed || options_.qk11, framed);
     if (draw.spoil == FieldLink::Spoil::SharedPush) {
         const QByteArray push =
