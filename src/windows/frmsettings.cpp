@@ -163,6 +163,9 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
         rbtRK12->setChecked(true);
         rbtRK12Click();
     }
+    // Tab enters the model choice at the model chosen, as in any radio group.
+    for (QRadioButton* model : {rbtRK12, rbtRK13})
+        model->setFocusPolicy(model->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
     // 6. Flow control.
     switch (settings.flowControl) {
     case 1:
