@@ -245,8 +245,8 @@ public:
     // operations emit into it; nothing of the window is read through it.
     feed::EventFeed eventFeed;
     LapListGatherer lapListGatherer; // the RK-12 lap list being received
-    // Why the last list of the current request was rejected; reported instead of the
-    // no-contact message when no list came whole and readable after the resends.
+    // Why the list received for the request just sent was rejected; reported instead of
+    // the no-contact message when the last resend brings no readable list either.
     QString lapListFailure;
     bool dataModified = false;
     bool showCaution = false;

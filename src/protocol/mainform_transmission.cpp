@@ -159,6 +159,7 @@ void TMainForm::timWakeupWaitTimer() {
             // A lap list asked for again is received afresh.
             if (lapListGatherer.awaiting())
                 lapListGatherer.restart();
+            lapListFailure.clear();
             sendLogged(lastCommand);
         }
         awaitReply(replyWaitMs);

@@ -52,6 +52,7 @@ void chooseRk12ByKeyboard(MainFormRig& rig, bool& modelSeen) {
         if (!QTest::qWaitForWindowExposed(&settings))
             return int(QDialog::Rejected);
         settings.activateWindow();
+        (void)QTest::qWaitForWindowActive(&settings); // the arrow keys act in the active window
         settings.cmbComCh->setFocus();
         const QRect inside = settings.rect();
         modelSeen = settings.GroupBox2->isVisible() && settings.rbtRK12->isVisible() &&
@@ -283,6 +284,8 @@ void TestFiles::rk12ReadFillsLapsAndSectors_data() {
         << 2 << 20
         << QStringList{QStringLiteral("--list-pause"), QStringLiteral("300"),
                        QStringLiteral("--list-split"), QStringLiteral("-3")};
+    QTest::newRow("45 laps, 3 lines, field link: lists split at any byte, late replies")
+        << 3 << 45 << QStringList{QStringLiteral("--field")};
     QTest::newRow("no laps") << 2 << 0 << QStringList{};
     QTest::newRow("lists that end with END")
         << 2 << 20 << QStringList{QStringLiteral("--list-end")};
@@ -421,13 +424,9 @@ void TestFiles::rk12GarbledListIsAskedForAgain() {
     TMainForm& f = *rig.form;
     f.spbReadClick();
     // Each time a list is rejected, the reply wait runs out at once.
-    using Status = LapListGatherer::Status;
     int rejected = 0;
-    while (rig.waitFor(
-        [&] {
-            return f.lapTable.lapReadStep == 0 || f.lapListGatherer.status() == Status::Rejected;
-        },
-        15000)) {
+    while (rig.waitFor([&] { return f.lapTable.lapReadStep == 0 || !f.lapListFailure.isEmpty(); },
+                       15000)) {
         if (f.lapTable.lapReadStep == 0)
             break;
         ++rejected;
