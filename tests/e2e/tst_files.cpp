@@ -387,11 +387,9 @@ void TestFiles::rk12ChosenInThePortDialogReadsEveryLap() {
     f.spbReadClick();
     QVERIFY(rig.idle(240000));
     qInfo("%d laps, 4 lines at %d baud read in %.1f s", laps, baud, took.elapsed() / 1000.0);
-    QCOMPARE(monitorLines(f, QStringLiteral("Tx:")),
-             (QStringList{QStringLiteral("Tx:@CP"), QStringLiteral("Tx:@LAP"),
-                          QStringLiteral("Tx:@SECTOR:1"), QStringLiteral("Tx:@SECTOR:2"),
-                          QStringLiteral("Tx:@SECTOR:3"), QStringLiteral("Tx:@SECTOR:4")}));
-    QVERIFY(monitorLines(f, QStringLiteral("Wakeup Retry:")).isEmpty());
+    // One answer to each request, none sent again: "@CP", "@LAP" and four sector lists (the
+    // monitor keeps only the end of such long lists).
+    QCOMPARE(sim.output().count("reply\n"), 6);
     QCOMPARE(rig.prompts.texts(), QStringList{linkedMessage});
     compareRk12Laps(f, expected, 4);
     QVERIFY(f.close());
