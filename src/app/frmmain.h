@@ -205,6 +205,8 @@ public:
     void clearLapFileState();
     void applyLapList(const LapListResult& result);
     bool takeLapList(const QByteArray& reception);
+    // The RK-12 read waits for a lap or sector list.
+    bool waitingForLapList() const;
     void btnSendMailClick();
     void rgrpQKLogClick(bool record);
     void timDisplayedTimeTimer();
@@ -273,6 +275,9 @@ public:
     // operations emit into it; nothing of the window is read through it.
     feed::EventFeed eventFeed;
     LapListGatherer lapListGatherer; // the RK-12 lap list being received
+    // Why the list received for the request just sent was rejected; reported instead of
+    // the no-contact message when the last resend brings no readable list either.
+    QString lapListFailure;
     bool dataModified = false;
     bool showCaution = false;
     QString webAddress;

@@ -34,7 +34,7 @@ void TMainForm::loadConfiguration() {
     edtCourseLength->setText(values.courseLength);
     showCaution = values.showCaution;
     applyChartAppearance({values.view3D, values.depthPercent, quint32(values.backColor)});
-    deviceModel = DeviceModel::RK13;
+    deviceModel = values.modelRK13 ? DeviceModel::RK13 : DeviceModel::RK12;
     edtID->setText(values.rk13Id);
     edtIDQK11->setText(values.qk11Id);
     mnuQkodaMessage->setChecked(values.qkodaMonitor);

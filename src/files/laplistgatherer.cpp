@@ -12,15 +12,17 @@ bool endsWithLineEnd(const QByteArray& text) {
     return text.endsWith('\r') || text.endsWith('\n');
 }
 
-// A last line that came without its line end is taken when it has every field a lap
-// line needs and no quoted field is left open.
-bool wholeLapLine(const QByteArray& line, int sector) {
-    if (line.count('"') % 2 != 0)
-        return false;
-    return tokenizeLapLine(line).size() >= (sector == 0 ? 3 : 2);
-}
-
 } // namespace
+
+QString lapListFailureMessage(int sector, int line) {
+    QString text =
+        sector == 0 ? QStringLiteral("RIN KODAから受信したラップデータを読み取れませんでした。")
+                    : QStringLiteral("RIN KODAから受信したセクタ%1のデータを読み取れませんでした。")
+                          .arg(sector);
+    if (line > 0)
+        text += QStringLiteral("\r\n%1行目の内容を読み取れません。").arg(line);
+    return text;
+}
 
 void LapListGatherer::start(int sector, std::optional<qint32> lapCount) {
     sector_ = sector;
@@ -53,6 +55,15 @@ LapListGatherer::Status LapListGatherer::add(QByteArrayView reception) {
     return status_;
 }
 
+int LapListGatherer::waitLeftMs(qint64 msSinceLastByte, int waitMs, qsizetype bytesArriving) const {
+    if (status_ != Status::Incomplete || msSinceLastByte < 0 || msSinceLastByte >= waitMs)
+        return 0;
+    // A stream longer than any list would be is no list: that one times out as usual.
+    if (received_.size() + bytesArriving > maxBytes)
+        return 0;
+    return int(waitMs - msSinceLastByte);
+}
+
 LapListGatherer::Status LapListGatherer::examine() {
     const QList<QByteArray> lines = splitLapLines(received_);
     const bool lastEnded = endsWithLineEnd(received_);
@@ -71,11 +82,10 @@ LapListGatherer::Status LapListGatherer::examine() {
     }
     if (!count)
         return Status::Rejected;
+    // A line is whole only with its line end: a pause may come anywhere, right after the
+    // last comma or inside the last number included, and the rest of it follows.
     const qsizetype needed = headerLines + std::max<qint32>(*count, 0);
-    const bool lastTaken = !lastEnded && lines.size() == needed &&
-                           (needed == headerLines ? !lines.last().trimmed().isEmpty()
-                                                  : wholeLapLine(lines.last(), sector_));
-    if (whole < needed && !lastTaken)
+    if (whole < needed)
         return Status::Incomplete;
     for (qsizetype i = 0; i < needed; ++i)
         text_ += lines.at(i) + "\r\n";

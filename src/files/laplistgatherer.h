@@ -3,11 +3,19 @@
 // timer sends a list as plain text lines with no end marker: the lap list's first
 // line gives the lap count, and a list is complete when its three header lines and
 // that many lap lines have arrived (a sector list has as many lap lines as the lap
-// list had; its first line is not examined). The list may come in several receptions
-// when the lap timer pauses inside it, and may begin with an empty line.
+// list had; its first line is not examined), each with its line end. The list may come
+// in several receptions when the lap timer pauses inside it, anywhere, even inside its
+// last value, and may begin with an empty line.
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 #include <optional>
+
+// What the RK-12 read reports when its list (sector 0: the lap list, 1..4: the list of
+// that sector) came but could never be read, after the resends: the list, and its line
+// when the parser named one. The connection itself works, so this is not the no-contact
+// message.
+QString lapListFailureMessage(int sector, int line);
 
 class LapListGatherer {
 public:
@@ -31,6 +39,13 @@ public:
     // Adds one reception. Once a list is complete or rejected, further receptions are
     // taken and ignored until the list is awaited again.
     Status add(QByteArrayView reception);
+
+    // The reply wait of a list counts from its last byte, not from the request: a long
+    // list at a low baud rate takes longer on the wire than the wait. When the wait of
+    // waitMs runs out, msSinceLastByte after the last byte received (-1: none yet), this
+    // gives how much longer an incomplete list is waited for, 0 when it has timed out.
+    // bytesArriving are the bytes received but not yet added.
+    int waitLeftMs(qint64 msSinceLastByte, int waitMs, qsizetype bytesArriving) const;
 
     Status status() const { return status_; }
     bool awaiting() const { return status_ != Status::Idle; }

@@ -2,6 +2,7 @@
 // parser reads: the glue between the parser's result and the grid, marks and labels.
 #include "app/frmmain.h"
 #include "files/lapfile.h"
+#include "files/laplistgatherer.h"
 
 #include <QLabel>
 
@@ -90,14 +91,19 @@ void TMainForm::applyLapList(const LapListResult& result) {
     refreshLapChart();
 }
 
+bool TMainForm::waitingForLapList() const {
+    const int step = lapTable.lapReadStep;
+    return deviceTraits(deviceModel).lapRead == LapRead::TextLists && step >= 4 && step <= 12 &&
+           step % 2 == 0;
+}
+
 bool TMainForm::takeLapList(const QByteArray& reception) {
     // While the RK-12 read waits for a lap or sector list, every reception is part of
     // it; the list goes to the lap-list parser once its lap lines are all there. Until
-    // then the reply timer keeps running, so a list that never completes ends in the
-    // resends and the failure report of a request without a reply.
-    const int step = lapTable.lapReadStep;
-    const bool waitingForList = step >= 4 && step <= 12 && step % 2 == 0;
-    if (deviceTraits(deviceModel).lapRead != LapRead::TextLists || !waitingForList) {
+    // then the reply timer keeps running, counting from the list's last byte, so a list
+    // that stops coming ends in the resends and the failure report of a request without
+    // a reply.
+    if (!waitingForLapList()) {
         lapListGatherer.stop();
         return false;
     }
@@ -115,10 +121,12 @@ bool TMainForm::takeLapList(const QByteArray& reception) {
     }
     if (!parse || !parse->accepted()) {
         // A list the parser cannot read counts as no reply: the request is sent again
-        // when the reply timer runs out.
-        clearLapFileState();
+        // when the reply timer runs out. Nothing of it was applied, and what earlier
+        // lists of the read gave stays: the lap count a sector list needs included.
+        lapListFailure = lapListFailureMessage(lapTable.sectorIndex, parse ? parse->line : 0);
         return true;
     }
+    lapListFailure.clear();
     timWakeupWait.stop();
     applyLapList(*parse->result);
     advanceLapRead();

@@ -324,8 +324,10 @@ void LapGridView::setTopRow(int row) {
 }
 
 void LapGridView::scrollToRow(int row) {
+    // The row right below the last fully visible one lies in part under the horizontal
+    // scroll bar; the newest live lap lands there every other time, so it is scrolled too.
     const int top = topRow();
-    const int newTop = LapTable::topRowToShow(row, top, visibleRowCount());
+    const int newTop = LapTable::topRowShowingWhole(row, top, visibleRowCount());
     if (newTop != top)
         setTopRow(newTop);
     // A hidden page is laid out only when it is shown; until then the viewport keeps an

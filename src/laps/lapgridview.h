@@ -30,9 +30,10 @@ public:
     // shows the first lap row at the top.
     void resetLapGrid();
 
-    // Brings row into view by the lap table's scroll rule (a row below the view becomes the
-    // last fully visible one, a row above it the second). While the grid is hidden its
-    // size is not known yet: the row is brought fully into view when it is shown.
+    // Brings row fully into view by the lap table's scroll rule (a row below the view,
+    // the one partly shown included, becomes the last fully visible one, a row above it
+    // the second). While the grid is hidden its size is not known yet: the row is
+    // brought fully into view when it is shown.
     void scrollToRow(int row);
     // First scrollable row shown (LapTable::FirstLapRow when scrolled to the top).
     int topRow() const;

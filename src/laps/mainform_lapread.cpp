@@ -40,6 +40,7 @@ void TMainForm::runLapReadStep() {
         bool counted = false;
         const qint32 laps = lblLaps->text().toInt(&counted);
         lapListGatherer.start(sector, counted ? std::optional<qint32>(laps) : std::nullopt);
+        lapListFailure.clear();
         lastCommand = command;
         sendLogged(lastCommand);
         awaitReply(12000);

@@ -12,6 +12,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <utility>
+
 namespace {
 
 // characterCount() includes the document's final paragraph separator.
@@ -136,6 +138,17 @@ void TMainForm::timWakeupWaitTimer() {
         ++searchPort;
         return;
     }
+    // A lap list still arriving is not timed out: its wait counts from its last byte, so
+    // a long list at a low baud rate is not sent for again while it comes in.
+    if (waitingForLapList()) {
+        const int left = lapListGatherer.waitLeftMs(commThread->msSinceLastByte(), replyWaitMs,
+                                                    commThread->bytesBeingCollected());
+        if (left > 0) {
+            timWakeupWait.setInterval(left);
+            timWakeupWait.start();
+            return;
+        }
+    }
     // The reply may be coming in right now: bytes are being received, or a complete
     // reception waits for its dispatch. The dispatch decides: a reply ends the wait,
     // anything else brings the expiry back a moment later. A line that never falls
@@ -159,17 +172,22 @@ void TMainForm::timWakeupWaitTimer() {
             // A lap list asked for again is received afresh.
             if (lapListGatherer.awaiting())
                 lapListGatherer.restart();
+            lapListFailure.clear();
             sendLogged(lastCommand);
         }
         awaitReply(replyWaitMs);
         return;
     }
     endBusy();
+    // Lists that came but could not be read are named: the connection is not to blame.
+    const QString failure = std::exchange(lapListFailure, QString());
     // A chain that failed is over: a late reply must not send its next item.
     readAllItem = 0;
     writeAllItem = 0;
     prompts.message(
-        QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。"),
+        failure.isEmpty()
+            ? QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。")
+            : failure,
         currentCaption(), Prompts::Icon::Warning);
     if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks)
         lapTable.lapInfoStep = 99;

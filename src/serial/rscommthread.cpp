@@ -110,6 +110,7 @@ bool RsCommThread::openPort(int port, const CommSettings& settings) {
     rxDisplayLength_ = 0;
     rxDeadline_ = 0;
     receiving_.store(false, std::memory_order_release);
+    collecting_.store(0, std::memory_order_relaxed);
     port_.close();
 
     if (!port_.open(ports_.devicePath(port)))
@@ -279,9 +280,21 @@ void RsCommThread::storeBytes(const char* bytes, int count) {
         for (int k = 0; k < formLength && rxDisplayLength_ < kRxLimit; ++k)
             rxDisplay_[rxDisplayLength_++] = form[k];
     }
-    rxDeadline_ = clock_.elapsed() + rxQuietMs_;
     if (count > 0)
         receiving_.store(true, std::memory_order_release);
+    const qint64 now = clock_.elapsed();
+    rxDeadline_ = now + rxQuietMs_;
+    lastByteAt_.store(now, std::memory_order_relaxed);
+    collecting_.fetch_add(count, std::memory_order_relaxed);
+}
+
+qint64 RsCommThread::msSinceLastByte() const {
+    const qint64 at = lastByteAt_.load(std::memory_order_relaxed);
+    return at < 0 ? -1 : clock_.elapsed() - at;
+}
+
+qsizetype RsCommThread::bytesBeingCollected() const {
+    return collecting_.load(std::memory_order_relaxed);
 }
 
 void RsCommThread::finishReception() {
@@ -292,6 +305,7 @@ void RsCommThread::finishReception() {
     const QString text = QString::fromLatin1(rxDisplay_, rxDisplayLength_);
     rxDisplayLength_ = 0;
     rxRawLength_ = 0;
+    collecting_.store(0, std::memory_order_relaxed);
     handOff(bytes, text);
     rxDeadline_ = 0;
     receiving_.store(false, std::memory_order_release);

@@ -60,6 +60,12 @@ public:
     // collected, or its hand-off waits for the user-interface thread.
     bool receiving() const { return receiving_.load(std::memory_order_acquire); }
 
+    // Milliseconds since the worker last read a byte, -1 before the first one, and the
+    // bytes of the reception it is collecting: a long reply is still arriving while its
+    // reception has not been handed over yet. Callable from any thread.
+    qint64 msSinceLastByte() const;
+    qsizetype bytesBeingCollected() const;
+
     // The worker's body ends within one cycle; wakes a worker waiting for its hand-off.
     void requestStop();
     // Moves a waiting reception into the area (user-interface thread, idle pass).
@@ -115,7 +121,9 @@ private:
     int rxRawLength_ = 0;
     char rxDisplay_[kRxLimit + 1];
     int rxDisplayLength_ = 0;
-    qint64 rxDeadline_ = 0; // 0: nothing pending
+    qint64 rxDeadline_ = 0;                // 0: nothing pending
+    std::atomic<qint64> lastByteAt_{-1};   // clock_ time of the last byte read
+    std::atomic<qsizetype> collecting_{0}; // bytes read into the pending reception
     int rxQuietMs_ = kQuietMs;
 
     // The mailbox of the hand-off.

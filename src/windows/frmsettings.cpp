@@ -58,7 +58,7 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
     setModal(true);
     setFixedSize(clientSize);
 
-    GroupBox = placedWidget<QGroupBox>(QStringLiteral("GroupBox"), QRect(8, 4, 200, 158),
+    GroupBox = placedWidget<QGroupBox>(QStringLiteral("GroupBox"), QRect(8, 4, 200, 206),
                                        QStringLiteral("接続設定"), this);
     const int labelX = 10, boxX = 96, boxW = 94, rowH = 22;
     auto row = [](int i) { return 20 + i * 27; };
@@ -102,8 +102,19 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
     lblFlow1 = label(GroupBox1, "lblFlow1", QString(), QRect(10, 22, 80, 18));
     lblFlow2 = label(GroupBox1, "lblFlow2", QString(), QRect(10, 44, 80, 18));
 
+    // The lap-timer model is chosen here: an RK-12 on the cable talks plain text, an RK-13
+    // radio frames, and nothing else tells the program which one is attached.
+    GroupBox2 = placedWidget<QGroupBox>(QStringLiteral("GroupBox2"), QRect(216, 80, 97, 64),
+                                        QStringLiteral("Rin Koda Model"), this);
+    rbtRK12 = radio(GroupBox2, "rbtRK12", QStringLiteral("RK-12"));
+    rbtRK12->setGeometry(10, 20, 80, 18);
+    rbtRK13 = radio(GroupBox2, "rbtRK13", QStringLiteral("RK-13"));
+    rbtRK13->setGeometry(10, 40, 80, 18);
+    connect(rbtRK12, &QRadioButton::clicked, this, &TSettingsForm::rbtRK12Click);
+    connect(rbtRK13, &QRadioButton::clicked, this, &TSettingsForm::rbtRK13Click);
+
     const OkCancelButtons buttons =
-        addOkCancelButtons(this, QRect(226, 100, 80, 25), QRect(226, 134, 80, 25));
+        addOkCancelButtons(this, QRect(226, 152, 80, 25), QRect(226, 185, 80, 25));
     bbtnOk = buttons.ok;
     bbtnNg = buttons.cancel;
     connect(bbtnOk, &QPushButton::clicked, this, &TSettingsForm::bbtnOkClick);
@@ -126,13 +137,13 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
                            QRect(0, 0, 60, rowH));
     cmbDataBits->hide();
 
-    GroupBox2 = new QGroupBox(QStringLiteral("Rin Koda Model"), this);
-    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    GroupBox2->hide();
-    rbtRK12 = radio(GroupBox2, "rbtRK12", QStringLiteral("RK-12"));
-    rbtRK13 = radio(GroupBox2, "rbtRK13", QStringLiteral("RK-13"));
-    connect(rbtRK12, &QRadioButton::clicked, this, &TSettingsForm::rbtRK12Click);
-    connect(rbtRK13, &QRadioButton::clicked, this, &TSettingsForm::rbtRK13Click);
+    // Tab goes from the port to the model and on to the buttons; the arrow keys move
+    // between the two models.
+    setTabOrder(cmbComCh, edtDataBits);
+    setTabOrder(edtDataBits, rbtRK12);
+    setTabOrder(rbtRK12, rbtRK13);
+    setTabOrder(rbtRK13, bbtnOk);
+    setTabOrder(bbtnOk, bbtnNg);
 
     // 1. Port: "自動" unless an entry carries the configured number.
     cmbComCh->addItems(portList);
@@ -155,6 +166,9 @@ TSettingsForm::TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceMo
         rbtRK12->setChecked(true);
         rbtRK12Click();
     }
+    // Tab enters the model choice at the model chosen, as in any radio group.
+    for (QRadioButton* model : {rbtRK12, rbtRK13})
+        model->setFocusPolicy(model->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
     // 6. Flow control.
     switch (settings.flowControl) {
     case 1:

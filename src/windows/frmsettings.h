@@ -1,7 +1,7 @@
 #pragma once
 // The port properties dialog "通信ポートのプロパティ". The user chooses the COM
-// port; baud rate, parity and stop bits are shown but fixed, and the lap-timer
-// model and the flow control travel through controls the user does not see.
+// port and the lap-timer model; baud rate, parity and stop bits are shown but fixed,
+// and the flow control and data bits travel through controls the user does not see.
 // On OK the chosen values are written back into the caller's variables; on
 // Cancel nothing changes.
 #include "protocol/devicemodel.h"
@@ -21,7 +21,7 @@ class QRadioButton;
 class TSettingsForm : public QDialog {
     Q_OBJECT
 public:
-    static constexpr QSize clientSize{321, 168};
+    static constexpr QSize clientSize{321, 214};
 
     // A deviceModel other than RK-13 is shown as RK-12; OK writes back one of the two.
     TSettingsForm(QWidget* owner, int& comPort, DeviceModel& deviceModel, CommSettings& settings,
@@ -44,15 +44,15 @@ public:
     QLabel* lblFlow2 = nullptr;
     QPushButton* bbtnOk = nullptr;
     QPushButton* bbtnNg = nullptr;
+    QGroupBox* GroupBox2 = nullptr; // "Rin Koda Model"
+    QRadioButton* rbtRK12 = nullptr;
+    QRadioButton* rbtRK13 = nullptr;
 
     // Controls outside the visible area: they only carry values in and out.
     QRadioButton* rdbFlowNon = nullptr;
     QRadioButton* rdbFlowXonXoff = nullptr;
     QRadioButton* rdbFlowRtsCts = nullptr;
     QComboBox* cmbDataBits = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    QRadioButton* rbtRK12 = nullptr;
-    QRadioButton* rbtRK13 = nullptr;
 
 public slots:
     void bbtnOkClick();

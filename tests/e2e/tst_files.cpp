@@ -5,11 +5,15 @@
 #include "support/filebytes.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
+#include "support/windowcheck.h"
 #include "windows/frmanimation.h"
 #include "windows/frmsettings.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -40,6 +44,30 @@ void chooseRk12(MainFormRig& rig) {
     rig.form->mnuCommSettingsClick();
 }
 
+// The same as a user does it on the screen: the dialog shown, Tab from the port entry to
+// the model, an arrow key to the RK-12, Enter for OK. The dialog is saved as a picture.
+void chooseRk12ByKeyboard(MainFormRig& rig, bool& modelSeen) {
+    rig.prompts.dialogs.append([&modelSeen](QDialog& dialog) {
+        auto& settings = static_cast<TSettingsForm&>(dialog);
+        settings.show();
+        if (!QTest::qWaitForWindowExposed(&settings))
+            return int(QDialog::Rejected);
+        settings.activateWindow();
+        (void)QTest::qWaitForWindowActive(&settings); // the arrow keys act in the active window
+        settings.cmbComCh->setFocus();
+        const QRect inside = settings.rect();
+        modelSeen = settings.GroupBox2->isVisible() && settings.rbtRK12->isVisible() &&
+                    inside.contains(settings.GroupBox2->geometry());
+        for (int i = 0; i < 4 && settings.focusWidget() != settings.rbtRK13; ++i)
+            QTest::keyClick(settings.focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(settings.focusWidget(), Qt::Key_Up);
+        windowcheck::saveScreenshot(&settings, QStringLiteral("port-dialog-model-RK12"));
+        QTest::keyClick(settings.focusWidget(), Qt::Key_Return);
+        return int(settings.result());
+    });
+    rig.form->mnuCommSettingsClick();
+}
+
 } // namespace
 
 class TestFiles : public QObject {
@@ -54,6 +82,10 @@ private slots:
     void rejectedFileLeavesAnEmptyGrid();
     void rk12ReadFillsLapsAndSectors_data();
     void rk12ReadFillsLapsAndSectors();
+    void rk12ChosenInThePortDialogReadsEveryLap_data();
+    void rk12ChosenInThePortDialogReadsEveryLap();
+    void rk12GarbledListIsAskedForAgain_data();
+    void rk12GarbledListIsAskedForAgain();
     void fuelLogHoldsOneRowPerFrame();
     void killedProgramLeavesTheFuelRows();
     void fuelLogKeepsItsReadingsWhenItsFileIsTaken_data();
@@ -255,6 +287,17 @@ void TestFiles::rk12ReadFillsLapsAndSectors_data() {
     QTest::newRow("4 magnetic lines") << 4 << 20 << QStringList{};
     QTest::newRow("45 laps, 3 lines, each list split by a 300 ms pause")
         << 3 << 45 << QStringList{QStringLiteral("--list-pause"), QStringLiteral("300")};
+    // A list is whole only with the line end of its last line, wherever the pause falls.
+    QTest::newRow("20 laps, 2 lines, each list split right after its last comma")
+        << 2 << 20
+        << QStringList{QStringLiteral("--list-pause"), QStringLiteral("300"),
+                       QStringLiteral("--list-split"), QStringLiteral("last-comma")};
+    QTest::newRow("20 laps, 2 lines, each list split inside its last value")
+        << 2 << 20
+        << QStringList{QStringLiteral("--list-pause"), QStringLiteral("300"),
+                       QStringLiteral("--list-split"), QStringLiteral("-3")};
+    QTest::newRow("45 laps, 3 lines, field link: lists split at any byte, late replies")
+        << 3 << 45 << QStringList{QStringLiteral("--field")};
     QTest::newRow("no laps") << 2 << 0 << QStringList{};
     QTest::newRow("lists that end with END")
         << 2 << 20 << QStringList{QStringLiteral("--list-end")};
@@ -302,6 +345,119 @@ void TestFiles::rk12ReadFillsLapsAndSectors() {
     QVERIFY(laps == 0 || (best >= 1 && best <= laps));
     QVERIFY(laps == 0 || f.lapTable.cell(8, best + 1).contains(QStringLiteral("FL ")));
     QVERIFY(f.spbSave->isEnabled());
+    QVERIFY(f.close());
+}
+
+namespace {
+
+// The laps read from an RK-12 chosen in the port dialog, compared with the simulator's own.
+void compareRk12Laps(TMainForm& f, const QList<QStringList>& expected, int lines) {
+    QCOMPARE(f.lblLaps->text(), QString::number(expected.size()));
+    for (const QStringList& lap : expected) {
+        const int row = lap[0].toInt() + 1;
+        QCOMPARE(f.lapTable.cell(0, row), lap[0]);
+        QCOMPARE(f.lapTable.cell(1, row), lap[1].mid(1));
+        for (int s = 1; s <= 4; ++s)
+            QCOMPARE(f.lapTable.cell(1 + s, row), s <= lines ? lap[1 + s].mid(1) : QString());
+        QCOMPARE(f.lapTable.cell(6, row), lap[6]);
+    }
+}
+
+} // namespace
+
+void TestFiles::rk12ChosenInThePortDialogReadsEveryLap_data() {
+    QTest::addColumn<int>("laps");
+    QTest::addColumn<int>("baud");
+    QTest::newRow("20 laps, 4 lines, 38400 baud") << 20 << 38400;
+    // The lap list takes about 16 s on the wire, longer than the 12 s reply wait.
+    QTest::newRow("300 laps, 4 lines, 4800 baud") << 300 << 4800;
+}
+
+void TestFiles::rk12ChosenInThePortDialogReadsEveryLap() {
+    QFETCH(int, laps);
+    QFETCH(int, baud);
+    const QStringList options{QStringLiteral("--rk12"), QStringLiteral("--laps"),
+                              QString::number(laps),    QStringLiteral("--sectors"),
+                              QStringLiteral("4"),      QStringLiteral("--seed"),
+                              QStringLiteral("8")};
+    const QList<QStringList> expected = simulatorLaps(options);
+    QCOMPARE(expected.size(), laps);
+    SimProcess sim(options + QStringList{QStringLiteral("--baud"), QString::number(baud)});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim, QStringLiteral("[Com]\r\nBaudRate=%1\r\n").arg(baud)));
+    bool modelSeen = false;
+    chooseRk12ByKeyboard(rig, modelSeen);
+    QVERIFY(modelSeen);
+    TMainForm& f = *rig.form;
+    QCOMPARE(f.deviceModel, DeviceModel::RK12);
+    QCOMPARE(f.commSettings.baudRate, baud);
+    QCOMPARE(f.commSettings.parity, quint8(0)); // the RK-12's cable
+    QVERIFY(f.portOpen);
+
+    QElapsedTimer took;
+    took.start();
+    f.spbReadClick();
+    QVERIFY(rig.idle(240000));
+    qInfo("%d laps, 4 lines at %d baud read in %.1f s", laps, baud, took.elapsed() / 1000.0);
+    // One answer to each request, none sent again: "@CP", "@LAP" and four sector lists (the
+    // monitor keeps only the end of such long lists).
+    QCOMPARE(sim.output().count("reply\n"), 6);
+    QCOMPARE(rig.prompts.texts(), QStringList{linkedMessage});
+    compareRk12Laps(f, expected, 4);
+    QVERIFY(f.close());
+    QVERIFY(readAll(rig.dir.filePath(QStringLiteral("KodaMonitor.ini")))
+                .contains("Rin Koda=RK-12\r\n"));
+}
+
+void TestFiles::rk12GarbledListIsAskedForAgain_data() {
+    QTest::addColumn<int>("garbled");     // --garble-list
+    QTest::addColumn<QString>("failure"); // the message that ends the read, if any
+    // The second list is the first sector list: it needs the lap count the lap list gave.
+    QTest::newRow("first sector list garbled once") << 2 << QString();
+    QTest::newRow("every list garbled")
+        << 0 << QStringLiteral("RIN KODAから受信したラップデータを読み取れませんでした。");
+}
+
+void TestFiles::rk12GarbledListIsAskedForAgain() {
+    QFETCH(int, garbled);
+    QFETCH(QString, failure);
+    const QStringList options{QStringLiteral("--rk12"), QStringLiteral("--laps"),
+                              QStringLiteral("20"),     QStringLiteral("--sectors"),
+                              QStringLiteral("2"),      QStringLiteral("--seed"),
+                              QStringLiteral("5")};
+    const QList<QStringList> expected = simulatorLaps(options);
+    SimProcess sim(options +
+                   QStringList{QStringLiteral("--garble-list"), QString::number(garbled)});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim));
+    chooseRk12(rig);
+    TMainForm& f = *rig.form;
+    f.spbReadClick();
+    // Each time a list is rejected, the reply wait runs out at once.
+    int rejected = 0;
+    while (rig.waitFor([&] { return f.lapTable.lapReadStep == 0 || !f.lapListFailure.isEmpty(); },
+                       15000)) {
+        if (f.lapTable.lapReadStep == 0)
+            break;
+        ++rejected;
+        QVERIFY(rejected <= 4);
+        f.timWakeupWaitTimer();
+    }
+    QVERIFY(rig.idle());
+    QVERIFY(!rig.prompts.texts().contains(noContactMessage));
+    if (failure.isEmpty()) {
+        QCOMPARE(rejected, 1);
+        QCOMPARE(monitorLines(f, QStringLiteral("Tx:")),
+                 (QStringList{QStringLiteral("Tx:@CP"), QStringLiteral("Tx:@LAP"),
+                              QStringLiteral("Tx:@SECTOR:1"), QStringLiteral("Tx:@SECTOR:1"),
+                              QStringLiteral("Tx:@SECTOR:2")}));
+        QCOMPARE(rig.prompts.texts(), QStringList{linkedMessage});
+        compareRk12Laps(f, expected, 2);
+    } else {
+        QCOMPARE(rejected, 4);
+        QCOMPARE(rig.prompts.texts(), (QStringList{linkedMessage, failure}));
+        QCOMPARE(rig.prompts.shown.last().icon, Prompts::Icon::Warning);
+    }
     QVERIFY(f.close());
 }
 

@@ -502,7 +502,8 @@ void TestKeyboard::dialogTabOrder_data() {
     QTest::addColumn<bool>("view3D");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("communication")
-        << "settings" << false << QStringList{"cmbComCh", "edtDataBits", "bbtnOk", "bbtnNg"};
+        << "settings" << false
+        << QStringList{"cmbComCh", "edtDataBits", "rbtRK13", "bbtnOk", "bbtnNg"};
     QTest::newRow("chart, 2-D") << "chart" << false
                                 << QStringList{"chkView3D", "btnBackColor", "btnDefaultValue",
                                                "bbtnOk", "bbtnNg"};

@@ -29,6 +29,7 @@ private slots:
     void rk13ReadFillsTheGrid();
     void timerWithoutLapsFinishesAtOnce();
     void liveLapEndsARunningRead();
+    void newestLiveLapIsFullyInView();
     void fullDownloadScreenshots();
     void clearAsksFirst_data();
     void clearAsksFirst();
@@ -144,6 +145,34 @@ void TestLaps::liveLapEndsARunningRead() {
     QVERIFY(!rig.form->lapTable.cell(1, 202).isEmpty());
     QVERIFY(!rig.form->busyWindow);
     QVERIFY(rig.form->close());
+}
+
+void TestLaps::newestLiveLapIsFullyInView() {
+    // Live laps one after another past the bottom of the grid: each new one is seen whole,
+    // above the horizontal scroll bar.
+    SimProcess sim({QStringLiteral("--laps"), QStringLiteral("0")});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim, courseLengthIni));
+    TMainForm& f = *rig.form;
+    f.PageControlSetting->setCurrentWidget(f.tabBasicSetting);
+    QTest::qWait(0);
+    const int visible = f.StringGrid1->visibleRowCount();
+    QVERIFY(visible > 3);
+    QStringList hidden;
+    for (int lap = 1; lap <= visible + 6; ++lap) {
+        sim.command("live");
+        const int row = lap + 1;
+        QVERIFY(rig.waitFor([&] { return f.lapTable.lastLiveRow == row; }, 5000));
+        QTest::qWait(0);
+        const QRect cell = f.StringGrid1->visualRect(f.lapTable.index(row, 1));
+        if (cell.top() < 0 || cell.bottom() >= f.StringGrid1->viewport()->height())
+            hidden
+                << QStringLiteral("lap %1 at %2..%3").arg(lap).arg(cell.top()).arg(cell.bottom());
+    }
+    QVERIFY2(hidden.isEmpty(),
+             qPrintable(hidden.join(QStringLiteral(", ")) +
+                        QStringLiteral("; view %1 high").arg(f.StringGrid1->viewport()->height())));
+    QVERIFY(f.close());
 }
 
 void TestLaps::fullDownloadScreenshots() {

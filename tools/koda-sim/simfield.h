@@ -29,6 +29,9 @@ public:
     QByteArray strayStx(int count);
     // The first part of frame (at least its length byte, never all of it).
     QByteArray cut(const QByteArray& frame);
+    // Where --list-pause splits an RK-12 list: the bytes sent before the pause, 1 to
+    // size - 1, as --list-split asks.
+    qsizetype listSplit(const QByteArray& list);
 
 private:
     quint32 below(quint32 n);

@@ -84,7 +84,8 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     add("answer-everything", "Answers every input with \"KODA LiNK Found\" and junk.");
     add("field",
         "Behaves like a real link: --shared-pushes 20 --partial-frames 10 --late 20 "
-        "--lost-to-live 10 --stx-garbage 16 --unpadded --live-in-download --list-pause 300.");
+        "--lost-to-live 10 --stx-garbage 16 --unpadded --live-in-download --list-pause 300 "
+        "--list-split random.");
     add("shared-pushes",
         "Puts a push (fuel frame, else live lap) into the burst of <pct> per "
         "cent of the replies.",
@@ -106,6 +107,11 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     add("live-in-download", "Periodic live laps do not wait for a lap download to end.");
     add("list-pause", "RK-12: splits each lap list once by a pause of <ms> milliseconds.", "ms",
         "0");
+    add("list-split",
+        "RK-12: where --list-pause splits a list: middle, last-comma, random (a byte "
+        "drawn for each list) or a byte count (negative: from the end).",
+        "where", "middle");
+    add("garble-list", "RK-12: spoils the second line of list <n> (from 1; 0: every list).", "n");
     add("list-end", "RK-12: ends each lap list with a line \"END\".");
 
     ParsedOptions result;
@@ -181,6 +187,23 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     if (o.sharedPushPercent + o.partialFramePercent + o.lostToLivePercent > 100)
         return fail(QStringLiteral(
             "--shared-pushes, --partial-frames and --lost-to-live add up to at most 100"));
+    const QString split = p.value("list-split");
+    if (split == QLatin1String("middle")) {
+        o.listSplit = ListSplit::Middle;
+    } else if (split == QLatin1String("last-comma")) {
+        o.listSplit = ListSplit::LastComma;
+    } else if (split == QLatin1String("random")) {
+        o.listSplit = ListSplit::Random;
+    } else {
+        bool isCount = false;
+        o.listSplitAt = split.toInt(&isCount);
+        if (!isCount || o.listSplitAt == 0)
+            return fail(QStringLiteral(
+                "--list-split is middle, last-comma, random or a byte count other than 0"));
+        o.listSplit = ListSplit::At;
+    }
+    if (p.isSet("garble-list") && !number("garble-list", 0, 1000000, &o.garbleList))
+        return fail(error);
     o.unpadded = p.isSet("unpadded");
     o.liveInDownload = p.isSet("live-in-download");
     o.listEnd = p.isSet("list-end");
@@ -196,6 +219,8 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         fieldDefault("late", 20, &o.latePercent);
         fieldDefault("stx-garbage", 16, &o.stxGarbage);
         fieldDefault("list-pause", 300, &o.listPauseMs);
+        if (!p.isSet(QStringLiteral("list-split")))
+            o.listSplit = ListSplit::Random;
         o.unpadded = true;
         o.liveInDownload = true;
     }

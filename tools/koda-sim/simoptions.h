@@ -11,6 +11,14 @@ namespace kodasim {
 
 enum class DumpFormat { None, Grid, Csv };
 
+// Where --list-pause splits an RK-12 list.
+enum class ListSplit {
+    Middle,    // in its middle
+    LastComma, // right after the last comma: the last value comes after the pause
+    Random,    // at a byte drawn from the seed for each list
+    At,        // after listSplitAt bytes (counted from the end when negative)
+};
+
 struct SimOptions {
     QString device;        // empty: open a pseudo-terminal
     QString link;          // symlink to create for the port
@@ -51,7 +59,10 @@ struct SimOptions {
     bool unpadded = false;       // one-digit setting values without a leading zero
     bool liveInDownload = false; // periodic live laps also during a lap download
     int listPauseMs = 0;         // RK-12 lists split once by this pause
-    bool listEnd = false;        // RK-12 lists end with a line "END" (the old form)
+    ListSplit listSplit = ListSplit::Middle;
+    int listSplitAt = 0;  // ListSplit::At
+    int garbleList = -1;  // RK-12: list n (from 1) is spoiled; 0: every list; -1: none
+    bool listEnd = false; // RK-12 lists end with a line "END" (the old form)
 };
 
 struct ParsedOptions {

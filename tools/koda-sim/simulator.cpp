@@ -152,8 +152,18 @@ void Simulator::sendShaped(const QByteArray& reply) {
     report("reply");
     QByteArray burst = reply;
     qsizetype splitAt = -1;
-    if (options_.rk12 && options_.listPauseMs > 0 && reply.startsWith("Laps,"))
-        splitAt = reply.size() / 2;
+    if (options_.rk12 && reply.startsWith("Laps,")) {
+        ++listsSent_;
+        if (options_.garbleList == 0 || options_.garbleList == listsSent_) {
+            // The second line no longer reads "Fastest,...": the list is whole but unreadable.
+            const qsizetype second = burst.indexOf('\n') + 1;
+            if (second > 0 && second < burst.size())
+                burst[second] = '?';
+            report("garbled list");
+        }
+        if (options_.listPauseMs > 0)
+            splitAt = field_.listSplit(burst);
+    }
     // A settings reply is a text frame; lap information and lap data belong to a lap read.
     const QByteArray text = framed ? reply.mid(6) : QByteArray();
     const bool settingsReply =

@@ -54,6 +54,7 @@ private:
     QElapsedTimer lastRx_;
     QByteArray stdinBuffer_;
     quint64 junkNoise_ = 0x9E3779B97F4A7C15ULL;
+    int listsSent_ = 0; // RK-12 lists, for --garble-list
 };
 
 } // namespace kodasim

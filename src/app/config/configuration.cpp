@@ -59,6 +59,13 @@ QString configurationRefusal(const QString& path, ProfileFile::LoadStatus status
         .arg(path, reason);
 }
 
+// The model the last run wrote. Only the RK-12's name chooses it: a missing, empty or
+// unknown value keeps the RK-13, the model every run started with before.
+bool isRk12Name(const QString& value) {
+    return value.trimmed().compare(QLatin1String(deviceTraits(DeviceModel::RK12).name),
+                                   Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 ConfigurationValues readConfiguration(const ProfileFile& file, QSize screen, QSize window) {
@@ -89,7 +96,7 @@ ConfigurationValues readConfiguration(const ProfileFile& file, QSize screen, QSi
     values.depthPercent =
         file.readInt(chartSection, QStringLiteral("3DPercent"), values.depthPercent);
     values.backColor = file.readInt(chartSection, QStringLiteral("BackColor"), values.backColor);
-    values.modelRK13 = true;
+    values.modelRK13 = !isRk12Name(file.readString(modelSection, QStringLiteral("Rin Koda")));
     values.rk13Id = file.readString(modelSection, QStringLiteral("RK-13 ID"), values.rk13Id);
     values.qk11Id = file.readString(modelSection, QStringLiteral("QK-11 ID"), values.qk11Id);
     values.qkodaMonitor =

@@ -25,7 +25,7 @@ struct ConfigurationValues {
     bool view3D = false;
     int depthPercent = 5;
     int backColor = 16541279; // 0xBBGGRR
-    bool modelRK13 = true;    // never read: every run starts with the RK-13
+    bool modelRK13 = true;    // "Rin Koda": RK-13 unless the file names the RK-12
     QString rk13Id = QStringLiteral("0x");
     QString qk11Id = QStringLiteral("0x");
     bool qkodaMonitor = true;

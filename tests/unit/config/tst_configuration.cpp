@@ -65,7 +65,8 @@ private slots:
     void serialParameters_data();
     void serialParameters();
     void sizeIsKeptButNotApplied();
-    void modelIsAlwaysRK13();
+    void modelFromFile_data();
+    void modelFromFile();
     void roundTrip();
     void unknownContentSurvives();
     void ports();
@@ -211,21 +212,28 @@ void TestConfiguration::sizeIsKeptButNotApplied() {
     QCOMPARE(v.left, 452);
 }
 
-void TestConfiguration::modelIsAlwaysRK13() {
-    const QByteArray before = "[Model]\r\nRin Koda=RK-12\r\nRK-13 ID=0x1234\r\n";
+void TestConfiguration::modelFromFile_data() {
+    QTest::addColumn<QByteArray>("model"); // the "Rin Koda" line, or none
+    QTest::addColumn<bool>("rk13");
+    QTest::newRow("RK-12") << QByteArray("Rin Koda=RK-12\r\n") << false;
+    QTest::newRow("RK-12 as typed by hand") << QByteArray("Rin Koda= rk-12 \r\n") << false;
+    QTest::newRow("RK-13") << QByteArray("Rin Koda=RK-13\r\n") << true;
+    QTest::newRow("missing") << QByteArray() << true;
+    QTest::newRow("empty") << QByteArray("Rin Koda=\r\n") << true;
+    QTest::newRow("unknown") << QByteArray("Rin Koda=RK-14\r\n") << true;
+}
+
+void TestConfiguration::modelFromFile() {
+    QFETCH(QByteArray, model);
+    QFETCH(bool, rk13);
+    const QByteArray before = "[Model]\r\n" + model + "RK-13 ID=0x1234\r\n";
     ProfileFile file;
     file.setBytes(before);
     const ConfigurationValues v = readConfiguration(file, screen, window);
-    QVERIFY(v.modelRK13);
+    QCOMPARE(v.modelRK13, rk13);
     QCOMPARE(v.rk13Id, QString("0x1234"));
     writeConfiguration(file, v);
-    QVERIFY(file.toBytes().startsWith(
-        "[Model]\r\nRin Koda=RK-13\r\nRK-13 ID=0x1234\r\nQK-11 ID=0x\r\n[Form]\r\n"));
-
-    ConfigurationValues rk12 = v;
-    rk12.modelRK13 = false;
-    writeConfiguration(file, rk12);
-    QVERIFY(file.toBytes().startsWith("[Model]\r\nRin Koda=RK-12\r\n"));
+    QVERIFY(file.toBytes().contains(rk13 ? "Rin Koda=RK-13\r\n" : "Rin Koda=RK-12\r\n"));
 }
 
 void TestConfiguration::roundTrip() {

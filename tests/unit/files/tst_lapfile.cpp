@@ -98,6 +98,8 @@ private slots:
     void deviceRejections();
     void deviceListGathering_data();
     void deviceListGathering();
+    void deviceListWait_data();
+    void deviceListWait();
     void saveFailsUnderRegularFile();
     void saveFailsWhenFolderGone();
     void saveFailureKeepsOldFile();
@@ -644,8 +646,16 @@ void TestLapFile::deviceListGathering_data() {
     QTest::newRow("split between CR and LF")
         << 0 << -1 << QList<QByteArray>{laps2.left(7), laps2.mid(7)}
         << QList<S>{S::Incomplete, S::Complete} << laps2;
+    // Until its line end has come, the last value may go on: "...,15" then "0\r\n".
     QTest::newRow("last lap line without its line end")
-        << 0 << -1 << QList<QByteArray>{laps2.chopped(2)} << QList<S>{S::Complete} << laps2;
+        << 0 << -1 << QList<QByteArray>{laps2.chopped(2), "\r\n"}
+        << QList<S>{S::Incomplete, S::Complete} << laps2;
+    QTest::newRow("split right after the last comma")
+        << 0 << -1 << QList<QByteArray>{laps2.chopped(5), laps2.right(5)}
+        << QList<S>{S::Incomplete, S::Complete} << laps2;
+    QTest::newRow("split inside the last value")
+        << 0 << -1 << QList<QByteArray>{laps2.chopped(3), laps2.right(3)}
+        << QList<S>{S::Incomplete, S::Complete} << laps2;
     QTest::newRow("last lap line cut inside its time")
         << 0 << -1 << QList<QByteArray>{laps2.chopped(12), laps2.right(12)}
         << QList<S>{S::Incomplete, S::Complete} << laps2;
@@ -675,7 +685,8 @@ void TestLapFile::deviceListGathering_data() {
                              sector.mid(sector.lastIndexOf("002,"))}
         << QList<S>{S::Incomplete, S::Complete} << sector;
     QTest::newRow("sector list, last line without its line end")
-        << 3 << 2 << QList<QByteArray>{sector.chopped(2)} << QList<S>{S::Complete} << sector;
+        << 3 << 2 << QList<QByteArray>{sector.chopped(2), sector.right(2)}
+        << QList<S>{S::Incomplete, S::Complete} << sector;
     QTest::newRow("sector list of a lap list with fewer laps")
         << 3 << 1 << QList<QByteArray>{sector} << QList<S>{S::Complete}
         << sector.left(sector.lastIndexOf("002,"));
@@ -707,6 +718,38 @@ void TestLapFile::deviceListGathering() {
     QCOMPARE(gatherer.text(), QByteArray());
     gatherer.stop();
     QCOMPARE(gatherer.add(list), LapListGatherer::Status::Idle);
+}
+
+void TestLapFile::deviceListWait_data() {
+    QTest::addColumn<QByteArray>("received"); // added before the wait runs out; "-": none awaited
+    QTest::addColumn<qint64>("sinceLastByte");
+    QTest::addColumn<qsizetype>("arriving");
+    QTest::addColumn<int>("left");
+    const QByteArray part = "Laps,300\r\nFastest,Lap,001,Top,Speed,Lap,001\r\nLap,Time,Speed\r\n";
+    QTest::newRow("nothing received") << QByteArray() << qint64(-1) << qsizetype(0) << 0;
+    QTest::newRow("last byte long ago") << part << qint64(12000) << qsizetype(0) << 0;
+    QTest::newRow("a reception still coming in")
+        << QByteArray() << qint64(40) << qsizetype(4000) << 11960;
+    QTest::newRow("part of the list, then silence for 3 s")
+        << part << qint64(3000) << qsizetype(0) << 9000;
+    QTest::newRow("a stream longer than any list")
+        << part << qint64(40) << LapListGatherer::maxBytes << 0;
+    QTest::newRow("no list awaited") << QByteArray("-") << qint64(40) << qsizetype(10) << 0;
+    QTest::newRow("a list that was rejected")
+        << QByteArray("OK\r\n") << qint64(40) << qsizetype(0) << 0;
+}
+
+void TestLapFile::deviceListWait() {
+    QFETCH(QByteArray, received);
+    QFETCH(qint64, sinceLastByte);
+    QFETCH(qsizetype, arriving);
+    QFETCH(int, left);
+    LapListGatherer gatherer;
+    if (received != "-") {
+        gatherer.start(0);
+        gatherer.add(received);
+    }
+    QCOMPARE(gatherer.waitLeftMs(sinceLastByte, 12000, arriving), left);
 }
 
 void TestLapFile::saveFailsUnderRegularFile() {

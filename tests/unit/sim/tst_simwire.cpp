@@ -68,6 +68,8 @@ private slots:
     void faultsChangeTheFrames();
     void fuelFrames();
     void fieldLink();
+    void listSplitPoint_data();
+    void listSplitPoint();
     void pacingSchedule_data();
     void pacingSchedule();
     void options_data();
@@ -511,6 +513,43 @@ void TestSimWire::fieldLink() {
     QVERIFY(frame.startsWith(cut));
 }
 
+void TestSimWire::listSplitPoint_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("before"); // what goes out before the pause
+    const QByteArray list = "Laps,1\r\nFastest,Lap,001,Top,Speed,Lap,001\r\nLap,Time,Speed\r\n"
+                            "001,\" 01'23\"\"45\",140\r\n";
+    QTest::newRow("middle") << QStringList{} << list.left(list.size() / 2);
+    QTest::newRow("right after the last comma")
+        << QStringList{"--list-split", "last-comma"} << list.chopped(5);
+    QTest::newRow("inside the last value")
+        << QStringList{"--list-split", "-3"} << list.left(list.indexOf(",140") + 3);
+    QTest::newRow("after the first byte") << QStringList{"--list-split", "1"} << list.left(1);
+    QTest::newRow("beyond the list: all but its last byte")
+        << QStringList{"--list-split", "5000"} << list.chopped(1);
+}
+
+void TestSimWire::listSplitPoint() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, before);
+    const QByteArray list = "Laps,1\r\nFastest,Lap,001,Top,Speed,Lap,001\r\nLap,Time,Speed\r\n"
+                            "001,\" 01'23\"\"45\",140\r\n";
+    FieldLink link(simOptionsFrom(QStringList{"--rk12", "--list-pause", "300"} + args));
+    QCOMPARE(list.left(link.listSplit(list)), before);
+
+    // At random, any byte, the same for the same seed.
+    FieldLink drawn(simOptionsFrom({"--rk12", "--field", "--seed", "3"}));
+    FieldLink again(simOptionsFrom({"--rk12", "--field", "--seed", "3"}));
+    QSet<qsizetype> points;
+    for (int i = 0; i < 1000; ++i) {
+        const qsizetype at = drawn.listSplit(list);
+        QCOMPARE(again.listSplit(list), at);
+        QVERIFY(at >= 1 && at < list.size());
+        points.insert(at);
+    }
+    QVERIFY(points.contains(list.size() - 5)); // right after the last comma
+    QVERIFY(points.contains(list.size() - 3)); // inside the last value
+}
+
 void TestSimWire::pacingSchedule_data() {
     QTest::addColumn<int>("bytes");
     QTest::addColumn<int>("baud");
@@ -567,6 +606,11 @@ void TestSimWire::options_data() {
     QTest::newRow("losing more than every reply")
         << QStringList{"--shared-pushes", "50", "--lost-to-live", "60"} << 2;
     QTest::newRow("late beyond 100") << QStringList{"--late", "101"} << 2;
+    QTest::newRow("list split last-comma") << QStringList{"--list-split", "last-comma"} << -1;
+    QTest::newRow("list split at no byte") << QStringList{"--list-split", "0"} << 2;
+    QTest::newRow("list split elsewhere") << QStringList{"--list-split", "end"} << 2;
+    QTest::newRow("every list garbled") << QStringList{"--garble-list", "0"} << -1;
+    QTest::newRow("garbled list -1") << QStringList{"--garble-list", "-1"} << 2;
 }
 
 void TestSimWire::options() {

@@ -1,7 +1,7 @@
 // The port properties dialog: what it shows for the caller's values and what
 // OK and Cancel write back.
-#include "windows/frmsettings.h"
 #include "support/windowcheck.h"
+#include "windows/frmsettings.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -48,7 +48,7 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.windowTitle(), QStringLiteral("通信ポートのプロパティ"));
-        QCOMPARE(form.size(), QSize(321, 168));
+        QCOMPARE(form.size(), QSize(321, 214));
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(form.isModal());
         QCOMPARE(form.GroupBox->title(), QStringLiteral("接続設定"));
@@ -77,14 +77,28 @@ private slots:
         QCOMPARE(form.cmbStopBits->count(), 2);
         QVERIFY(form.bbtnOk->isVisible());
         QVERIFY(form.bbtnNg->isVisible());
+        // The model is chosen in the visible area, whole, clear of every other control.
+        QCOMPARE(form.GroupBox2->title(), QStringLiteral("Rin Koda Model"));
+        QCOMPARE(form.rbtRK12->text(), QStringLiteral("RK-12"));
+        QCOMPARE(form.rbtRK13->text(), QStringLiteral("RK-13"));
+        const QList<QWidget*> shown{form.GroupBox, form.GroupBox1, form.GroupBox2, form.bbtnOk,
+                                    form.bbtnNg};
+        for (QWidget* w : shown) {
+            QVERIFY2(w->isVisible() && form.rect().contains(w->geometry()),
+                     qPrintable(w->objectName()));
+            for (QWidget* other : shown)
+                QVERIFY2(w == other || !w->geometry().intersects(other->geometry()),
+                         qPrintable(w->objectName() + QLatin1Char(' ') + other->objectName()));
+        }
+        for (QRadioButton* model : {form.rbtRK12, form.rbtRK13})
+            QVERIFY2(model->isVisible() && form.GroupBox2->rect().contains(model->geometry()) &&
+                         model->sizeHint().width() <= model->width(),
+                     qPrintable(model->objectName()));
         // The controls that only carry values are not seen.
         for (QWidget* hidden :
              {static_cast<QWidget*>(form.rdbFlowNon), static_cast<QWidget*>(form.rdbFlowXonXoff),
-              static_cast<QWidget*>(form.rdbFlowRtsCts), static_cast<QWidget*>(form.cmbDataBits),
-              static_cast<QWidget*>(form.GroupBox2), static_cast<QWidget*>(form.rbtRK12),
-              static_cast<QWidget*>(form.rbtRK13)})
+              static_cast<QWidget*>(form.rdbFlowRtsCts), static_cast<QWidget*>(form.cmbDataBits)})
             QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
-        QCOMPARE(form.GroupBox2->title(), QStringLiteral("Rin Koda Model"));
         QCOMPARE(form.rdbFlowNon->text(), QStringLiteral("なし"));
         QCOMPARE(form.cmbDataBits->count(), 5);
     }
@@ -177,6 +191,27 @@ private slots:
         again.bbtnOkClick();
         QCOMPARE(int(v.deviceModel), int(RK13));
         QCOMPARE(int(v.settings.parity), 2);
+    }
+
+    // Tab reaches the model from the port entry, an arrow key changes it, Enter is OK.
+    void modelChosenByKeyboard() {
+        Values v;
+        TSettingsForm form(nullptr, v.comPort, v.deviceModel, v.settings, portListCom1Com3());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        form.cmbComCh->setFocus();
+        for (int i = 0; i < 4 && form.focusWidget() != form.rbtRK13; ++i)
+            QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+        QCOMPARE(form.focusWidget(), static_cast<QWidget*>(form.rbtRK13));
+        QTest::keyClick(form.rbtRK13, Qt::Key_Up);
+        QVERIFY(form.rbtRK12->isChecked());
+        QCOMPARE(form.cmbParity->currentIndex(), 0);
+        QVERIFY(windowcheck::saveScreenshot(&form, QStringLiteral("TSettingsForm-RK12")));
+        QTest::keyClick(form.rbtRK12, Qt::Key_Return);
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(v.deviceModel, DeviceModel::RK12);
+        QCOMPARE(int(v.settings.parity), 0);
     }
 
     void stopBits_data() {
