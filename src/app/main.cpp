@@ -6,6 +6,7 @@
 #include "app/qttranslations.h"
 #include "app/shutdownsignals.h"
 #include "app/widgetprompts.h"
+#include "capture/capturerecorder.h"
 
 #include <QFont>
 
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
     WidgetPrompts prompts;
     TMainForm form(prompts, {configurationPath(QCoreApplication::applicationFilePath()), true});
     prompts.setParent(&form);
+    // Every byte on the line and what the program made of it, kept on disk for a field report.
+    capture::CaptureRecorder recorder(form.eventFeed, capture::defaultCaptureFolder());
     ShutdownSignals shutdown;
     QObject::connect(&shutdown, &ShutdownSignals::shutdownRequested, &form,
                      [&form] { form.closeUnattended(); });

@@ -84,6 +84,8 @@ bool TMainForm::sendCommand(const QString& text) {
             break;
         }
     } else if (!closing) {
+        if (!line.isEmpty())
+            emit eventFeed.bytesSent(line, QDateTime::currentDateTimeUtc());
         if (line.isEmpty()) {
             result = true;
         } else if (commThread->writeBytes(line.constData(), int(line.size())) == line.size()) {
@@ -97,6 +99,8 @@ bool TMainForm::sendCommand(const QString& text) {
 
 void TMainForm::sendLogged(const QString& text) {
     appendMonitorLine(QStringLiteral("Tx:") + text);
+    emit eventFeed.lineEvent(
+        {QDateTime::currentDateTimeUtc(), QStringLiteral("request"), text.trimmed()});
     if (!sendCommand(text)) {
         endBusy();
         appendMonitorLine(QStringLiteral("送信失敗\r\n"));
@@ -136,8 +140,12 @@ void TMainForm::timWakeupWaitTimer() {
         return;
     }
     ++retryCount;
+    emit eventFeed.lineEvent({QDateTime::currentDateTimeUtc(), QStringLiteral("timeout"),
+                              QStringLiteral("%1 ms").arg(replyWaitMs)});
     if (retryCount <= 3) {
         appendMonitorLine(QStringLiteral("Wakeup Retry:") + QString::number(retryCount));
+        emit eventFeed.lineEvent({QDateTime::currentDateTimeUtc(), QStringLiteral("retry"),
+                                  QString::number(retryCount)});
         if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks &&
             lapTable.lapInfoStep != 0) {
             sendFrameBytes(frameBuffer, frameLength);

@@ -102,6 +102,10 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     add("list-pause", "RK-12: splits each lap list once by a pause of <ms> milliseconds.", "ms",
         "0");
     add("list-end", "RK-12: ends each lap list with a line \"END\".");
+    add("replay",
+        "Plays the device side of a KODA Monitor capture: answers the program's requests "
+        "with the captured bytes and timing; departures are reported on stderr.",
+        "file");
 
     ParsedOptions result;
     if (!p.parse(arguments)) {
@@ -127,6 +131,7 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         result.message = text;
         return result;
     };
+    o.replayFile = p.value("replay");
     o.device = p.value("device");
     o.link = p.value("link");
     o.holdSlave = !p.isSet("no-hold");

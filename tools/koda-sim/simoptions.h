@@ -51,6 +51,8 @@ struct SimOptions {
     bool liveInDownload = false; // periodic live laps also during a lap download
     int listPauseMs = 0;         // RK-12 lists split once by this pause
     bool listEnd = false;        // RK-12 lists end with a line "END" (the old form)
+    // Plays the device side of a capture file instead of the instruments.
+    QString replayFile;
 };
 
 struct ParsedOptions {
