@@ -1,6 +1,7 @@
 // Creation of the main window's controls: pages, chart panel, bottom panel, menu and
 // status bar, with the captions, hints and initial states the program shows.
 #include "app/frmmain.h"
+#include "capture/trafficview.h"
 #include "laps/lapanalysisview.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
@@ -470,6 +471,14 @@ QWidget* TMainForm::createDevelopPage() {
     btnSendMail = new QPushButton(QStringLiteral("メール送信"), grpMonitor);
     btnSendMail->setObjectName(QStringLiteral("btnSendMail"));
     lower->addWidget(btnSendMail);
+    btnTrafficView = hinted(new QPushButton(QStringLiteral("詳細表示"), grpMonitor),
+                            QStringLiteral("送受信の詳細を別のウィンドウに表示します。"));
+    btnTrafficView->setObjectName(QStringLiteral("btnTrafficView"));
+    lower->addWidget(btnTrafficView);
+    // It records from the start, shown or not.
+    trafficView = new capture::TrafficView(this);
+    trafficView->listen(eventFeed);
+    connect(btnTrafficView, &QPushButton::clicked, trafficView, &capture::TrafficView::showWindow);
     lower->addStretch(1);
     layout->addLayout(lower);
     return page;

@@ -10,7 +10,6 @@
 
 namespace feed {
 class EventFeed;
-struct LineEvent;
 } // namespace feed
 
 namespace capture {
@@ -27,8 +26,8 @@ public:
     void flushTimer();
 
 private:
-    void record(Record record);
-    void lineEvent(const feed::LineEvent& event);
+    void take(const Record& record);
+    void write(const Record& record);
 
     CaptureFiles files_;
     QTimer flushTimer_;

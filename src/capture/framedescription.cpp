@@ -33,10 +33,11 @@ QString visibleText(QByteArrayView bytes) {
     return text;
 }
 
+// The instruments' plain replies and the port search's texts are printable ASCII lines.
 bool isPlainText(QByteArrayView bytes) {
     for (char c : bytes) {
         const auto u = quint8(c);
-        if (u < 0x20 && u != '\r' && u != '\n' && u != '\t')
+        if ((u < 0x20 || u > 0x7e) && u != '\r' && u != '\n' && u != '\t')
             return false;
     }
     return true;
@@ -88,7 +89,8 @@ PieceDescription frame(const quint8* bytes, int length) {
         d.fields = lapRecords(bytes, length, code == RadioFrame::CodeLiveLap);
     } else if (kind == RadioFrame::KindLapTimer && code == RadioFrame::CodeLapRequest &&
                payload.size() == 2) {
-        d.fields << QStringLiteral("ラップ%1から要求").arg(be16(bytes + 6), 3, 10, QLatin1Char('0'));
+        d.fields
+            << QStringLiteral("ラップ%1から要求").arg(be16(bytes + 6), 3, 10, QLatin1Char('0'));
     } else if (kind == RadioFrame::KindFuelMeter &&
                (code == RadioFrame::CodeFuel || code == RadioFrame::CodeFuelAlternate) &&
                payload.size() >= RadioFrame::FuelPayloadSize) {

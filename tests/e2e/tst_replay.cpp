@@ -8,13 +8,16 @@
 // test function recordCaptures writes NAME.pcapng and NAME.txt there for every scenario.
 #include "app/frmmain.h"
 #include "capture/capturerecorder.h"
+#include "capture/trafficview.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
+#include "support/windowcheck.h"
 #include "windows/frmsettings.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -149,6 +152,23 @@ void TestReplay::capturesReplayToWhatWasShown() {
     QCOMPARE(shownState(rig), expected);
     output += sim.output();
     QVERIFY2(!output.contains("departure"), output.constData());
+
+    // The detailed view holds the session: both directions, the frames decoded.
+    capture::TrafficView& view = *rig.form->trafficView;
+    QStringList rows;
+    for (const capture::TrafficEntry& entry : view.shown())
+        rows << capture::TrafficLog::columns(entry).join(u'\t');
+    QVERIFY(rows.filter(QStringLiteral("\tTx\t")).size() > 0);
+    QVERIFY(rows.filter(QStringLiteral("\tRx\t")).size() > 0);
+    if (model == QLatin1String("RK-13") && action == QLatin1String("read")) {
+        QVERIFY(rows.filter(QStringLiteral("コード 0x82")).size() > 0);
+        QVERIFY(rows.filter(QStringLiteral("コード 0x83")).size() > 0);
+        QVERIFY(rows.filter(QStringLiteral("QK-11")).size() > 0);
+    }
+    rig.form->btnTrafficView->click();
+    QVERIFY(view.isVisible());
+    QVERIFY(windowcheck::saveScreenshot(&view, QStringLiteral("traffic-view-") +
+                                                   QFileInfo(capture).baseName()));
     QVERIFY(rig.form->close());
 }
 

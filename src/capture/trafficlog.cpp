@@ -1,0 +1,106 @@
+#include "capture/trafficlog.h"
+
+#include <QDateTime>
+
+#include <limits>
+
+namespace capture {
+
+namespace {
+
+QString hexColumn(QByteArrayView bytes, int maxBytes) {
+    QString out = QString::fromLatin1(
+        bytes.first(qMin<qsizetype>(bytes.size(), maxBytes)).toByteArray().toHex(' ').toUpper());
+    if (bytes.size() > maxBytes)
+        out += QStringLiteral(" …");
+    return out;
+}
+
+// Printable ASCII as itself, every other byte as a dot, one character a byte: the text
+// beside the hex, column for column. (Decoded texts are in the content column.)
+QString textColumn(QByteArrayView bytes, int maxBytes) {
+    QByteArray shown = bytes.first(qMin<qsizetype>(bytes.size(), maxBytes)).toByteArray();
+    for (char& c : shown)
+        if (quint8(c) < 0x20 || quint8(c) > 0x7e)
+            c = '.';
+    QString out = QString::fromLatin1(shown);
+    if (bytes.size() > maxBytes)
+        out += QStringLiteral(" …");
+    return out;
+}
+
+QString direction(Direction d) {
+    switch (d) {
+    case Direction::Sent:
+        return QStringLiteral("Tx");
+    case Direction::Received:
+        return QStringLiteral("Rx");
+    case Direction::Event:
+        break;
+    }
+    return QStringLiteral("--");
+}
+
+} // namespace
+
+const TrafficEntry& TrafficLog::add(const Record& record) {
+    TrafficEntry entry;
+    entry.record = record;
+    entry.gapUs = lastUs_ < 0 ? -1 : record.timeUs - lastUs_;
+    lastUs_ = record.timeUs;
+    if (record.direction != Direction::Event)
+        entry.pieces = describeBytes(record.bytes);
+    if (entries_.size() >= capacity_) {
+        entries_.removeFirst();
+        ++dropped_;
+    }
+    entries_.append(std::move(entry));
+    return entries_.last();
+}
+
+void TrafficLog::clear() {
+    entries_.clear();
+    lastUs_ = -1;
+}
+
+QStringList TrafficLog::columns(const TrafficEntry& entry, int maxBytes) {
+    const Record& r = entry.record;
+    const QString time = QDateTime::fromMSecsSinceEpoch(r.timeUs / 1000)
+                             .toLocalTime()
+                             .toString(QStringLiteral("HH:mm:ss.zzz"));
+    const QString gap = entry.gapUs < 0 ? QString() : QString::number(entry.gapUs / 1000);
+    if (r.direction == Direction::Event)
+        return {time,      gap,       direction(r.direction),
+                QString(), QString(), r.kind + QLatin1Char(' ') + r.text};
+    QStringList content;
+    for (const PieceDescription& piece : entry.pieces)
+        content << (QStringList{piece.summary} + piece.fields).join(QStringLiteral(" / "));
+    return {time,
+            gap,
+            direction(r.direction),
+            hexColumn(r.bytes, maxBytes),
+            textColumn(r.bytes, maxBytes),
+            content.join(QStringLiteral(" | "))};
+}
+
+int TrafficLog::find(const QList<TrafficEntry>& entries, const QString& needle, int from) {
+    if (needle.isEmpty() || entries.isEmpty())
+        return -1;
+    const int count = int(entries.size());
+    for (int n = 0; n < count; ++n) {
+        const int i = (qMax(0, from) + n) % count;
+        for (const QString& column : columns(entries[i]))
+            if (column.contains(needle, Qt::CaseInsensitive))
+                return i;
+    }
+    return -1;
+}
+
+QString TrafficLog::text(const QList<TrafficEntry>& entries) {
+    QString out;
+    for (const TrafficEntry& entry : entries)
+        out += columns(entry, std::numeric_limits<int>::max()).join(u'\t') + u'\n';
+    return out;
+}
+
+} // namespace capture
