@@ -173,10 +173,11 @@ void TMainForm::setNaturalTabOrder() {
             order << c.tick;
     }
     order << memTxRxMonitor << txtEdit << cmbTemplate << spbCommandTx << spbMonitorClear
-          << btnSendMail << tabAnalysis->edtCleanLimit << tabAnalysis->updCleanLimit
-          << tabAnalysis->grdAnalysisFigures << tabAnalysis->grdLapDelta << Chart1 << btnZoomReset
-          << edtID << edtCourseLength << spbRead << spbClear << spbSave << spbExit << edtIDQK11
-          << rgrpQKLogRecord << rgrpQKLogStop;
+          << btnSendMail << btnTrafficView << tabAnalysis->edtCleanLimit
+          << tabAnalysis->updCleanLimit << tabAnalysis->grdAnalysisFigures
+          << tabAnalysis->grdLapDelta << Chart1 << btnZoomReset << edtID << edtCourseLength
+          << spbRead << spbClear << spbSave << spbExit << edtIDQK11 << rgrpQKLogRecord
+          << rgrpQKLogStop;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
