@@ -50,16 +50,19 @@ const TrafficEntry& TrafficLog::add(const Record& record) {
     lastUs_ = record.timeUs;
     if (record.direction != Direction::Event)
         entry.pieces = describeBytes(record.bytes);
-    if (entries_.size() >= capacity_) {
+    bytes_ += record.bytes.size();
+    entries_.append(std::move(entry));
+    while (entries_.size() > 1 && (entries_.size() > capacity_ || bytes_ > byteBudget_)) {
+        bytes_ -= entries_.first().record.bytes.size();
         entries_.removeFirst();
         ++dropped_;
     }
-    entries_.append(std::move(entry));
     return entries_.last();
 }
 
 void TrafficLog::clear() {
     entries_.clear();
+    bytes_ = 0;
     lastUs_ = -1;
 }
 

@@ -20,10 +20,14 @@ struct TrafficEntry {
 class TrafficLog {
 public:
     static constexpr int DefaultCapacity = 2000;
+    // Line bytes kept at most: a flood's receptions of 12 KB each would otherwise fill the
+    // entries with tens of megabytes.
+    static constexpr qint64 DefaultByteBudget = 1024 * 1024;
     // Bytes shown in the hex and text columns of one entry; copying gives them all.
     static constexpr int ShownBytes = 256;
 
-    explicit TrafficLog(int capacity = DefaultCapacity) : capacity_(capacity) {}
+    explicit TrafficLog(int capacity = DefaultCapacity, qint64 byteBudget = DefaultByteBudget)
+        : capacity_(capacity), byteBudget_(byteBudget) {}
 
     const TrafficEntry& add(const Record& record);
     void clear();
@@ -41,6 +45,8 @@ public:
 
 private:
     int capacity_;
+    qint64 byteBudget_;
+    qint64 bytes_ = 0; // line bytes of the entries held
     QList<TrafficEntry> entries_;
     qint64 lastUs_ = -1;
     qint64 dropped_ = 0;

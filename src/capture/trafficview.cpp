@@ -33,8 +33,7 @@ QColor rowColour(Direction direction) {
 
 } // namespace
 
-TrafficView::TrafficView(QWidget* parent, int capacity)
-    : QWidget(parent, Qt::Window), log_(capacity), capacity_(capacity) {
+TrafficView::TrafficView(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("TrafficView"));
     setWindowTitle(QStringLiteral("通信の詳細"));
     // A window beside the main window: it never keeps the program running on its own.
@@ -130,7 +129,8 @@ void TrafficView::appendRow(const TrafficEntry& entry) {
 }
 
 void TrafficView::trimRows() {
-    while (shown_.size() > capacity_) {
+    // The rows follow the log, which drops its oldest entries.
+    while (shown_.size() > log_.entries().size()) {
         shown_.removeFirst();
         tblTraffic->removeRow(0);
     }

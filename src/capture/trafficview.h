@@ -24,7 +24,7 @@ class TrafficView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TrafficView(QWidget* parent = nullptr, int capacity = TrafficLog::DefaultCapacity);
+    explicit TrafficView(QWidget* parent = nullptr);
 
     // Records what the feed tells from now on.
     void listen(feed::EventFeed& feed);
@@ -53,7 +53,6 @@ private:
     void showCount();
 
     TrafficLog log_;
-    int capacity_;
     QList<TrafficEntry> shown_; // the rows, in order
 };
 

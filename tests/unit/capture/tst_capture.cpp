@@ -236,6 +236,13 @@ void TestCapture::trafficLogKeepsTheNewestWithTheirGaps() {
     QCOMPARE(TrafficLog::find(e, QStringLiteral("TIMEOUT"), 0), 1);
     QCOMPARE(TrafficLog::find(e, QStringLiteral("cp:3"), 1), 0);
     QCOMPARE(TrafficLog::find(e, QStringLiteral("LInfo"), 0), -1);
+
+    // The bytes held are bounded too: a flood's big receptions push the older ones out.
+    TrafficLog small(100, 1000);
+    for (int i = 0; i < 10; ++i)
+        small.add(received(i, QByteArray(400, char(i))));
+    QCOMPARE(small.entries().size(), 2);
+    QCOMPARE(small.entries().last().record.bytes, QByteArray(400, char(9)));
 }
 
 QTEST_GUILESS_MAIN(TestCapture)
