@@ -477,7 +477,7 @@ QWidget* TMainForm::createDevelopPage() {
     btnTrafficView->setObjectName(QStringLiteral("btnTrafficView"));
     lower->addWidget(btnTrafficView);
     // It records from the start, shown or not.
-    trafficView = new capture::TrafficView(this);
+    trafficView = new capture::TrafficView(prompts, this);
     trafficView->listen(eventFeed);
     connect(btnTrafficView, &QPushButton::clicked, trafficView, &capture::TrafficView::showWindow);
     lower->addStretch(1);

@@ -7,6 +7,7 @@
 #include "app/shutdownsignals.h"
 #include "app/widgetprompts.h"
 #include "capture/capturerecorder.h"
+#include "capture/trafficview.h"
 
 #include <QFont>
 
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
     prompts.setParent(&form);
     // Every byte on the line and what the program made of it, kept on disk for a field report.
     capture::CaptureRecorder recorder(form.eventFeed, capture::defaultCaptureFolder());
+    form.trafficView->setCaptureFiles([&recorder] {
+        recorder.flushTimer();
+        return recorder.files().files();
+    });
     ShutdownSignals shutdown;
     QObject::connect(&shutdown, &ShutdownSignals::shutdownRequested, &form,
                      [&form] { form.closeUnattended(); });

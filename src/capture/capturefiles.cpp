@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QSaveFile>
 
 namespace capture {
 
@@ -88,6 +89,32 @@ void CaptureFiles::flush() {
 void CaptureFiles::close() {
     if (file_.isOpen())
         file_.close();
+}
+
+bool joinCaptureFiles(const QStringList& files, const QString& target, QString* error) {
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly)) {
+        *error = out.errorString();
+        return false;
+    }
+    for (const QString& path : files) {
+        QFile in(path);
+        if (!in.open(QIODevice::ReadOnly)) {
+            *error = in.errorString();
+            out.cancelWriting();
+            return false;
+        }
+        while (!in.atEnd()) {
+            const QByteArray chunk = in.read(64 * 1024);
+            if (out.write(chunk) != chunk.size())
+                break; // reported by commit()
+        }
+    }
+    if (!out.commit()) {
+        *error = out.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace capture

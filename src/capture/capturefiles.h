@@ -53,4 +53,9 @@ private:
     QString error_;
 };
 
+// Writes the given capture files, in order, as one capture file at target (sections joined
+// end to end make one valid pcapng file). False with error set when a file cannot be read
+// or the target cannot be written; the target is then left as it was.
+bool joinCaptureFiles(const QStringList& files, const QString& target, QString* error);
+
 } // namespace capture

@@ -1,9 +1,12 @@
 #include "capture/trafficview.h"
+#include "capture/capturefiles.h"
 #include "capture/linerecords.h"
+#include "windows/prompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -33,7 +36,8 @@ QColor rowColour(Direction direction) {
 
 } // namespace
 
-TrafficView::TrafficView(QWidget* parent) : QWidget(parent, Qt::Window) {
+TrafficView::TrafficView(Prompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window), prompts_(prompts) {
     setObjectName(QStringLiteral("TrafficView"));
     setWindowTitle(QStringLiteral("通信の詳細"));
     // A window beside the main window: it never keeps the program running on its own.
@@ -56,6 +60,15 @@ TrafficView::TrafficView(QWidget* parent) : QWidget(parent, Qt::Window) {
     btnCopy->setObjectName(QStringLiteral("btnCopy"));
     btnCopy->setToolTip(QStringLiteral("選択した行（選択がなければ全行）をコピーします。"));
     tools->addWidget(btnCopy);
+    btnSaveCapture = new QPushButton(QStringLiteral("キャプチャを保存..."), this);
+    btnSaveCapture->setObjectName(QStringLiteral("btnSaveCapture"));
+    btnSaveCapture->setToolTip(
+        QStringLiteral("記録されている送受信をキャプチャファイル（pcapng）に保存します。"));
+    tools->addWidget(btnSaveCapture);
+    btnOpenCapture = new QPushButton(QStringLiteral("キャプチャを開く..."), this);
+    btnOpenCapture->setObjectName(QStringLiteral("btnOpenCapture"));
+    btnOpenCapture->setToolTip(QStringLiteral("キャプチャファイルの内容を表示します。"));
+    tools->addWidget(btnOpenCapture);
     lblCount = new QLabel(this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
     tools->addWidget(lblCount);
@@ -81,6 +94,8 @@ TrafficView::TrafficView(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(btnSearch, &QPushButton::clicked, this, &TrafficView::searchClick);
     connect(edtSearch, &QLineEdit::returnPressed, this, &TrafficView::searchClick);
     connect(btnCopy, &QPushButton::clicked, this, &TrafficView::copyClick);
+    connect(btnSaveCapture, &QPushButton::clicked, this, &TrafficView::saveCaptureClick);
+    connect(btnOpenCapture, &QPushButton::clicked, this, &TrafficView::openCaptureClick);
     showCount();
 }
 
@@ -137,11 +152,15 @@ void TrafficView::trimRows() {
 }
 
 void TrafficView::rebuild() {
+    showEntries(log_.entries());
+    showCount();
+}
+
+void TrafficView::showEntries(const QList<TrafficEntry>& entries) {
     tblTraffic->setRowCount(0);
-    shown_ = log_.entries();
+    shown_ = entries;
     for (const TrafficEntry& entry : shown_)
         appendRow(entry);
-    showCount();
 }
 
 void TrafficView::pauseToggled(bool paused) {
@@ -178,6 +197,48 @@ void TrafficView::copyClick() {
         if (rows.isEmpty() || tblTraffic->selectionModel()->isRowSelected(row))
             chosen.append(shown_[row]);
     QApplication::clipboard()->setText(TrafficLog::text(chosen));
+}
+
+namespace {
+
+const QString captureFilter = QStringLiteral("キャプチャファイル (*.pcapng);;すべてのファイル (*)");
+const QString captureSuffix = QStringLiteral("pcapng");
+
+} // namespace
+
+void TrafficView::saveCaptureClick() {
+    const QStringList files = captureFiles_ ? captureFiles_() : QStringList();
+    if (files.isEmpty()) {
+        prompts_.message(QStringLiteral("保存するキャプチャがありません。"), windowTitle(),
+                         Prompts::Icon::Information);
+        return;
+    }
+    const QString path = prompts_.saveFileName(QString(), QString(), captureFilter, captureSuffix);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!joinCaptureFiles(files, path, &error))
+        prompts_.message(QStringLiteral("キャプチャを保存できませんでした。\r\n") + error,
+                         windowTitle(), Prompts::Icon::Warning);
+}
+
+void TrafficView::openCaptureClick() {
+    const QString path = prompts_.openFileName(QString(), QString(), captureFilter, captureSuffix);
+    if (path.isEmpty())
+        return;
+    const ReadResult read = readCaptureFile(path);
+    if (!read.ok()) {
+        prompts_.message(read.error, windowTitle(), Prompts::Icon::Warning);
+        return;
+    }
+    TrafficLog file(int(qMin<qsizetype>(read.records.size(), TrafficLog::DefaultCapacity)),
+                    TrafficLog::DefaultByteBudget);
+    for (const Record& record : read.records)
+        file.add(record);
+    chkPause->setChecked(true); // the live rows come back when the pause ends
+    showEntries(file.entries());
+    lblCount->setText(
+        QStringLiteral("%1：%2件").arg(QFileInfo(path).fileName()).arg(shown_.size()));
 }
 
 } // namespace capture

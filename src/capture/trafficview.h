@@ -8,6 +8,9 @@
 
 #include <QWidget>
 
+#include <functional>
+
+class Prompts;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -24,13 +27,15 @@ class TrafficView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TrafficView(QWidget* parent = nullptr);
+    explicit TrafficView(Prompts& prompts, QWidget* parent = nullptr);
 
     // Records what the feed tells from now on.
     void listen(feed::EventFeed& feed);
     void add(const Record& record);
     // Shows the window (raised when it is already shown).
     void showWindow();
+    // Where "save capture" takes the capture files from (oldest first); unset, there are none.
+    void setCaptureFiles(std::function<QStringList()> files) { captureFiles_ = std::move(files); }
 
     const TrafficLog& log() const { return log_; }
     const QList<TrafficEntry>& shown() const { return shown_; }
@@ -39,19 +44,27 @@ public:
     QLineEdit* edtSearch = nullptr;
     QPushButton* btnSearch = nullptr;
     QPushButton* btnCopy = nullptr;
+    QPushButton* btnSaveCapture = nullptr;
+    QPushButton* btnOpenCapture = nullptr;
     QLabel* lblCount = nullptr;
     QTableWidget* tblTraffic = nullptr;
 
     void pauseToggled(bool paused);
     void searchClick();
     void copyClick();
+    void saveCaptureClick();
+    // Shows a capture file's records instead of the live ones (the display pauses).
+    void openCaptureClick();
 
 private:
     void appendRow(const TrafficEntry& entry);
     void trimRows();
     void rebuild();
+    void showEntries(const QList<TrafficEntry>& entries);
     void showCount();
 
+    Prompts& prompts_;
+    std::function<QStringList()> captureFiles_;
     TrafficLog log_;
     QList<TrafficEntry> shown_; // the rows, in order
 };

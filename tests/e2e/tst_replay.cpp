@@ -115,6 +115,7 @@ class TestReplay : public QObject {
 private slots:
     void capturesReplayToWhatWasShown_data();
     void capturesReplayToWhatWasShown();
+    void captureIsSavedAndOpenedInTheView();
     void recordCaptures();
 };
 
@@ -170,6 +171,41 @@ void TestReplay::capturesReplayToWhatWasShown() {
     QVERIFY(windowcheck::saveScreenshot(&view, QStringLiteral("traffic-view-") +
                                                    QFileInfo(capture).baseName()));
     QVERIFY(rig.form->close());
+}
+
+// The view's "save capture" writes the capture files as one file; "open capture" shows a
+// capture's rows, and refuses a damaged one with the reader's message.
+void TestReplay::captureIsSavedAndOpenedInTheView() {
+    const QString source = qEnvironmentVariable("KODA_SOURCE_DIR") +
+                           QStringLiteral("/tests/captures/rk13-read-live-fuel.pcapng");
+    MainFormRig rig;
+    rig.open({});
+    capture::TrafficView& view = *rig.form->trafficView;
+
+    view.btnSaveCapture->click(); // nothing recorded yet
+    QCOMPARE(rig.prompts.texts().last(), QStringLiteral("保存するキャプチャがありません。"));
+
+    view.setCaptureFiles([&] { return QStringList{source, source}; });
+    const QString saved = rig.dir.filePath(QStringLiteral("saved.pcapng"));
+    rig.prompts.fileNames = {saved};
+    view.btnSaveCapture->click();
+    const QByteArray once = readAll(source);
+    QCOMPARE(readAll(saved), once + once);
+
+    rig.prompts.fileNames = {saved};
+    view.btnOpenCapture->click();
+    const capture::ReadResult read = capture::readCaptureFile(saved);
+    QVERIFY(read.ok());
+    QCOMPARE(view.shown().size(), read.records.size());
+    QVERIFY(view.chkPause->isChecked());
+
+    const QString damaged = rig.dir.filePath(QStringLiteral("damaged.pcapng"));
+    writeAll(damaged, once.left(once.size() - 3));
+    rig.prompts.fileNames = {damaged};
+    view.btnOpenCapture->click();
+    QVERIFY(
+        rig.prompts.texts().last().startsWith(QStringLiteral("キャプチャファイルを読めません（")));
+    QCOMPARE(view.shown().size(), read.records.size()); // the rows shown stay
 }
 
 void TestReplay::recordCaptures() {
