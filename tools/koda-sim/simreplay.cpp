@@ -145,8 +145,11 @@ Replayer::~Replayer() {
 }
 
 void Replayer::apply(const ReplayScript::Step& step) {
+    // Every burst of the capture was a reception of its own, so each keeps the program's
+    // quiet time (and its polling's 20 ms) from the one before, even when a timer fired late.
+    constexpr int kApartMs = int(ReplayScript::kQuietUs / 1000) + 20;
     for (const ReplayScript::Send& send : step.sends)
-        transmitter_->sendReply(send.bytes, int((send.delayUs + 999) / 1000));
+        transmitter_->sendApart(send.bytes, int((send.delayUs + 999) / 1000), kApartMs);
     for (const QString& departure : step.departures) {
         std::fprintf(stderr, "koda-sim: replay: %s\n", qPrintable(departure));
         std::printf("departure\n");
