@@ -41,6 +41,25 @@ QString direction(Direction d) {
     return QStringLiteral("--");
 }
 
+// An event of the program in words; kinds it does not know as they are.
+QString eventText(const Record& r) {
+    static const struct {
+        const char* kind;
+        const char* format;
+    } formats[] = {
+        {"open", "ポートを開きました %1"},
+        {"close", "ポートを閉じました %1"},
+        {"request", "要求 %1"},
+        {"timeout", "応答待ちタイムアウト %1 ms"},
+        {"retry", "再送 %1回目"},
+        {"reception", "受信を引き取り %1バイト"},
+    };
+    for (const auto& f : formats)
+        if (r.kind == QLatin1String(f.kind))
+            return QString::fromUtf8(f.format).arg(r.text);
+    return r.kind + QLatin1Char(' ') + r.text;
+}
+
 } // namespace
 
 const TrafficEntry& TrafficLog::add(const Record& record) {
@@ -73,8 +92,7 @@ QStringList TrafficLog::columns(const TrafficEntry& entry, int maxBytes) {
                              .toString(QStringLiteral("HH:mm:ss.zzz"));
     const QString gap = entry.gapUs < 0 ? QString() : QString::number(entry.gapUs / 1000);
     if (r.direction == Direction::Event)
-        return {time,      gap,       direction(r.direction),
-                QString(), QString(), r.kind + QLatin1Char(' ') + r.text};
+        return {time, gap, direction(r.direction), QString(), QString(), eventText(r)};
     QStringList content;
     for (const PieceDescription& piece : entry.pieces)
         content << (QStringList{piece.summary} + piece.fields).join(QStringLiteral(" / "));

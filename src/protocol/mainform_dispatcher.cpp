@@ -33,7 +33,7 @@ void TMainForm::dispatchReception() {
     reception.rxBytes.clear();
     reception.rxLength = 0;
     emit eventFeed.lineEvent({QDateTime::currentDateTimeUtc(), QStringLiteral("reception"),
-                              QStringLiteral("%1 bytes").arg(pending.size())});
+                              QString::number(pending.size())});
     if (replyText.isEmpty()) {
         pendingLength = 0;
         return;

@@ -141,7 +141,7 @@ void TMainForm::timWakeupWaitTimer() {
     }
     ++retryCount;
     emit eventFeed.lineEvent({QDateTime::currentDateTimeUtc(), QStringLiteral("timeout"),
-                              QStringLiteral("%1 ms").arg(replyWaitMs)});
+                              QString::number(replyWaitMs)});
     if (retryCount <= 3) {
         appendMonitorLine(QStringLiteral("Wakeup Retry:") + QString::number(retryCount));
         emit eventFeed.lineEvent({QDateTime::currentDateTimeUtc(), QStringLiteral("retry"),

@@ -215,7 +215,7 @@ void TestCapture::trafficLogKeepsTheNewestWithTheirGaps() {
     TrafficLog log(3);
     log.add(sent(1'000'000, hexBytes(cpFrame)));
     log.add(received(1'250'000, QByteArray("CP:3\r\n")));
-    log.add(eventRecord(4'250'000, QStringLiteral("timeout"), QStringLiteral("3000 ms")));
+    log.add(eventRecord(4'250'000, QStringLiteral("timeout"), QStringLiteral("3000")));
     log.add(received(4'300'500, QByteArray(300, 'x')));
     // The oldest dropped off; the gaps stay those to the entry before, in milliseconds.
     QCOMPARE(log.entries().size(), 3);
@@ -227,13 +227,13 @@ void TestCapture::trafficLogKeepsTheNewestWithTheirGaps() {
                           QStringLiteral("テキスト / CP:3\\r\\n")}));
     QCOMPARE(TrafficLog::columns(e[1]).mid(1),
              (QStringList{QStringLiteral("3000"), QStringLiteral("--"), QString(), QString(),
-                          QStringLiteral("timeout 3000 ms")}));
+                          QStringLiteral("応答待ちタイムアウト 3000 ms")}));
     // A long reception is shown cut; copied whole.
     QVERIFY(TrafficLog::columns(e[2])[3].endsWith(QStringLiteral(" …")));
     QCOMPARE(TrafficLog::columns(e[2])[1], QStringLiteral("50"));
     QVERIFY(TrafficLog::text({e[2]}).contains(QString(300, u'x') + u'\t'));
     // Search from a row on, wrapping, ignoring case.
-    QCOMPARE(TrafficLog::find(e, QStringLiteral("TIMEOUT"), 0), 1);
+    QCOMPARE(TrafficLog::find(e, QStringLiteral("タイムアウト"), 0), 1);
     QCOMPARE(TrafficLog::find(e, QStringLiteral("cp:3"), 1), 0);
     QCOMPARE(TrafficLog::find(e, QStringLiteral("LInfo"), 0), -1);
 
