@@ -4,13 +4,18 @@
 // stall of the user-interface thread during the download (the largest gap of a 5 ms
 // heartbeat timer).
 //
-//   bench_download [KODA_SIM] [LAPS]
+//   bench_download [KODA_SIM] [LAPS] [capture]
+//
+// With "capture" the program's capture recorder writes the line to a temporary folder, so
+// the figures with and without it can be set side by side.
 #include "app/frmmain.h"
+#include "capture/capturerecorder.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -48,6 +53,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     TMainForm& form = *rig.form;
+    const bool capturing = argc > 3 && QByteArrayView(argv[3]) == "capture";
+    QTemporaryDir captureFolder;
+    std::unique_ptr<capture::CaptureRecorder> recorder;
+    if (capturing)
+        recorder = std::make_unique<capture::CaptureRecorder>(form.eventFeed, captureFolder.path());
     QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
     form.spbMonitorClearClick();
     QElapsedTimer clock;
@@ -86,9 +96,10 @@ int main(int argc, char** argv) {
     const double byteMs = 11.0 * 1000.0 / 38400.0;
     const double floorMs = (txBytes + rxBytes) * byteMs + exchanges * (200.0 + 100.0);
     std::printf("%s-lap download: %lld ms for %d exchanges (%d bytes out, %d in); floor %.0f ms; "
-                "ratio %.3f; longest UI stall %lld ms; laps read %d\n",
+                "ratio %.3f; longest UI stall %lld ms; laps read %d; capture %s\n",
                 qPrintable(laps), wall, exchanges, txBytes, rxBytes, floorMs,
-                double(wall) / floorMs, longestStall, form.lapTable.lapCount);
+                double(wall) / floorMs, longestStall, form.lapTable.lapCount,
+                capturing ? "on" : "off");
     form.close();
     return 0;
 }

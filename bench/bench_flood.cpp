@@ -2,8 +2,12 @@
 // main window holds the port open. Prints the resident memory after the first 30 s and
 // at the end, the largest stall of the user-interface thread and the receptions seen.
 //
-//   bench_flood KODA_SIM SECONDS
+//   bench_flood KODA_SIM SECONDS [capture]
+//
+// With "capture" the program's capture recorder writes the flood to a temporary folder
+// (files of 5 MB, the newest four kept) and the folder's size is printed at the end.
 #include "app/frmmain.h"
+#include "capture/capturerecorder.h"
 #include "serial/rscommthread.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
@@ -11,7 +15,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -41,6 +47,11 @@ int main(int argc, char** argv) {
         return 1;
     MainFormRig rig;
     rig.open({{1, sim.path()}});
+    QTemporaryDir captureFolder;
+    std::unique_ptr<capture::CaptureRecorder> recorder;
+    if (argc > 3 && QByteArrayView(argv[3]) == "capture")
+        recorder =
+            std::make_unique<capture::CaptureRecorder>(rig.form->eventFeed, captureFolder.path());
     rig.waitFor([&] { return !rig.form->portSearching; });
     TMainForm& form = *rig.form;
     const ScriptedPrompts& prompts = rig.prompts;
@@ -78,6 +89,14 @@ int main(int argc, char** argv) {
                 seconds, double(atFirstMark) / 1024.0, firstMark / 1000,
                 double(residentKb()) / 1024.0, stall, receptions,
                 int(form.memTxRxMonitor->toPlainText().size()), int(form.portOpen));
+    if (recorder) {
+        qint64 bytes = 0;
+        const QStringList files = recorder->files().files();
+        for (const QString& file : files)
+            bytes += QFileInfo(file).size();
+        std::printf("capture: %lld files, %.1f MB\n", qint64(files.size()),
+                    double(bytes) / (1024.0 * 1024.0));
+    }
     for (const QString& text : prompts.texts().mid(0, 5))
         std::printf("message: %s\n", qPrintable(text));
     form.close();

@@ -170,6 +170,10 @@ void TMainForm::connectHandlers() {
     }
     connectSettingEntries();
     connect(commThread.get(), &RsCommThread::receptionHandedOver, this, &TMainForm::wakeIdle);
+    connect(commThread.get(), &RsCommThread::receptionHandedOver, &eventFeed,
+            [this](const QByteArray& bytes) {
+                emit eventFeed.bytesReceived(bytes, QDateTime::currentDateTimeUtc());
+            });
     connect(commThread.get(), &RsCommThread::portVanished, this, &TMainForm::portVanished);
     connect(&deviceWatcher, &DeviceWatcher::deviceReturned, this, &TMainForm::deviceReturned);
     Chart1->setPrompts(&prompts);

@@ -51,6 +51,9 @@ struct LapListResult;
 struct SessionReport;
 class QDateTime;
 class QPainter;
+namespace capture {
+class TrafficView;
+} // namespace capture
 class QRectF;
 
 class TMainForm : public QMainWindow {
@@ -383,6 +386,8 @@ public:
     QPushButton* spbMonitorClear = nullptr;
     QPushButton* spbCommandTx = nullptr;
     QPushButton* btnSendMail = nullptr;
+    QPushButton* btnTrafficView = nullptr;       // opens trafficView
+    capture::TrafficView* trafficView = nullptr; // the line in detail, a window of its own
 
     // Bottom panel
     QWidget* pnlMonitor = nullptr;

@@ -1,6 +1,7 @@
 // Creation of the main window's controls: pages, chart panel, bottom panel, menu and
 // status bar, with the captions, hints and initial states the program shows.
 #include "app/frmmain.h"
+#include "capture/trafficview.h"
 #include "laps/lapanalysisview.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
@@ -185,10 +186,11 @@ void TMainForm::setNaturalTabOrder() {
             order << c.tick;
     }
     order << memTxRxMonitor << txtEdit << cmbTemplate << spbCommandTx << spbMonitorClear
-          << btnSendMail << tabAnalysis->edtCleanLimit << tabAnalysis->updCleanLimit
-          << tabAnalysis->grdAnalysisFigures << tabAnalysis->grdLapDelta << Chart1 << btnZoomReset
-          << edtID << edtCourseLength << spbRead << spbClear << spbSave << spbExit << edtIDQK11
-          << rgrpQKLogRecord << rgrpQKLogStop;
+          << btnSendMail << btnTrafficView << tabAnalysis->edtCleanLimit
+          << tabAnalysis->updCleanLimit << tabAnalysis->grdAnalysisFigures
+          << tabAnalysis->grdLapDelta << Chart1 << btnZoomReset << edtID << edtCourseLength
+          << spbRead << spbClear << spbSave << spbExit << edtIDQK11 << rgrpQKLogRecord
+          << rgrpQKLogStop;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -484,6 +486,14 @@ QWidget* TMainForm::createDevelopPage() {
     btnSendMail = new QPushButton(QStringLiteral("メール送信"), grpMonitor);
     btnSendMail->setObjectName(QStringLiteral("btnSendMail"));
     lower->addWidget(btnSendMail);
+    btnTrafficView = hinted(new QPushButton(QStringLiteral("詳細表示"), grpMonitor),
+                            QStringLiteral("送受信の詳細を別のウィンドウに表示します。"));
+    btnTrafficView->setObjectName(QStringLiteral("btnTrafficView"));
+    lower->addWidget(btnTrafficView);
+    // It records from the start, shown or not.
+    trafficView = new capture::TrafficView(prompts, this);
+    trafficView->listen(eventFeed);
+    connect(btnTrafficView, &QPushButton::clicked, trafficView, &capture::TrafficView::showWindow);
     lower->addStretch(1);
     layout->addLayout(lower);
     return page;

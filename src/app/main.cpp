@@ -6,6 +6,8 @@
 #include "app/qttranslations.h"
 #include "app/shutdownsignals.h"
 #include "app/widgetprompts.h"
+#include "capture/capturerecorder.h"
+#include "capture/trafficview.h"
 
 #include <QFont>
 
@@ -20,6 +22,12 @@ int main(int argc, char** argv) {
     WidgetPrompts prompts;
     TMainForm form(prompts, {configurationPath(QCoreApplication::applicationFilePath()), true});
     prompts.setParent(&form);
+    // Every byte on the line and what the program made of it, kept on disk for a field report.
+    capture::CaptureRecorder recorder(form.eventFeed, capture::defaultCaptureFolder());
+    form.trafficView->setCaptureFiles([&recorder] {
+        recorder.flushTimer();
+        return recorder.files().files();
+    });
     ShutdownSignals shutdown;
     QObject::connect(&shutdown, &ShutdownSignals::shutdownRequested, &form,
                      [&form] { form.closeUnattended(); });

@@ -32,6 +32,8 @@ void TMainForm::dispatchReception() {
     const QByteArray pending = reception.rxBytes.left(pendingLength);
     reception.rxBytes.clear();
     reception.rxLength = 0;
+    emit eventFeed.lineEvent({QDateTime::currentDateTimeUtc(), QStringLiteral("reception"),
+                              QString::number(pending.size())});
     if (replyText.isEmpty()) {
         pendingLength = 0;
         return;

@@ -25,6 +25,8 @@ bool TMainForm::sendFrameBytes(const quint8* bytes, int count) {
     const Transmission transmission(*this);
     count = std::clamp(count, 0, int(sizeof sendBuffer));
     std::memcpy(sendBuffer, bytes, size_t(count));
+    emit eventFeed.bytesSent(QByteArray(reinterpret_cast<const char*>(sendBuffer), count),
+                             QDateTime::currentDateTimeUtc());
     if (commThread->writeBytes(reinterpret_cast<const char*>(sendBuffer), count) == count)
         return true;
     if (closing)

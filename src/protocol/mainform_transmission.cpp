@@ -86,6 +86,8 @@ bool TMainForm::sendCommand(const QString& text) {
             break;
         }
     } else if (!closing) {
+        if (!line.isEmpty())
+            emit eventFeed.bytesSent(line, QDateTime::currentDateTimeUtc());
         if (line.isEmpty()) {
             result = true;
         } else if (commThread->writeBytes(line.constData(), int(line.size())) == line.size()) {
@@ -99,6 +101,8 @@ bool TMainForm::sendCommand(const QString& text) {
 
 void TMainForm::sendLogged(const QString& text) {
     appendMonitorLine(QStringLiteral("Tx:") + text);
+    emit eventFeed.lineEvent(
+        {QDateTime::currentDateTimeUtc(), QStringLiteral("request"), text.trimmed()});
     if (!sendCommand(text)) {
         endBusy();
         appendMonitorLine(QStringLiteral("送信失敗\r\n"));
@@ -162,8 +166,12 @@ void TMainForm::timWakeupWaitTimer() {
     }
     replyGraceMs = 0;
     ++retryCount;
+    emit eventFeed.lineEvent({QDateTime::currentDateTimeUtc(), QStringLiteral("timeout"),
+                              QString::number(replyWaitMs)});
     if (retryCount <= 3) {
         appendMonitorLine(QStringLiteral("Wakeup Retry:") + QString::number(retryCount));
+        emit eventFeed.lineEvent({QDateTime::currentDateTimeUtc(), QStringLiteral("retry"),
+                                  QString::number(retryCount)});
         if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks &&
             lapTable.lapInfoStep != 0) {
             sendFrameBytes(frameBuffer, frameLength);

@@ -20,6 +20,8 @@ void TMainForm::enumeratePorts() {
 void TMainForm::mnuCommOpenClick() {
     if (portOpen) {
         commThread->closePort();
+        emit eventFeed.lineEvent({QDateTime::currentDateTimeUtc(), QStringLiteral("close"),
+                                  QStringLiteral("COM%1").arg(comPort)});
         commReady = false;
         enableDeviceButtons(false);
         portOpen = false;
@@ -41,6 +43,8 @@ void TMainForm::showConnected(int port) {
     portLost = false;
     deviceWatcher.stop();
     statusPanel[1]->setText(connectionStatusText(port, commSettings));
+    emit eventFeed.lineEvent(
+        {QDateTime::currentDateTimeUtc(), QStringLiteral("open"), statusPanel[1]->text()});
     spbCommandTx->setEnabled(true);
     enableDeviceButtons(true);
 }

@@ -209,17 +209,18 @@ void RsCommThread::requestStop() {
 }
 
 void RsCommThread::deliverPendingHandoff() {
+    QByteArray bytes;
     {
         std::lock_guard lock(handoffMutex_);
         if (!handoffPending_)
             return;
         area_.append(handoffBytes_, handoffText_);
-        handoffBytes_.clear();
+        bytes.swap(handoffBytes_);
         handoffText_.clear();
         handoffPending_ = false;
     }
     handoffDone_.notify_all();
-    emit receptionHandedOver();
+    emit receptionHandedOver(bytes);
 }
 
 void RsCommThread::run() {

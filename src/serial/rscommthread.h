@@ -75,8 +75,9 @@ public:
     static QString displayText(const QByteArray& bytes);
 
 signals:
-    // A reception has been appended to the area (user-interface thread).
-    void receptionHandedOver();
+    // A reception has been appended to the area (user-interface thread); bytes are all of
+    // it, also what the area had no room for.
+    void receptionHandedOver(const QByteArray& bytes);
     // The open port's device has gone (unplugged, hung up): emitted once per open, in the
     // user-interface thread.
     void portVanished();

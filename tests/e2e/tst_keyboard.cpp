@@ -270,13 +270,25 @@ void TestKeyboard::tabFollowsReadingOrder_data() {
                                                   "spbExit",
                                                   "edtIDQK11",
                                                   "rgrpQKLogStop"};
-    QTest::newRow("developer page")
-        << DevelopPage << false << true
-        << QStringList{"PageControlSetting", "memTxRxMonitor",  "txtEdit",         "cmbTemplate",
-                       "spbCommandTx",       "spbMonitorClear", "btnSendMail",     "Chart1",
-                       "btnZoomReset",       "edtID",           "edtCourseLength", "spbRead",
-                       "spbClear",           "spbSave",         "spbExit",         "edtIDQK11",
-                       "rgrpQKLogStop"};
+    QTest::newRow("developer page") << DevelopPage << false << true
+                                    << QStringList{"PageControlSetting",
+                                                   "memTxRxMonitor",
+                                                   "txtEdit",
+                                                   "cmbTemplate",
+                                                   "spbCommandTx",
+                                                   "spbMonitorClear",
+                                                   "btnSendMail",
+                                                   "btnTrafficView",
+                                                   "Chart1",
+                                                   "btnZoomReset",
+                                                   "edtID",
+                                                   "edtCourseLength",
+                                                   "spbRead",
+                                                   "spbClear",
+                                                   "spbSave",
+                                                   "spbExit",
+                                                   "edtIDQK11",
+                                                   "rgrpQKLogStop"};
 }
 
 void TestKeyboard::tabFollowsReadingOrder() {

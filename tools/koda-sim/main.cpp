@@ -1,6 +1,7 @@
 #include "simlaps.h"
 #include "simoptions.h"
 #include "simport.h"
+#include "simreplay.h"
 #include "simulator.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,21 @@ int main(int argc, char* argv[]) {
         return parsed.exitCode;
     }
     const SimOptions& options = *parsed.options;
+
+    std::optional<QList<CapturedBurst>> replay;
+    if (!options.replayFile.isEmpty()) {
+        QFile file(options.replayFile);
+        QString error;
+        if (file.open(QIODevice::ReadOnly))
+            replay = readCapturedBursts(file.readAll(), &error);
+        else
+            error = file.errorString();
+        if (!replay) {
+            std::fprintf(stderr, "koda-sim: %s: %s\n", qPrintable(options.replayFile),
+                         qPrintable(error));
+            return 2;
+        }
+    }
 
     LapStore laps = LapStore::generate(options.laps, options.sectors, options.seed);
     if (!options.lapsFile.isEmpty()) {
@@ -59,6 +75,16 @@ int main(int argc, char* argv[]) {
         PortEnds copy = *ends;
         closePort(copy);
         return 1;
+    }
+    if (replay) {
+        if (!Replayer::installSignalHandlers()) {
+            std::fprintf(stderr, "koda-sim: cannot watch for signals\n");
+            return 1;
+        }
+        Replayer replayer(options, *ends, *replay);
+        std::printf("%s\n", qPrintable(ends->path));
+        std::fflush(stdout);
+        return app.exec();
     }
     if (!Simulator::installSignalHandlers()) {
         std::fprintf(stderr, "koda-sim: cannot watch for signals\n");

@@ -113,6 +113,10 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         "where", "middle");
     add("garble-list", "RK-12: spoils the second line of list <n> (from 1; 0: every list).", "n");
     add("list-end", "RK-12: ends each lap list with a line \"END\".");
+    add("replay",
+        "Plays the device side of a KODA Monitor capture: answers the program's requests "
+        "with the captured bytes and timing; departures are reported on stderr.",
+        "file");
 
     ParsedOptions result;
     if (!p.parse(arguments)) {
@@ -138,6 +142,7 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         result.message = text;
         return result;
     };
+    o.replayFile = p.value("replay");
     o.device = p.value("device");
     o.link = p.value("link");
     o.holdSlave = !p.isSet("no-hold");

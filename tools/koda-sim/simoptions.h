@@ -63,6 +63,8 @@ struct SimOptions {
     int listSplitAt = 0;  // ListSplit::At
     int garbleList = -1;  // RK-12: list n (from 1) is spoiled; 0: every list; -1: none
     bool listEnd = false; // RK-12 lists end with a line "END" (the old form)
+    // Plays the device side of a capture file instead of the instruments.
+    QString replayFile;
 };
 
 struct ParsedOptions {

@@ -49,6 +49,10 @@ void Transmitter::sendReply(const QByteArray& bytes, int lateMs, qsizetype split
     }
 }
 
+void Transmitter::sendApart(const QByteArray& bytes, int lateMs, int quietMs) {
+    enqueue({bytes, nowUs() + qint64(lateMs) * 1000, qint64(quietMs) * 1000});
+}
+
 void Transmitter::sendPush(const QByteArray& bytes) {
     // A push does not wait for replies that are still being prepared (their latency
     // has not run out): the unit sends it while the line is free.

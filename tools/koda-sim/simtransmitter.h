@@ -23,6 +23,9 @@ public:
     // pauses pauseMs before that byte.
     void sendReply(const QByteArray& bytes, int lateMs = 0, qsizetype splitAt = -1,
                    int pauseMs = 0);
+    // A burst to start lateMs from now, and no sooner than quietMs after the previous burst
+    // has left the wire (a replay keeps the captured receptions apart this way).
+    void sendApart(const QByteArray& bytes, int lateMs, int quietMs);
     // A pushed frame, to start as soon as the line is free.
     void sendPush(const QByteArray& bytes);
     void setFd(int fd) { fd_ = fd; }

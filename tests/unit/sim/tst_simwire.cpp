@@ -5,6 +5,7 @@
 #include "simlaps.h"
 #include "simoptions.h"
 #include "simpacer.h"
+#include "simreplay.h"
 #include "simsettings.h"
 #include "support/simfixtures.h"
 
@@ -74,6 +75,7 @@ private slots:
     void pacingSchedule();
     void options_data();
     void options();
+    void replayKeepsReceptionsApartAndReportsDepartures();
 };
 
 void TestSimWire::frameEncoding_data() {
@@ -635,4 +637,41 @@ void TestSimWire::options() {
 }
 
 QTEST_GUILESS_MAIN(TestSimWire)
+// A capture where a fuel reading came in just before the reply to a request (both handed over
+// separately, 260 ms apart): played back, the reply must not follow the reading closer than the
+// program's 200 ms quiet time, or the two would become one reception and the reply be lost.
+// A request that differs from the captured one is reported; a damaged capture is refused.
+void TestSimWire::replayKeepsReceptionsApartAndReportsDepartures() {
+    const QByteArray request = QByteArray::fromHex("024c12340d01404350 0d0a3003");
+    const QByteArray fuel(23, 'F');
+    const QByteArray reply(53, 'R');
+    ReplayScript script({{true, 1'000'000, request},
+                         {false, 1'130'000, fuel},
+                         {false, 1'390'000, reply},
+                         {true, 1'500'000, request},
+                         {false, 1'750'000, reply}},
+                        38400);
+    QVERIFY(script.start(0).sends.isEmpty());
+    const ReplayScript::Step first = script.programBytes(request, 5'000'000);
+    QVERIFY(first.departures.isEmpty());
+    QCOMPARE(first.sends.size(), 2);
+    QCOMPARE(first.sends[0].bytes, fuel);
+    const qint64 fuelEnd = first.sends[0].delayUs + pacing::wireTimeUs(fuel.size(), 38400);
+    QVERIFY(first.sends[1].delayUs - fuelEnd >= ReplayScript::kQuietUs);
+
+    QByteArray other = request;
+    other[7] = 'X';
+    const ReplayScript::Step second = script.programBytes(other.left(5), 6'000'000);
+    QVERIFY(second.sends.isEmpty()); // the rest of the burst is awaited
+    const ReplayScript::Step third = script.programBytes(other.mid(5), 6'001'000);
+    QCOMPARE(third.departures.size(), 1);
+    QCOMPARE(third.sends.size(), 1); // the captured order goes on
+    QVERIFY(script.finished());
+    QCOMPARE(script.programBytes("x", 7'000'000).departures.size(), 1);
+
+    QString error;
+    QVERIFY(!readCapturedBursts("Laps,3\r\nFastest,Lap,002\r\n", &error));
+    QVERIFY(error.startsWith(QLatin1String("not a readable capture at byte 0")));
+}
+
 #include "tst_simwire.moc"

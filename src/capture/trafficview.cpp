@@ -1,0 +1,244 @@
+#include "capture/trafficview.h"
+#include "capture/capturefiles.h"
+#include "capture/linerecords.h"
+#include "windows/prompts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace capture {
+
+namespace {
+
+enum Column { ColTime, ColGap, ColDirection, ColHex, ColText, ColContent, ColumnCount };
+
+QColor rowColour(Direction direction) {
+    switch (direction) {
+    case Direction::Sent:
+        return QColor(0xdd, 0xea, 0xff);
+    case Direction::Received:
+        return QColor(0xe2, 0xf6, 0xe2);
+    case Direction::Event:
+        break;
+    }
+    return QColor(0xf2, 0xf2, 0xf2);
+}
+
+} // namespace
+
+TrafficView::TrafficView(Prompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window), prompts_(prompts) {
+    setObjectName(QStringLiteral("TrafficView"));
+    setWindowTitle(QStringLiteral("通信の詳細"));
+    // A window beside the main window: it never keeps the program running on its own.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(1100, 460);
+    auto* layout = new QVBoxLayout(this);
+    auto* tools = new QHBoxLayout;
+    chkPause = new QCheckBox(QStringLiteral("一時停止"), this);
+    chkPause->setObjectName(QStringLiteral("chkPause"));
+    chkPause->setToolTip(QStringLiteral("表示を止めます。記録は続きます。"));
+    tools->addWidget(chkPause);
+    edtSearch = new QLineEdit(this);
+    edtSearch->setObjectName(QStringLiteral("edtSearch"));
+    edtSearch->setPlaceholderText(QStringLiteral("検索する文字列"));
+    tools->addWidget(edtSearch, 1);
+    btnSearch = new QPushButton(QStringLiteral("検索"), this);
+    btnSearch->setObjectName(QStringLiteral("btnSearch"));
+    tools->addWidget(btnSearch);
+    btnCopy = new QPushButton(QStringLiteral("コピー"), this);
+    btnCopy->setObjectName(QStringLiteral("btnCopy"));
+    btnCopy->setToolTip(QStringLiteral("選択した行（選択がなければ全行）をコピーします。"));
+    tools->addWidget(btnCopy);
+    btnSaveCapture = new QPushButton(QStringLiteral("キャプチャを保存..."), this);
+    btnSaveCapture->setObjectName(QStringLiteral("btnSaveCapture"));
+    btnSaveCapture->setToolTip(
+        QStringLiteral("記録されている送受信をキャプチャファイル（pcapng）に保存します。"));
+    tools->addWidget(btnSaveCapture);
+    btnOpenCapture = new QPushButton(QStringLiteral("キャプチャを開く..."), this);
+    btnOpenCapture->setObjectName(QStringLiteral("btnOpenCapture"));
+    btnOpenCapture->setToolTip(QStringLiteral("キャプチャファイルの内容を表示します。"));
+    tools->addWidget(btnOpenCapture);
+    lblCount = new QLabel(this);
+    lblCount->setObjectName(QStringLiteral("lblCount"));
+    tools->addWidget(lblCount);
+    layout->addLayout(tools);
+
+    tblTraffic = new QTableWidget(0, ColumnCount, this);
+    tblTraffic->setObjectName(QStringLiteral("tblTraffic"));
+    tblTraffic->setHorizontalHeaderLabels({QStringLiteral("時刻"), QStringLiteral("間隔(ms)"),
+                                           QStringLiteral("向き"), QStringLiteral("16進"),
+                                           QStringLiteral("テキスト"), QStringLiteral("内容")});
+    tblTraffic->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblTraffic->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblTraffic->setWordWrap(false);
+    tblTraffic->verticalHeader()->setVisible(false);
+    tblTraffic->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    tblTraffic->horizontalHeader()->setStretchLastSection(true);
+    const int widths[] = {90, 60, 36, 250, 110};
+    for (int col = 0; col < ColContent; ++col)
+        tblTraffic->setColumnWidth(col, widths[col]);
+    layout->addWidget(tblTraffic, 1);
+
+    connect(chkPause, &QCheckBox::toggled, this, &TrafficView::pauseToggled);
+    connect(btnSearch, &QPushButton::clicked, this, &TrafficView::searchClick);
+    connect(edtSearch, &QLineEdit::returnPressed, this, &TrafficView::searchClick);
+    connect(btnCopy, &QPushButton::clicked, this, &TrafficView::copyClick);
+    connect(btnSaveCapture, &QPushButton::clicked, this, &TrafficView::saveCaptureClick);
+    connect(btnOpenCapture, &QPushButton::clicked, this, &TrafficView::openCaptureClick);
+    showCount();
+}
+
+void TrafficView::listen(feed::EventFeed& feed) {
+    listenForRecords(feed, this, [this](const Record& record) { add(record); });
+}
+
+void TrafficView::showWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TrafficView::add(const Record& record) {
+    const TrafficEntry& entry = log_.add(record);
+    if (chkPause->isChecked())
+        return; // recorded; shown when the pause ends
+    shown_.append(entry);
+    appendRow(entry);
+    trimRows();
+    showCount();
+}
+
+void TrafficView::appendRow(const TrafficEntry& entry) {
+    const int row = tblTraffic->rowCount();
+    tblTraffic->insertRow(row);
+    const QStringList texts = TrafficLog::columns(entry);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    bool broken = false;
+    for (const PieceDescription& piece : entry.pieces)
+        broken = broken || !piece.good;
+    for (int col = 0; col < ColumnCount; ++col) {
+        auto* item = new QTableWidgetItem(texts.value(col));
+        item->setBackground(rowColour(entry.record.direction));
+        if (col == ColHex)
+            item->setFont(fixed);
+        if (col == ColContent && broken)
+            item->setForeground(QColor(0xb0, 0x00, 0x00));
+        if (col == ColContent)
+            item->setToolTip(
+                QString(texts.value(col)).replace(QStringLiteral(" | "), QStringLiteral("\n")));
+        tblTraffic->setItem(row, col, item);
+    }
+    if (!tblTraffic->selectionModel()->hasSelection())
+        tblTraffic->scrollToBottom();
+}
+
+void TrafficView::trimRows() {
+    // The rows follow the log, which drops its oldest entries.
+    while (shown_.size() > log_.entries().size()) {
+        shown_.removeFirst();
+        tblTraffic->removeRow(0);
+    }
+}
+
+void TrafficView::rebuild() {
+    showEntries(log_.entries());
+    showCount();
+}
+
+void TrafficView::showEntries(const QList<TrafficEntry>& entries) {
+    tblTraffic->setRowCount(0);
+    shown_ = entries;
+    for (const TrafficEntry& entry : shown_)
+        appendRow(entry);
+}
+
+void TrafficView::pauseToggled(bool paused) {
+    if (!paused)
+        rebuild();
+    showCount();
+}
+
+void TrafficView::showCount() {
+    QString text = QStringLiteral("%1件").arg(shown_.size());
+    if (log_.dropped() > 0)
+        text += QStringLiteral("（古い%1件は表示から削除）").arg(log_.dropped());
+    if (chkPause->isChecked())
+        text += QStringLiteral(" 一時停止中");
+    lblCount->setText(text);
+}
+
+void TrafficView::searchClick() {
+    const int current = tblTraffic->currentRow();
+    const int found = TrafficLog::find(shown_, edtSearch->text(), current + 1);
+    if (found < 0) {
+        lblCount->setText(QStringLiteral("見つかりません：%1").arg(edtSearch->text()));
+        return;
+    }
+    tblTraffic->selectRow(found);
+    tblTraffic->scrollToItem(tblTraffic->item(found, 0));
+    showCount();
+}
+
+void TrafficView::copyClick() {
+    QList<TrafficEntry> chosen;
+    const QModelIndexList rows = tblTraffic->selectionModel()->selectedRows();
+    for (int row = 0; row < int(shown_.size()); ++row)
+        if (rows.isEmpty() || tblTraffic->selectionModel()->isRowSelected(row))
+            chosen.append(shown_[row]);
+    QApplication::clipboard()->setText(TrafficLog::text(chosen));
+}
+
+namespace {
+
+const QString captureFilter = QStringLiteral("キャプチャファイル (*.pcapng);;すべてのファイル (*)");
+const QString captureSuffix = QStringLiteral("pcapng");
+
+} // namespace
+
+void TrafficView::saveCaptureClick() {
+    const QStringList files = captureFiles_ ? captureFiles_() : QStringList();
+    if (files.isEmpty()) {
+        prompts_.message(QStringLiteral("保存するキャプチャがありません。"), windowTitle(),
+                         Prompts::Icon::Information);
+        return;
+    }
+    const QString path = prompts_.saveFileName(QString(), QString(), captureFilter, captureSuffix);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!joinCaptureFiles(files, path, &error))
+        prompts_.message(QStringLiteral("キャプチャを保存できませんでした。\r\n") + error,
+                         windowTitle(), Prompts::Icon::Warning);
+}
+
+void TrafficView::openCaptureClick() {
+    const QString path = prompts_.openFileName(QString(), QString(), captureFilter, captureSuffix);
+    if (path.isEmpty())
+        return;
+    const ReadResult read = readCaptureFile(path);
+    if (!read.ok()) {
+        prompts_.message(read.error, windowTitle(), Prompts::Icon::Warning);
+        return;
+    }
+    TrafficLog file(int(qMin<qsizetype>(read.records.size(), TrafficLog::DefaultCapacity)),
+                    TrafficLog::DefaultByteBudget);
+    for (const Record& record : read.records)
+        file.add(record);
+    chkPause->setChecked(true); // the live rows come back when the pause ends
+    showEntries(file.entries());
+    lblCount->setText(
+        QStringLiteral("%1：%2件").arg(QFileInfo(path).fileName()).arg(shown_.size()));
+}
+
+} // namespace capture
