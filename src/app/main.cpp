@@ -3,9 +3,11 @@
 #include "app/config/configuration.h"
 #include "app/frmmain.h"
 #include "app/kodaapplication.h"
+#include "app/logbookhookup.h"
 #include "app/qttranslations.h"
 #include "app/shutdownsignals.h"
 #include "app/widgetprompts.h"
+#include "logbook/logbookstore.h"
 
 #include <QFont>
 
@@ -20,6 +22,7 @@ int main(int argc, char** argv) {
     WidgetPrompts prompts;
     TMainForm form(prompts, {configurationPath(QCoreApplication::applicationFilePath()), true});
     prompts.setParent(&form);
+    new LogbookHookup(form, prompts, logbook::LogbookStore::defaultPath());
     ShutdownSignals shutdown;
     QObject::connect(&shutdown, &ShutdownSignals::shutdownRequested, &form,
                      [&form] { form.closeUnattended(); });

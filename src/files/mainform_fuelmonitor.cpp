@@ -19,6 +19,9 @@ void TMainForm::showFuelData(quint32 distance, float remaining, float used, floa
     pnlTrip->setText(texts.distance);
     secondsSinceFuel = 0;
     lapFuel.noteFuel(remaining, used);
+    eventFeed.fuelReading({QDateTime::currentDateTime(),
+                           quint16(RadioFrame::readRadioId(edtIDQK11->text())), distance, remaining,
+                           used, economy});
     if (fuelLog->isLogging() && !fuelLog->addRow(fuelLogRow(QTime::currentTime(), texts)))
         appendMonitorLine(fuelLog->failureMessage());
 }

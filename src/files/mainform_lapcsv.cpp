@@ -25,8 +25,10 @@ void TMainForm::mnuCsvSaveClick() {
         prompts.message(save.message(), currentCaption(), Prompts::Icon::Error);
         return;
     }
-    if (save.saved())
+    if (save.saved()) {
         dataModified = false;
+        eventFeed.lapFileSaved(feedLapSet(path));
+    }
 }
 
 void TMainForm::mnuCsvLoadClick() {
@@ -45,6 +47,7 @@ void TMainForm::mnuCsvLoadClick() {
     if (parse.accepted()) {
         applyLapList(*parse.result);
         setSaveEnabled(true);
+        eventFeed.lapFileLoaded(feedLapSet(path));
         return;
     }
     // Nothing of a file that failed half-way is shown: the grid stays empty.

@@ -42,6 +42,7 @@ const QList<Migration>& migrations() {
                             "s3 INTEGER, s4 INTEGER, top_speed INTEGER, "
                             "remark TEXT NOT NULL DEFAULT '', mark INTEGER NOT NULL DEFAULT 0, "
                             "at TEXT, PRIMARY KEY(session_id, lap)) WITHOUT ROWID"),
+             // A fuel meter reading: distance in tenths of a km, litres, km per litre.
              QStringLiteral("CREATE TABLE fuel(id INTEGER PRIMARY KEY, session_id INTEGER NOT "
                             "NULL REFERENCES sessions(id) ON DELETE CASCADE, at TEXT NOT NULL, "
                             "radio_id INTEGER NOT NULL DEFAULT 0, distance INTEGER NOT NULL, "

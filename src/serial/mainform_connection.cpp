@@ -24,6 +24,8 @@ void TMainForm::mnuCommOpenClick() {
         portOpen = false;
         statusPanel[1]->clear();
         spbCommandTx->setEnabled(false);
+        eventFeed.connectionChanged(portLost ? feed::Connection::Lost : feed::Connection::Closed,
+                                    comPort, portMap.devicePath(comPort), QString());
         return;
     }
     if (comPort != 0) {
@@ -42,6 +44,8 @@ void TMainForm::showConnected(int port) {
     statusPanel[1]->setText(connectionStatusText(port, commSettings));
     spbCommandTx->setEnabled(true);
     enableDeviceButtons(true);
+    eventFeed.connectionChanged(feed::Connection::Opened, port, portMap.devicePath(port),
+                                statusPanel[1]->text());
 }
 
 void TMainForm::portVanished() {

@@ -1,0 +1,276 @@
+#include "logbook/logbookwindow.h"
+
+#include "logbook/logbookstore.h"
+#include "logbook/sessionlist.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace logbook {
+
+namespace {
+
+// Shows the hundredths of the given columns as lap times; the model keeps the numbers.
+class LapTimeColumns : public QIdentityProxyModel {
+public:
+    LapTimeColumns(QList<int> columns, QObject* parent)
+        : QIdentityProxyModel(parent), columns_(std::move(columns)) {}
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole && columns_.contains(index.column()))
+            return formatHundredths(QIdentityProxyModel::data(index, role));
+        if (role == Qt::TextAlignmentRole && columns_.contains(index.column()))
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    QList<int> columns_;
+};
+
+// Runs the query into the model and names its columns (a query model forgets the names of
+// the columns it had).
+void runInto(QSqlQueryModel* model, const QSqlDatabase& db, const BoundQuery& bound,
+             const QStringList& headings) {
+    QSqlQuery query(db);
+    query.prepare(bound.sql);
+    for (const QVariant& v : bound.values)
+        query.addBindValue(v);
+    query.exec();
+    // The model fetches further rows as the list is scrolled down.
+    model->setQuery(std::move(query));
+    for (int i = 0; i < headings.size(); ++i)
+        model->setHeaderData(i, Qt::Horizontal, headings[i]);
+}
+
+QTableView* makeList(QAbstractItemModel* model, QWidget* parent) {
+    auto* view = new QTableView(parent);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(20);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->horizontalHeader()->setStretchLastSection(true);
+    return view;
+}
+
+} // namespace
+
+LogbookWindow::LogbookWindow(LogbookStore& store, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store) {
+    setObjectName(QStringLiteral("frmLogbook"));
+    setWindowTitle(QStringLiteral("ログブック"));
+    resize(900, 560);
+    sessions_ = new QSqlQueryModel(this);
+    tracks_ = new QSqlQueryModel(this);
+    bests_ = new QSqlQueryModel(this);
+    tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("tabLogbook"));
+    tabs->addTab(makeSessionPage(), QStringLiteral("セッション"));
+    tabs->addTab(makeTrackPage(), QStringLiteral("トラック"));
+    tabs->addTab(makeBestPage(), QStringLiteral("ベストラップ"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    connect(&store_, &LogbookStore::changed, this, [this] {
+        if (isVisible())
+            refresh();
+    });
+    refresh();
+}
+
+QWidget* LogbookWindow::makeSessionPage() {
+    auto* page = new QWidget;
+    edtFilterTrack = new QLineEdit(page);
+    edtFilterTrack->setObjectName(QStringLiteral("edtFilterTrack"));
+    edtFilterVehicle = new QLineEdit(page);
+    edtFilterVehicle->setObjectName(QStringLiteral("edtFilterVehicle"));
+    chkFilterDate = new QCheckBox(QStringLiteral("期間"), page);
+    chkFilterDate->setObjectName(QStringLiteral("chkFilterDate"));
+    dteFrom = new QDateEdit(QDate::currentDate().addMonths(-1), page);
+    dteTo = new QDateEdit(QDate::currentDate(), page);
+    for (QDateEdit* d : {dteFrom, dteTo}) {
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    }
+    auto* filter = new QHBoxLayout;
+    filter->addWidget(new QLabel(QStringLiteral("トラック"), page));
+    filter->addWidget(edtFilterTrack);
+    filter->addWidget(new QLabel(QStringLiteral("車両"), page));
+    filter->addWidget(edtFilterVehicle);
+    filter->addWidget(chkFilterDate);
+    filter->addWidget(dteFrom);
+    filter->addWidget(new QLabel(QStringLiteral("～"), page));
+    filter->addWidget(dteTo);
+    for (QLineEdit* e : {edtFilterTrack, edtFilterVehicle})
+        connect(e, &QLineEdit::textChanged, this, &LogbookWindow::applyFilter);
+    connect(chkFilterDate, &QCheckBox::toggled, this, &LogbookWindow::applyFilter);
+    for (QDateEdit* d : {dteFrom, dteTo})
+        connect(d, &QDateEdit::dateChanged, this, &LogbookWindow::applyFilter);
+
+    grdSessions = makeList(new LapTimeColumns({SessionBest, SessionTheoretical}, this), page);
+    grdSessions->setObjectName(QStringLiteral("grdSessions"));
+    static_cast<QIdentityProxyModel*>(grdSessions->model())->setSourceModel(sessions_);
+    connect(grdSessions->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &LogbookWindow::showSession);
+
+    cmbTrack = new QComboBox(page);
+    cmbTrack->setObjectName(QStringLiteral("cmbTrack"));
+    cmbTrack->setEditable(true);
+    edtVehicle = new QLineEdit(page);
+    edtVehicle->setObjectName(QStringLiteral("edtVehicle"));
+    memNotes = new QPlainTextEdit(page);
+    memNotes->setObjectName(QStringLiteral("memNotes"));
+    memNotes->setPlaceholderText(QStringLiteral("天候、タイヤ、セッティングなど"));
+    memNotes->setFixedHeight(60);
+    btnSaveSession = new QPushButton(QStringLiteral("保存"), page);
+    btnSaveSession->setObjectName(QStringLiteral("btnSaveSession"));
+    btnSaveSession->setEnabled(false);
+    connect(btnSaveSession, &QPushButton::clicked, this, &LogbookWindow::saveSession);
+    auto* edit = new QFormLayout;
+    edit->addRow(QStringLiteral("トラック"), cmbTrack);
+    edit->addRow(QStringLiteral("車両"), edtVehicle);
+    edit->addRow(QStringLiteral("メモ"), memNotes);
+    edit->addRow(QString(), btnSaveSession);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(filter);
+    layout->addWidget(grdSessions, 1);
+    layout->addLayout(edit);
+    return page;
+}
+
+QWidget* LogbookWindow::makeTrackPage() {
+    auto* page = new QWidget;
+    grdTracks = makeList(tracks_, page);
+    grdTracks->setObjectName(QStringLiteral("grdTracks"));
+    edtTrackName = new QLineEdit(page);
+    edtTrackName->setObjectName(QStringLiteral("edtTrackName"));
+    edtTrackLength = new QLineEdit(page);
+    edtTrackLength->setObjectName(QStringLiteral("edtTrackLength"));
+    btnAddTrack = new QPushButton(QStringLiteral("登録"), page);
+    btnAddTrack->setObjectName(QStringLiteral("btnAddTrack"));
+    btnRemoveTrack = new QPushButton(QStringLiteral("削除"), page);
+    btnRemoveTrack->setObjectName(QStringLiteral("btnRemoveTrack"));
+    connect(btnAddTrack, &QPushButton::clicked, this, [this] {
+        if (store_.setTrack(edtTrackName->text(), edtTrackLength->text()))
+            refresh();
+    });
+    connect(btnRemoveTrack, &QPushButton::clicked, this, [this] {
+        const QModelIndex index = grdTracks->currentIndex();
+        if (index.isValid() && store_.removeTrack(tracks_->index(index.row(), 0).data().toString()))
+            refresh();
+    });
+    // Choosing a track in the list puts it in the entries, to change its course length.
+    connect(grdTracks, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        edtTrackName->setText(tracks_->index(index.row(), 0).data().toString());
+        edtTrackLength->setText(tracks_->index(index.row(), 1).data().toString());
+    });
+    auto* entry = new QHBoxLayout;
+    entry->addWidget(new QLabel(QStringLiteral("トラック"), page));
+    entry->addWidget(edtTrackName, 2);
+    entry->addWidget(new QLabel(QStringLiteral("コース長(km)"), page));
+    entry->addWidget(edtTrackLength, 1);
+    entry->addWidget(btnAddTrack);
+    entry->addWidget(btnRemoveTrack);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grdTracks, 1);
+    layout->addLayout(entry);
+    return page;
+}
+
+QWidget* LogbookWindow::makeBestPage() {
+    auto* page = new QWidget;
+    grdBests = makeList(new LapTimeColumns({1}, this), page);
+    grdBests->setObjectName(QStringLiteral("grdBests"));
+    static_cast<QIdentityProxyModel*>(grdBests->model())->setSourceModel(bests_);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grdBests);
+    return page;
+}
+
+void LogbookWindow::refresh() {
+    if (!store_.open())
+        return;
+    refreshing_ = true;
+    const qint64 chosen = currentSession();
+    applyFilter();
+    runInto(tracks_, store_.database(), trackListQuery(),
+            {QStringLiteral("トラック"), QStringLiteral("コース長(km)")});
+    runInto(bests_, store_.database(), personalBestQuery(),
+            {QStringLiteral("トラック"), QStringLiteral("ベストラップ"), QStringLiteral("日付"),
+             QStringLiteral("車両"), QStringLiteral("セッション数")});
+    loadTrackChoices();
+    for (int row = 0; row < sessions_->rowCount(); ++row)
+        if (sessions_->index(row, SessionId).data().toLongLong() == chosen)
+            grdSessions->setCurrentIndex(grdSessions->model()->index(row, SessionDate));
+    refreshing_ = false;
+    showSession();
+}
+
+void LogbookWindow::applyFilter() {
+    if (!store_.open())
+        return;
+    SessionFilter filter{edtFilterTrack->text(), edtFilterVehicle->text(), {}, {}};
+    if (chkFilterDate->isChecked()) {
+        filter.from = dteFrom->date();
+        filter.to = dteTo->date();
+    }
+    runInto(sessions_, store_.database(), sessionListQuery(filter),
+            {QStringLiteral("ID"), QStringLiteral("日時"), QStringLiteral("種類"),
+             QStringLiteral("トラック"), QStringLiteral("車両"), QStringLiteral("ラップ数"),
+             QStringLiteral("ベストラップ"), QStringLiteral("理論ベスト"), QStringLiteral("メモ")});
+    grdSessions->hideColumn(SessionId); // a new query shows every column again
+    // Fixed widths: measuring every cell of a long list would cost more than the query.
+    static const int widths[SessionColumnCount] = {0, 120, 110, 150, 110, 60, 80, 80, 200};
+    for (int col = SessionDate; col < SessionColumnCount; ++col)
+        grdSessions->setColumnWidth(col, widths[col]);
+}
+
+qint64 LogbookWindow::currentSession() const {
+    const QModelIndex index = grdSessions->currentIndex();
+    return index.isValid() ? sessions_->index(index.row(), SessionId).data().toLongLong() : -1;
+}
+
+void LogbookWindow::showSession() {
+    if (refreshing_)
+        return;
+    const QModelIndex index = grdSessions->currentIndex();
+    btnSaveSession->setEnabled(index.isValid());
+    if (!index.isValid())
+        return;
+    cmbTrack->setCurrentText(sessions_->index(index.row(), SessionTrack).data().toString());
+    edtVehicle->setText(sessions_->index(index.row(), SessionVehicle).data().toString());
+    memNotes->setPlainText(sessions_->index(index.row(), SessionNotes).data().toString());
+}
+
+void LogbookWindow::saveSession() {
+    const qint64 session = currentSession();
+    if (session >= 0)
+        store_.updateSession(session, cmbTrack->currentText(), edtVehicle->text(),
+                             memNotes->toPlainText());
+}
+
+void LogbookWindow::loadTrackChoices() {
+    const QString typed = cmbTrack->currentText();
+    cmbTrack->clear();
+    for (int row = 0; row < tracks_->rowCount(); ++row)
+        cmbTrack->addItem(tracks_->index(row, 0).data().toString());
+    cmbTrack->setCurrentText(typed);
+}
+
+} // namespace logbook
