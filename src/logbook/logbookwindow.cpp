@@ -214,6 +214,9 @@ void LogbookWindow::refresh() {
     runInto(bests_, store_.database(), personalBestQuery(),
             {QStringLiteral("トラック"), QStringLiteral("ベストラップ"), QStringLiteral("日付"),
              QStringLiteral("車両"), QStringLiteral("セッション数")});
+    // Short lists, one row a track: measured whole.
+    grdTracks->resizeColumnsToContents();
+    grdBests->resizeColumnsToContents();
     loadTrackChoices();
     for (int row = 0; row < sessions_->rowCount(); ++row)
         if (sessions_->index(row, SessionId).data().toLongLong() == chosen)
@@ -236,8 +239,8 @@ void LogbookWindow::applyFilter() {
              QStringLiteral("ベストラップ"), QStringLiteral("理論ベスト"), QStringLiteral("メモ")});
     grdSessions->hideColumn(SessionId); // a new query shows every column again
     // Fixed widths: measuring every cell of a long list would cost more than the query.
-    static const int widths[SessionColumnCount] = {0, 120, 110, 150, 110, 60, 80, 80, 200};
-    for (int col = SessionDate; col < SessionColumnCount; ++col)
+    static const int widths[SessionNotes] = {0, 115, 110, 140, 100, 55, 75, 75};
+    for (int col = SessionDate; col < SessionNotes; ++col)
         grdSessions->setColumnWidth(col, widths[col]);
 }
 
