@@ -9,6 +9,7 @@
 #include "feed/eventfeed.h"
 #include "logbook/logbookstore.h"
 #include "logbook/logbookwindow.h"
+#include "support/scriptedprompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -129,7 +130,8 @@ int main(int argc, char** argv) {
         store.open();
         const double openMs = double(t.nsecsElapsed()) / 1e6;
         t.restart();
-        logbook::LogbookWindow window(store);
+        ScriptedPrompts prompts;
+        logbook::LogbookWindow window(store, prompts);
         PaintWatch watch(window.grdSessions->viewport());
         window.show();
         watch.wait();

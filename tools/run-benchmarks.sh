@@ -32,4 +32,5 @@ done
 run bench/bench_framescan 3
 run bench/bench_lapfile 50
 run bench/bench_lapfile huge
+run bench/bench_logbook
 run bench/bench_flood "$sim" "$flood_seconds"

@@ -4,6 +4,8 @@
 #include "logbook/logbookstore.h"
 #include "logbook/logbookwindow.h"
 
+#include <QDir>
+
 LogbookHookup::LogbookHookup(TMainForm& form, Prompts& prompts, const QString& path)
     : QObject(&form), form_(form), prompts_(prompts),
       store_(std::make_unique<logbook::LogbookStore>(path)) {
@@ -26,10 +28,21 @@ LogbookHookup::~LogbookHookup() {
 }
 
 void LogbookHookup::showWindow() {
-    if (!store_->open())
-        return; // the store has told why
+    bool told = false;
+    const QMetaObject::Connection listen =
+        connect(store_.get(), &logbook::LogbookStore::problem, this, [&told] { told = true; });
+    const bool usable = store_->open();
+    disconnect(listen);
+    if (!usable) {
+        // Asked for by the user: always an answer, the store's own reason when it gave one.
+        if (!told)
+            prompts_.message(QStringLiteral("ログブックを使用できません。\r\n%1")
+                                 .arg(QDir::toNativeSeparators(store_->path())),
+                             QStringLiteral("ログブック"), Prompts::Icon::Warning);
+        return;
+    }
     if (!window_)
-        window_ = std::make_unique<logbook::LogbookWindow>(*store_, &form_);
+        window_ = std::make_unique<logbook::LogbookWindow>(*store_, prompts_, &form_);
     window_->refresh();
     window_->show();
     window_->raise();

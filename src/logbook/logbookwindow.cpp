@@ -1,7 +1,10 @@
 #include "logbook/logbookwindow.h"
 
+#include "files/filewrite.h"
 #include "logbook/logbookstore.h"
+#include "logbook/sessioncsv.h"
 #include "logbook/sessionlist.h"
+#include "windows/prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -71,8 +74,8 @@ QTableView* makeList(QAbstractItemModel* model, QWidget* parent) {
 
 } // namespace
 
-LogbookWindow::LogbookWindow(LogbookStore& store, QWidget* parent)
-    : QWidget(parent, Qt::Window), store_(store) {
+LogbookWindow::LogbookWindow(LogbookStore& store, Prompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), prompts_(prompts) {
     setObjectName(QStringLiteral("frmLogbook"));
     setWindowTitle(QStringLiteral("ログブック"));
     resize(900, 560);
@@ -86,10 +89,15 @@ LogbookWindow::LogbookWindow(LogbookStore& store, QWidget* parent)
     tabs->addTab(makeBestPage(), QStringLiteral("ベストラップ"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
-    connect(&store_, &LogbookStore::changed, this, [this] {
+    // Live laps come every minute or so, a read all at once: the lists are read again once
+    // the recording has settled, and only while the window is shown.
+    refreshSoon_.setSingleShot(true);
+    refreshSoon_.setInterval(250);
+    connect(&refreshSoon_, &QTimer::timeout, this, [this] {
         if (isVisible())
             refresh();
     });
+    connect(&store_, &LogbookStore::changed, &refreshSoon_, qOverload<>(&QTimer::start));
     refresh();
 }
 
@@ -141,11 +149,18 @@ QWidget* LogbookWindow::makeSessionPage() {
     btnSaveSession->setObjectName(QStringLiteral("btnSaveSession"));
     btnSaveSession->setEnabled(false);
     connect(btnSaveSession, &QPushButton::clicked, this, &LogbookWindow::saveSession);
+    btnExportCsv = new QPushButton(QStringLiteral("CSVへ書き出し..."), page);
+    btnExportCsv->setObjectName(QStringLiteral("btnExportCsv"));
+    btnExportCsv->setEnabled(false);
+    connect(btnExportCsv, &QPushButton::clicked, this, &LogbookWindow::exportSession);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnSaveSession);
+    buttons->addWidget(btnExportCsv);
     auto* edit = new QFormLayout;
     edit->addRow(QStringLiteral("トラック"), cmbTrack);
     edit->addRow(QStringLiteral("車両"), edtVehicle);
     edit->addRow(QStringLiteral("メモ"), memNotes);
-    edit->addRow(QString(), btnSaveSession);
+    edit->addRow(QString(), buttons);
 
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(filter);
@@ -254,6 +269,7 @@ void LogbookWindow::showSession() {
         return;
     const QModelIndex index = grdSessions->currentIndex();
     btnSaveSession->setEnabled(index.isValid());
+    btnExportCsv->setEnabled(index.isValid());
     if (!index.isValid())
         return;
     cmbTrack->setCurrentText(sessions_->index(index.row(), SessionTrack).data().toString());
@@ -263,9 +279,27 @@ void LogbookWindow::showSession() {
 
 void LogbookWindow::saveSession() {
     const qint64 session = currentSession();
-    if (session >= 0)
-        store_.updateSession(session, cmbTrack->currentText(), edtVehicle->text(),
-                             memNotes->toPlainText());
+    if (session >= 0 && store_.updateSession(session, cmbTrack->currentText(), edtVehicle->text(),
+                                             memNotes->toPlainText()))
+        refresh();
+}
+
+void LogbookWindow::exportSession() {
+    const std::optional<SessionRecord> laps = readSession(store_.database(), currentSession());
+    if (!laps)
+        return;
+    const QString name = QStringLiteral("KODA_%1.csv")
+                             .arg(QString(laps->started.left(16))
+                                      .replace(QLatin1Char(' '), QLatin1Char('_'))
+                                      .remove(QLatin1Char(':'))
+                                      .remove(QLatin1Char('-')));
+    const QString path = prompts_.saveFileName(QString(), name, QStringLiteral("Csv files (*.csv)"),
+                                               QStringLiteral("csv"));
+    if (path.isEmpty())
+        return;
+    QString reason;
+    if (!replaceFileWith(path, sessionCsv(*laps), reason))
+        prompts_.message(fileSaveFailedMessage(path, reason), windowTitle(), Prompts::Icon::Error);
 }
 
 void LogbookWindow::loadTrackChoices() {

@@ -4,6 +4,7 @@
 // and notes edited below the list; the track list with course lengths; every track's personal
 // best. It reads through Qt's SQL models on the store's connection and writes through the
 // store.
+#include <QTimer>
 #include <QWidget>
 
 class QComboBox;
@@ -15,6 +16,7 @@ class QPushButton;
 class QSqlQueryModel;
 class QTableView;
 class QTabWidget;
+class Prompts;
 
 namespace logbook {
 
@@ -24,7 +26,8 @@ class LogbookWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit LogbookWindow(LogbookStore& store, QWidget* parent = nullptr);
+    // prompts: where the export's file dialog and messages go.
+    LogbookWindow(LogbookStore& store, Prompts& prompts, QWidget* parent = nullptr);
 
     // Reads the lists again from the store (after a recording or an edit).
     void refresh();
@@ -42,6 +45,7 @@ public:
     QLineEdit* edtVehicle = nullptr;
     QPlainTextEdit* memNotes = nullptr;
     QPushButton* btnSaveSession = nullptr;
+    QPushButton* btnExportCsv = nullptr;
     QTableView* grdTracks = nullptr;
     QLineEdit* edtTrackName = nullptr;
     QLineEdit* edtTrackLength = nullptr;
@@ -56,13 +60,16 @@ private:
     void applyFilter();
     void showSession();
     void saveSession();
+    void exportSession();
     void loadTrackChoices();
 
     LogbookStore& store_;
+    Prompts& prompts_;
     QSqlQueryModel* sessions_ = nullptr;
     QSqlQueryModel* tracks_ = nullptr;
     QSqlQueryModel* bests_ = nullptr;
     bool refreshing_ = false;
+    QTimer refreshSoon_;
 };
 
 } // namespace logbook

@@ -2,6 +2,7 @@
 // laps, fuel readings and lap files leave in it, and the faulty files it must survive.
 #include "logbook/logbookschema.h"
 #include "logbook/logbookstore.h"
+#include "logbook/sessioncsv.h"
 #include "logbook/sessionlist.h"
 #include "support/filebytes.h"
 
@@ -102,6 +103,7 @@ private slots:
     void fuelReadingsJoinTheLiveSession();
     void lapFileIsRecognisedByItsContent();
     void markedLapsLeaveTheBest();
+    void sessionCsvIsNumeric();
     void sessionListFilters_data();
     void sessionListFilters();
     void newerFileIsLeftUntouched();
@@ -286,6 +288,31 @@ void TestLogbookStore::markedLapsLeaveTheBest() {
                                 "WHERE id = ?"),
                  {id}),
              (QVariantList{8200, 4000 + 4200}));
+}
+
+void TestLogbookStore::sessionCsvIsNumeric() {
+    LogbookStore store(freshPath());
+    const qint64 id = store.recordLapSet(SessionKind::Read, threeLaps());
+    QVERIFY(store.updateSession(id, QStringLiteral("筑波"), QStringLiteral("NSF250R"),
+                                QStringLiteral("晴れ, ドライ \"新品\"")));
+    QVERIFY(store.setLapMark(id, 3, LapMark::OutLap));
+    const std::optional<SessionRecord> laps = readSession(store.database(), id);
+    QVERIFY(laps);
+    QCOMPARE(sessionCsv(*laps),
+             QByteArray("\xEF\xBB\xBF"
+                        "日時,2026-05-03 10:15:00\r\n"
+                        "機種,RK-13\r\n"
+                        "トラック,筑波\r\n"
+                        "車両,NSF250R\r\n"
+                        "メモ,\"晴れ, ドライ \"\"新品\"\"\"\r\n"
+                        "コース長(km),3.7\r\n"
+                        "\r\n"
+                        "ラップ,タイム(秒),セクタ1(秒),セクタ2(秒),セクタ3(秒),セクタ4(秒),"
+                        "最高速(km/h),平均速度(km/h),有効,区分\r\n"
+                        "1,83.45,41.00,42.45,,,123,159.6,1,\r\n"
+                        "2,81.00,40.50,40.50,,,150,164.4,1,\r\n"
+                        "3,82.00,40.00,42.00,,,149,162.4,0,アウトラップ\r\n"));
+    QVERIFY(!readSession(store.database(), id + 1));
 }
 
 void TestLogbookStore::sessionListFilters_data() {

@@ -3,6 +3,8 @@
 #include "logbook/logbookstore.h"
 #include "logbook/logbookwindow.h"
 #include "logbook/sessionlist.h"
+#include "support/filebytes.h"
+#include "support/scriptedprompts.h"
 #include "support/windowcheck.h"
 
 #include <QCheckBox>
@@ -61,9 +63,12 @@ private slots:
     void filters_data();
     void filters();
     void editsAreSavedAndGiveTheTrackBest();
+    void exportWritesTheChosenFile_data();
+    void exportWritesTheChosenFile();
 
 private:
     QTemporaryDir dir_;
+    ScriptedPrompts prompts_;
     std::unique_ptr<LogbookStore> store_;
     std::unique_ptr<LogbookWindow> window_;
 };
@@ -94,7 +99,7 @@ void TestLogbookWindow::init() {
     }
     QVERIFY(store_->setTrack(QStringLiteral("ツインリンクもてぎ"), QStringLiteral("4.8")));
     QVERIFY(store_->setTrack(QStringLiteral("筑波"), QStringLiteral("2.0")));
-    window_ = std::make_unique<LogbookWindow>(*store_);
+    window_ = std::make_unique<LogbookWindow>(*store_, prompts_);
     window_->show();
 }
 
@@ -170,6 +175,31 @@ void TestLogbookWindow::editsAreSavedAndGiveTheTrackBest() {
     QCOMPARE(bests->model()->index(0, 4).data().toInt(), 3);
     window_->tabs->setCurrentIndex(2);
     QVERIFY(windowcheck::saveScreenshot(window_.get(), QStringLiteral("logbook-bests")));
+}
+
+void TestLogbookWindow::exportWritesTheChosenFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("written") << QStringLiteral("tsukuba.csv") << true;
+    QTest::newRow("folder missing") << QStringLiteral("none/tsukuba.csv") << false;
+}
+
+void TestLogbookWindow::exportWritesTheChosenFile() {
+    QFETCH(QString, name);
+    QFETCH(bool, written);
+    const QString path = dir_.filePath(name);
+    prompts_.shown.clear();
+    prompts_.fileNames = QStringList{path};
+    QTableView* list = window_->grdSessions;
+    list->setCurrentIndex(list->model()->index(0, SessionDate)); // the 筑波 session
+    window_->btnExportCsv->click();
+    QCOMPARE(prompts_.fileDialogSuffixes.last(), QStringLiteral("csv"));
+    const QByteArray bytes = readAll(path);
+    QCOMPARE(bytes.startsWith("\xEF\xBB\xBF日時,2026-05-09 13:30:00\r\n"), written);
+    QCOMPARE(bytes.contains("\r\n1,58.12,,,,,150,,1,\r\n"), written);
+    QCOMPARE(prompts_.shown.size(), written ? 0 : 1);
+    if (!written)
+        QCOMPARE(prompts_.shown.first().icon, Prompts::Icon::Error);
 }
 
 QTEST_MAIN(TestLogbookWindow)
