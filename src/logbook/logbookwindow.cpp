@@ -6,6 +6,7 @@
 #include "logbook/sessionlist.h"
 #include "windows/prompts.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -80,11 +81,13 @@ LogbookWindow::LogbookWindow(LogbookStore& store, Prompts& prompts, QWidget* par
     setWindowTitle(QStringLiteral("ログブック"));
     resize(900, 560);
     sessions_ = new QSqlQueryModel(this);
+    laps_ = new QSqlQueryModel(this);
     tracks_ = new QSqlQueryModel(this);
     bests_ = new QSqlQueryModel(this);
     tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("tabLogbook"));
     tabs->addTab(makeSessionPage(), QStringLiteral("セッション"));
+    tabs->addTab(makeLapPage(), QStringLiteral("ラップ"));
     tabs->addTab(makeTrackPage(), QStringLiteral("トラック"));
     tabs->addTab(makeBestPage(), QStringLiteral("ベストラップ"));
     auto* layout = new QVBoxLayout(this);
@@ -167,6 +170,40 @@ QWidget* LogbookWindow::makeSessionPage() {
     layout->addWidget(grdSessions, 1);
     layout->addLayout(edit);
     return page;
+}
+
+QWidget* LogbookWindow::makeLapPage() {
+    auto* page = new QWidget;
+    grdLaps = makeList(new LapTimeColumns({1, 2, 3, 4, 5}, this), page);
+    grdLaps->setObjectName(QStringLiteral("grdLaps"));
+    grdLaps->horizontalHeader()->setDefaultSectionSize(85); // nine columns side by side
+    static_cast<QIdentityProxyModel*>(grdLaps->model())->setSourceModel(laps_);
+    // A lap marked out-lap, in-lap or invalid leaves the session's best and theoretical best.
+    grdLaps->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const QStringList names = lapMarkNames();
+    for (int mark = 0; mark < int(actLapMark.size()); ++mark) {
+        QAction* action =
+            new QAction(mark == 0 ? QStringLiteral("マークなし") : names[mark], grdLaps);
+        action->setObjectName(QStringLiteral("actLapMark%1").arg(mark));
+        connect(action, &QAction::triggered, this, [this, mark] { markLap(mark); });
+        grdLaps->addAction(action);
+        actLapMark[size_t(mark)] = action;
+    }
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grdLaps);
+    return page;
+}
+
+void LogbookWindow::markLap(int mark) {
+    const QModelIndex index = grdLaps->currentIndex();
+    const qint64 session = currentSession();
+    if (!index.isValid() || session < 0)
+        return;
+    const int row = index.row();
+    if (store_.setLapMark(session, laps_->index(row, 0).data().toInt(), LapMark(mark))) {
+        refresh();
+        grdLaps->setCurrentIndex(grdLaps->model()->index(row, index.column()));
+    }
 }
 
 QWidget* LogbookWindow::makeTrackPage() {
@@ -270,6 +307,10 @@ void LogbookWindow::showSession() {
     const QModelIndex index = grdSessions->currentIndex();
     btnSaveSession->setEnabled(index.isValid());
     btnExportCsv->setEnabled(index.isValid());
+    runInto(laps_, store_.database(), lapListQuery(currentSession()),
+            {QStringLiteral("ラップ"), QStringLiteral("タイム"), QStringLiteral("セクタ1"),
+             QStringLiteral("セクタ2"), QStringLiteral("セクタ3"), QStringLiteral("セクタ4"),
+             QStringLiteral("最高速"), QStringLiteral("マーク"), QStringLiteral("備考")});
     if (!index.isValid())
         return;
     cmbTrack->setCurrentText(sessions_->index(index.row(), SessionTrack).data().toString());

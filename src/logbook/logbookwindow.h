@@ -5,10 +5,13 @@
 // best. It reads through Qt's SQL models on the store's connection and writes through the
 // store.
 #include <QTimer>
+
 #include <QWidget>
+#include <array>
 
 class QComboBox;
 class QDateEdit;
+class QAction;
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -46,6 +49,8 @@ public:
     QPlainTextEdit* memNotes = nullptr;
     QPushButton* btnSaveSession = nullptr;
     QPushButton* btnExportCsv = nullptr;
+    QTableView* grdLaps = nullptr;        // the chosen session's laps; marks set by its actions
+    std::array<QAction*, 4> actLapMark{}; // by LapMark value
     QTableView* grdTracks = nullptr;
     QLineEdit* edtTrackName = nullptr;
     QLineEdit* edtTrackLength = nullptr;
@@ -55,7 +60,9 @@ public:
 
 private:
     QWidget* makeSessionPage();
+    QWidget* makeLapPage();
     QWidget* makeTrackPage();
+    void markLap(int mark);
     QWidget* makeBestPage();
     void applyFilter();
     void showSession();
@@ -66,6 +73,7 @@ private:
     LogbookStore& store_;
     Prompts& prompts_;
     QSqlQueryModel* sessions_ = nullptr;
+    QSqlQueryModel* laps_ = nullptr;
     QSqlQueryModel* tracks_ = nullptr;
     QSqlQueryModel* bests_ = nullptr;
     bool refreshing_ = false;

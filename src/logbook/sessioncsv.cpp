@@ -1,5 +1,7 @@
 #include "logbook/sessioncsv.h"
 
+#include "logbook/sessionlist.h"
+
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -25,8 +27,6 @@ QString seconds(const std::optional<int>& hundredths) {
     return hundredths ? QString::asprintf("%d.%02d", *hundredths / 100, *hundredths % 100)
                       : QString();
 }
-
-const char* const markTexts[] = {"", "アウトラップ", "インラップ", "無効"};
 
 } // namespace
 
@@ -89,7 +89,7 @@ QByteArray sessionCsv(const SessionRecord& session) {
                       ? QString::number(km * 360000.0 / *lap.time, 'f', 1)
                       : QString());
         cells << (mark == LapMark::None ? QStringLiteral("1") : QStringLiteral("0"));
-        cells << QString::fromUtf8(markTexts[int(mark)]);
+        cells << lapMarkNames().value(int(mark));
         lines << cells.join(QLatin1Char(','));
     }
     return QByteArrayLiteral("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() +

@@ -63,6 +63,7 @@ private slots:
     void filters_data();
     void filters();
     void editsAreSavedAndGiveTheTrackBest();
+    void markedLapLeavesTheBest();
     void exportWritesTheChosenFile_data();
     void exportWritesTheChosenFile();
 
@@ -173,8 +174,24 @@ void TestLogbookWindow::editsAreSavedAndGiveTheTrackBest() {
     QCOMPARE(bests->model()->index(0, 0).data().toString(), QStringLiteral("ツインリンクもてぎ"));
     QCOMPARE(bests->model()->index(0, 1).data().toString(), QStringLiteral(" 00'58\"12"));
     QCOMPARE(bests->model()->index(0, 4).data().toInt(), 3);
-    window_->tabs->setCurrentIndex(2);
+    window_->tabs->setCurrentIndex(3);
     QVERIFY(windowcheck::saveScreenshot(window_.get(), QStringLiteral("logbook-bests")));
+}
+
+// Marking the best lap from the session's lap list: the list's best lap moves to the next one,
+// and "マークなし" brings it back.
+void TestLogbookWindow::markedLapLeavesTheBest() {
+    QTableView* list = window_->grdSessions;
+    list->setCurrentIndex(list->model()->index(1, SessionDate)); // 05-05, best lap 2
+    QCOMPARE(window_->grdLaps->model()->rowCount(), 3);
+    window_->grdLaps->setCurrentIndex(window_->grdLaps->model()->index(1, 1));
+    window_->actLapMark[3]->trigger();
+    QCOMPARE(window_->grdLaps->model()->index(1, 7).data().toString(), QStringLiteral("無効"));
+    QCOMPARE(list->model()->index(1, SessionBest).data().toString(), QStringLiteral(" 01'20\"10"));
+    window_->tabs->setCurrentIndex(1);
+    QVERIFY(windowcheck::saveScreenshot(window_.get(), QStringLiteral("logbook-laps")));
+    window_->actLapMark[0]->trigger();
+    QCOMPARE(list->model()->index(1, SessionBest).data().toString(), QStringLiteral(" 01'19\"95"));
 }
 
 void TestLogbookWindow::exportWritesTheChosenFile_data() {
