@@ -2,6 +2,7 @@
 // laps, fuel readings and lap files leave in it, and the faulty files it must survive.
 #include "logbook/logbookschema.h"
 #include "logbook/logbookstore.h"
+#include "logbook/sessioncompare.h"
 #include "logbook/sessioncsv.h"
 #include "logbook/sessionlist.h"
 #include "support/filebytes.h"
@@ -104,6 +105,7 @@ private slots:
     void lapFileIsRecognisedByItsContent();
     void markedLapsLeaveTheBest();
     void sessionCsvIsNumeric();
+    void sessionsCompareLapByLap();
     void sessionListFilters_data();
     void sessionListFilters();
     void newerFileIsLeftUntouched();
@@ -313,6 +315,34 @@ void TestLogbookStore::sessionCsvIsNumeric() {
                         "2,81.00,40.50,40.50,,,150,164.4,1,\r\n"
                         "3,82.00,40.00,42.00,,,149,162.4,0,アウトラップ\r\n"));
     QVERIFY(!readSession(store.database(), id + 1));
+}
+
+// The first session's lap 2 is marked invalid: it keeps its row but leaves every figure.
+void TestLogbookStore::sessionsCompareLapByLap() {
+    SessionRecord first;
+    for (const feed::LapRow& row : threeLaps().laps)
+        first.laps << lapValuesOf(row);
+    first.marks = {LapMark::None, LapMark::Invalid, LapMark::None};
+    SessionRecord second;
+    second.laps << lapValuesOf(lapRow(1, QStringLiteral(" 01'20\"00")))
+                << lapValuesOf(lapRow(2, QStringLiteral(" 01'22\"50"), {}, QStringLiteral("155")));
+    second.marks = {LapMark::None, LapMark::None};
+    const SessionComparison c = compareSessions(first, second);
+    QCOMPARE(c.first.best, 8200);
+    QCOMPARE(c.first.theoretical, 4000 + 4200);
+    QCOMPARE(c.first.mean, 8273); // (83.45 + 82.00) / 2
+    QCOMPARE(c.first.topSpeed, 149);
+    QCOMPARE(c.first.lapsLeftOut, 1);
+    QCOMPARE(c.second.best, 8000);
+    QCOMPARE(c.second.theoretical, std::nullopt);
+    QCOMPARE(c.second.topSpeed, 155);
+    QCOMPARE(c.laps.size(), 3);
+    QCOMPARE(c.laps[0].difference, -345);
+    QCOMPARE(c.laps[1].first, std::nullopt);
+    QCOMPARE(c.laps[1].second, 8250);
+    QCOMPARE(c.laps[1].difference, std::nullopt);
+    QCOMPARE(c.laps[2].first, 8200);
+    QCOMPARE(c.laps[2].second, std::nullopt);
 }
 
 void TestLogbookStore::sessionListFilters_data() {
