@@ -4,18 +4,24 @@
 //   open     the logbook window on 1,000 sessions / 100,000 laps (generated once into a
 //            temporary folder): the store's first open, and window made to its list painted
 //   filter   typing a track filter to the list painted again, median of 20
+//   compare  two 300-lap sessions chosen on the comparison page to its chart painted, median
+//            of 20
 // Usage: bench_logbook [sessions=1000] [laps per session=100]
 #include "benchlaps.h"
 #include "feed/eventfeed.h"
 #include "logbook/logbookstore.h"
 #include "logbook/logbookwindow.h"
+#include "logbook/sessioncompareview.h"
 #include "support/scriptedprompts.h"
 
 #include <QApplication>
+#include <QChartView>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -148,6 +154,26 @@ int main(int argc, char** argv) {
         }
         std::printf("filter: median %.2f ms to the list painted again (max %.2f ms)\n",
                     benchlaps::median(filter), *std::max_element(filter.begin(), filter.end()));
+
+        // Two 300-lap sessions, compared again and again with the choices swapped.
+        const qint64 a = store.recordLapSet(SessionKind::Read, lapSet(table, 300, start));
+        feed::LapSet other = lapSet(table, 300, start.addDays(1));
+        std::reverse(other.laps.begin(), other.laps.end());
+        const qint64 b = store.recordLapSet(SessionKind::Read, other);
+        window.tabs->setCurrentWidget(window.compareView);
+        logbook::SessionCompareView* view = window.compareView;
+        PaintWatch chartWatch(view->chartCompare->viewport());
+        std::vector<double> compare;
+        for (int i = 0; i < 21; ++i) {
+            t.restart();
+            view->choose(i % 2 ? a : b, i % 2 ? b : a);
+            view->compare(store.database());
+            chartWatch.wait();
+            compare.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+        std::printf("compare: median %.2f ms for two 300-lap sessions to the chart painted "
+                    "(max %.2f ms)\n",
+                    benchlaps::median(compare), *std::max_element(compare.begin(), compare.end()));
     }
     return 0;
 }

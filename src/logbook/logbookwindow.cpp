@@ -2,6 +2,7 @@
 
 #include "files/filewrite.h"
 #include "logbook/logbookstore.h"
+#include "logbook/sessioncompareview.h"
 #include "logbook/sessioncsv.h"
 #include "logbook/sessionlist.h"
 #include "windows/prompts.h"
@@ -90,6 +91,16 @@ LogbookWindow::LogbookWindow(LogbookStore& store, Prompts& prompts, QWidget* par
     tabs->addTab(makeLapPage(), QStringLiteral("ラップ"));
     tabs->addTab(makeTrackPage(), QStringLiteral("トラック"));
     tabs->addTab(makeBestPage(), QStringLiteral("ベストラップ"));
+    compareView = new SessionCompareView;
+    compareView->setObjectName(QStringLiteral("compareView"));
+    tabs->addTab(compareView, QStringLiteral("比較"));
+    // The comparison is read when its page is opened or a choice changes, never in between.
+    connect(tabs, &QTabWidget::currentChanged, this, [this] {
+        if (tabs->currentWidget() == compareView)
+            showComparison();
+    });
+    connect(compareView, &SessionCompareView::choiceChanged, this,
+            [this] { compareView->compare(store_.database()); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     // Live laps come every minute or so, a read all at once: the lists are read again once
@@ -192,6 +203,17 @@ QWidget* LogbookWindow::makeLapPage() {
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(grdLaps);
     return page;
+}
+
+// The comparison page opens on the session chosen in the list against the one listed below it.
+void LogbookWindow::showComparison() {
+    if (!store_.open())
+        return;
+    compareView->loadSessions(store_.database());
+    const int row = grdSessions->currentIndex().isValid() ? grdSessions->currentIndex().row() : 0;
+    compareView->choose(sessions_->index(row, SessionId).data().toLongLong(),
+                        sessions_->index(row + 1, SessionId).data().toLongLong());
+    compareView->compare(store_.database());
 }
 
 void LogbookWindow::markLap(int mark) {

@@ -24,6 +24,7 @@ class Prompts;
 namespace logbook {
 
 class LogbookStore;
+class SessionCompareView;
 
 class LogbookWindow : public QWidget {
     Q_OBJECT
@@ -57,12 +58,14 @@ public:
     QPushButton* btnAddTrack = nullptr;
     QPushButton* btnRemoveTrack = nullptr;
     QTableView* grdBests = nullptr;
+    SessionCompareView* compareView = nullptr;
 
 private:
     QWidget* makeSessionPage();
     QWidget* makeLapPage();
     QWidget* makeTrackPage();
     void markLap(int mark);
+    void showComparison();
     QWidget* makeBestPage();
     void applyFilter();
     void showSession();

@@ -2,6 +2,7 @@
 // the filters, a session's track, vehicle and notes edited, each track's best lap.
 #include "logbook/logbookstore.h"
 #include "logbook/logbookwindow.h"
+#include "logbook/sessioncompareview.h"
 #include "logbook/sessionlist.h"
 #include "support/filebytes.h"
 #include "support/scriptedprompts.h"
@@ -11,11 +12,13 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +67,7 @@ private slots:
     void filters();
     void editsAreSavedAndGiveTheTrackBest();
     void markedLapLeavesTheBest();
+    void comparisonShowsBothSessions();
     void exportWritesTheChosenFile_data();
     void exportWritesTheChosenFile();
 
@@ -192,6 +196,26 @@ void TestLogbookWindow::markedLapLeavesTheBest() {
     QVERIFY(windowcheck::saveScreenshot(window_.get(), QStringLiteral("logbook-laps")));
     window_->actLapMark[0]->trigger();
     QCOMPARE(list->model()->index(1, SessionBest).data().toString(), QStringLiteral(" 01'19\"95"));
+}
+
+// The list's chosen session against the one below it: 05-05 (3 laps) and 05-03 (2 laps).
+void TestLogbookWindow::comparisonShowsBothSessions() {
+    QTableView* list = window_->grdSessions;
+    list->setCurrentIndex(list->model()->index(1, SessionDate));
+    window_->tabs->setCurrentWidget(window_->compareView);
+    const SessionCompareView* v = window_->compareView;
+    QCOMPARE(v->seriesFirst->count(), 3);
+    QCOMPARE(v->seriesSecond->count(), 2);
+    QCOMPARE(v->seriesSecond->at(1), QPointF(2, 81.0));
+    QCOMPARE(v->grdCompareLaps->rowCount(), 3);
+    // Lap 1: 01'20"10 against 01'23"45, the second slower by 3.35 s.
+    QCOMPARE(v->grdCompareLaps->item(0, 3)->text(), QStringLiteral("+3.35"));
+    QCOMPARE(v->grdCompareLaps->item(0, 3)->foreground().color(), QColor(192, 0, 0));
+    QCOMPARE(v->grdCompareLaps->item(2, 3)->text(), QString());
+    QCOMPARE(v->grdFigures->item(0, 1)->text(), QStringLiteral(" 01'19\"95"));
+    QCOMPARE(v->grdFigures->item(0, 3)->text(), QStringLiteral("+1.05"));
+    QTest::qWait(20);
+    QVERIFY(windowcheck::saveScreenshot(window_.get(), QStringLiteral("logbook-compare")));
 }
 
 void TestLogbookWindow::exportWritesTheChosenFile_data() {
