@@ -111,6 +111,7 @@ private slots:
     void newerFileIsLeftUntouched();
     void corruptFileIsKeptAndANewOneStarted();
     void unwritableFolderIsToldOnceAndRecordingResumes();
+    void twoProgramsShareTheFile();
     void killedWhileRecordingLeavesASoundFile();
 
 private:
@@ -447,6 +448,23 @@ void TestLogbookStore::unwritableFolderIsToldOnceAndRecordingResumes() {
     QVERIFY(store.recordLiveLap({{}, 1, lapRow(1, QStringLiteral(" 01'20\"00"))}) > 0);
     QCOMPARE(store.state(), LogbookStore::State::Open);
     QCOMPARE(problems.count(), 1);
+}
+
+// Two programs on the same logbook, their events interleaved: every event is kept, and each
+// program sees the other's sessions.
+void TestLogbookStore::twoProgramsShareTheFile() {
+    const QString path = freshPath();
+    LogbookStore first(path);
+    LogbookStore second(path);
+    const QDateTime at(QDate(2026, 5, 3), QTime(9, 0));
+    QVERIFY(first.recordLapSet(SessionKind::Read, threeLaps()) > 0);
+    QVERIFY(second.recordLiveLap({at, 1, lapRow(1, QStringLiteral(" 01'20\"00"))}) > 0);
+    QVERIFY(first.recordLiveLap({at, 1, lapRow(1, QStringLiteral(" 01'21\"00"))}) > 0);
+    QVERIFY(second.recordFuelReading({at.addSecs(5), 2, 300, 9, 1, 1}) > 0);
+    QCOMPARE(count(first.database(), QStringLiteral("sessions")), 3);
+    QCOMPARE(count(second.database(), QStringLiteral("laps")), 5);
+    QCOMPARE(row(first.database(), QStringLiteral("PRAGMA integrity_check")),
+             QVariantList{QStringLiteral("ok")});
 }
 
 // A recorder killed with SIGKILL at a random point of its loop: the file passes SQLite's
