@@ -101,6 +101,18 @@ LogbookWindow::LogbookWindow(LogbookStore& store, Prompts& prompts, QWidget* par
     });
     connect(compareView, &SessionCompareView::choiceChanged, this,
             [this] { compareView->compare(store_.database()); });
+    connect(compareView, &SessionCompareView::trackBestAsked, this, [this] {
+        const qint64 first = compareView->cmbFirst->currentData().toLongLong();
+        const BoundQuery bound = trackBestSessionQuery(first);
+        QSqlQuery q(store_.database());
+        q.prepare(bound.sql);
+        for (const QVariant& value : bound.values)
+            q.addBindValue(value);
+        if (q.exec() && q.next()) {
+            compareView->choose(first, q.value(0).toLongLong());
+            compareView->compare(store_.database());
+        }
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     // Live laps come every minute or so, a read all at once: the lists are read again once

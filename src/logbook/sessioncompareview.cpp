@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
+#include <QPushButton>
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -50,11 +51,15 @@ SessionCompareView::SessionCompareView(QWidget* parent) : QWidget(parent) {
         c->setMinimumContentsLength(28);
         connect(c, &QComboBox::currentIndexChanged, this, &SessionCompareView::choiceChanged);
     }
+    btnTrackBest = new QPushButton(QStringLiteral("トラックのベストと比較"), this);
+    btnTrackBest->setObjectName(QStringLiteral("btnTrackBest"));
+    connect(btnTrackBest, &QPushButton::clicked, this, &SessionCompareView::trackBestAsked);
     auto* choices = new QHBoxLayout;
     choices->addWidget(new QLabel(QStringLiteral("セッション1"), this));
     choices->addWidget(cmbFirst, 1);
     choices->addWidget(new QLabel(QStringLiteral("セッション2"), this));
     choices->addWidget(cmbSecond, 1);
+    choices->addWidget(btnTrackBest);
 
     grdFigures = makeTable({QString(), QStringLiteral("セッション1"), QStringLiteral("セッション2"),
                             QStringLiteral("差")},

@@ -8,6 +8,7 @@
 
 class QChartView;
 class QComboBox;
+class QPushButton;
 class QLineSeries;
 class QSqlDatabase;
 class QTableWidget;
@@ -29,6 +30,7 @@ public:
 
     QComboBox* cmbFirst = nullptr;
     QComboBox* cmbSecond = nullptr;
+    QPushButton* btnTrackBest = nullptr; // the second choice: the best session of the track
     QTableWidget* grdFigures = nullptr;
     QTableWidget* grdCompareLaps = nullptr;
     QChartView* chartCompare = nullptr;
@@ -37,6 +39,7 @@ public:
 
 signals:
     void choiceChanged();
+    void trackBestAsked();
 
 private:
     void show(const SessionComparison& comparison);

@@ -69,6 +69,13 @@ BoundQuery personalBestQuery() {
             {}};
 }
 
+BoundQuery trackBestSessionQuery(qint64 session) {
+    return {QStringLiteral("SELECT id FROM sessions WHERE track <> '' AND best IS NOT NULL AND "
+                           "track = (SELECT track FROM sessions WHERE id = ?) "
+                           "ORDER BY best, started LIMIT 1"),
+            {session}};
+}
+
 QString formatHundredths(const QVariant& hundredths) {
     if (hundredths.isNull() || !hundredths.isValid())
         return {};

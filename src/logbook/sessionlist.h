@@ -47,6 +47,10 @@ BoundQuery trackListQuery();
 // and how many sessions the track has.
 BoundQuery personalBestQuery();
 
+// The session holding the best lap of the given session's track (one row: its id; none when
+// the session has no track or the track no timed lap).
+BoundQuery trackBestSessionQuery(qint64 session);
+
 // A lap time in hundredths as the grid writes it (MM'SS"HH), "" for none.
 QString formatHundredths(const QVariant& hundredths);
 

@@ -216,6 +216,11 @@ void TestLogbookWindow::comparisonShowsBothSessions() {
     QCOMPARE(v->grdFigures->item(0, 3)->text(), QStringLiteral("+1.05"));
     QTest::qWait(20);
     QVERIFY(windowcheck::saveScreenshot(window_.get(), QStringLiteral("logbook-compare")));
+    // Against the track's best: the older session (best 01'21"00) and the best session itself.
+    window_->compareView->cmbFirst->setCurrentIndex(2);
+    window_->compareView->btnTrackBest->click();
+    QCOMPARE(v->cmbSecond->currentData().toLongLong(), 2);
+    QCOMPARE(v->grdFigures->item(0, 2)->text(), QStringLiteral(" 01'19\"95"));
 }
 
 void TestLogbookWindow::exportWritesTheChosenFile_data() {
