@@ -42,9 +42,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.koda-monitor.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's platform plugins, its Japanese texts, the Japanese font and the mail hand-off are
-# loaded or started at run time, so dpkg-shlibdeps cannot see them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk, xdg-utils")
+# Qt's platform plugins, its SQLite driver (the logbook), its Japanese texts, the Japanese
+# font and the mail hand-off are loaded or started at run time, so dpkg-shlibdeps cannot see
+# them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, libqt6sql6-sqlite, qt6-translations-l10n, fonts-noto-cjk, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "communication monitor for RIN-KODA lap timers and the Q-KODA fuel meter
 KODA Monitor talks over a serial port, by cable or by radio, to the RIN-KODA

@@ -18,6 +18,8 @@ packages=(
     clang libclang-rt-14-dev
     # the mail hand-off
     xdg-utils
+    # the logbook's database (Qt SQL's SQLite driver)
+    libqt6sql6-sqlite
     # the Debian package: dependencies from the binaries, checks
     dpkg-dev file lintian appstream man-db
 )

@@ -33,4 +33,5 @@ run bench/bench_framescan 3
 run bench/bench_lapfile 50
 run bench/bench_lapfile huge
 run bench/bench_requests "$sim" 1 5 1000
+run bench/bench_logbook
 run bench/bench_flood "$sim" "$flood_seconds"

@@ -235,6 +235,10 @@ public:
     // The summary of the laps shown, as of created, and the chart drawn into a target.
     SessionReport currentSessionReport(const QDateTime& created) const;
     void drawChartInto(QPainter& painter, const QRectF& target) const;
+    // What the event feed is told: the laps shown (from a file when filePath is given), the
+    // newest live lap.
+    feed::LapSet feedLapSet(const QString& filePath) const;
+    feed::LiveLap feedLiveLap() const;
 
     // ---- Shared state -----------------------------------------------------------------
     Prompts& prompts;
@@ -424,6 +428,7 @@ public:
     QAction* mnuCsvSave = nullptr;
     QAction* mnuSessionReport = nullptr;
     QAction* mnuExit = nullptr;
+    QAction* mnuLogbook = nullptr; // opened by whoever keeps the logbook (see main.cpp)
     QAction* mnuCommSettings = nullptr;
     QAction* mnuComPortSearch = nullptr;
     QAction* mnuQkodaMessage = nullptr;

@@ -637,6 +637,7 @@ void TMainForm::createMenu() {
     mnuSessionReport->setEnabled(false);
     file->addSeparator();
     mnuExit = file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+    mnuLogbook = file->addAction(QStringLiteral("ログブック(&L)..."));
 
     QMenu* setting = menuBar()->addMenu(QStringLiteral("設定(&S)"));
     setting->setObjectName(QStringLiteral("mnuSetting"));

@@ -3,11 +3,13 @@
 #include "app/config/configuration.h"
 #include "app/frmmain.h"
 #include "app/kodaapplication.h"
+#include "app/logbookhookup.h"
 #include "app/qttranslations.h"
 #include "app/shutdownsignals.h"
 #include "app/widgetprompts.h"
 #include "capture/capturerecorder.h"
 #include "capture/trafficview.h"
+#include "logbook/logbookstore.h"
 
 #include <QFont>
 
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
         recorder.flushTimer();
         return recorder.files().files();
     });
+    new LogbookHookup(form, prompts, logbook::LogbookStore::defaultPath());
     ShutdownSignals shutdown;
     QObject::connect(&shutdown, &ShutdownSignals::shutdownRequested, &form,
                      [&form] { form.closeUnattended(); });

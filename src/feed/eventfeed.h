@@ -55,7 +55,7 @@ struct LiveLap {
 struct FuelReading {
     QDateTime at;
     quint16 radioId = 0;
-    quint32 distance = 0; // metres
+    quint32 distance = 0; // tenths of a km, as the meter sends it
     float remaining = 0;  // litres
     float used = 0;       // litres
     float economy = 0;    // km per litre

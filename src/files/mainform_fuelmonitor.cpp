@@ -20,6 +20,9 @@ void TMainForm::showFuelData(quint32 distance, float remaining, float used, floa
     markFuelReadingsOld(false);
     secondsSinceFuel = 0;
     lapFuel.noteFuel(remaining, used);
+    eventFeed.fuelReading({QDateTime::currentDateTime(),
+                           quint16(RadioFrame::readRadioId(edtIDQK11->text())), distance, remaining,
+                           used, economy});
     if (fuelLog->isLogging() && !fuelLog->addRow(fuelLogRow(QTime::currentTime(), texts)))
         appendMonitorLine(fuelLog->failureMessage());
 }

@@ -29,6 +29,7 @@ void TMainForm::mnuCsvSaveClick() {
     }
     if (save.saved()) {
         dataModified = false;
+        eventFeed.lapFileSaved(feedLapSet(path));
         showSavedNotice(path);
     }
 }
@@ -49,6 +50,7 @@ void TMainForm::mnuCsvLoadClick() {
     if (parse.accepted()) {
         applyLapList(*parse.result);
         setSaveEnabled(true);
+        eventFeed.lapFileLoaded(feedLapSet(path));
         return;
     }
     // Nothing of a file that failed half-way is shown: the grid stays empty.

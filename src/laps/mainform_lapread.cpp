@@ -106,6 +106,7 @@ void TMainForm::runLapInfoStep() {
 
 void TMainForm::endLapRead(int& step) {
     step = 0;
+    eventFeed.lapsRead(feedLapSet(QString()));
     endBusy();
     enableDeviceButtons(true);
     setSaveEnabled(true);
@@ -171,6 +172,7 @@ void TMainForm::decodeLapFrameGlue(const RadioFrame::FrameItem& item) {
     if (result.newLiveLap) {
         // The newest lap, for the fuel per lap.
         lapFuel.noteLiveLap(LapTable::lapOfRow(lapTable.lastLiveRow));
+        eventFeed.liveLap(feedLiveLap());
         refreshLapChart();
         setSaveEnabled(true);
     }

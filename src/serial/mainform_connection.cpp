@@ -27,6 +27,8 @@ void TMainForm::mnuCommOpenClick() {
         portOpen = false;
         statusPanel[1]->clear();
         spbCommandTx->setEnabled(false);
+        eventFeed.connectionChanged(portLost ? feed::Connection::Lost : feed::Connection::Closed,
+                                    comPort, portMap.devicePath(comPort), QString());
         return;
     }
     if (comPort != 0) {
@@ -47,6 +49,8 @@ void TMainForm::showConnected(int port) {
         {QDateTime::currentDateTimeUtc(), QStringLiteral("open"), statusPanel[1]->text()});
     spbCommandTx->setEnabled(true);
     enableDeviceButtons(true);
+    eventFeed.connectionChanged(feed::Connection::Opened, port, portMap.devicePath(port),
+                                statusPanel[1]->text());
 }
 
 void TMainForm::portVanished() {

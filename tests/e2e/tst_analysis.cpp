@@ -1,8 +1,11 @@
-// The "分析" page and the session summary PDF end to end: the real main window, offscreen,
-// reading 45 laps from koda-sim, then live laps with fuel readings between them.
+// The "分析" page, the session summary PDF and the logbook end to end: the real main window,
+// offscreen, reading 45 laps from koda-sim, then live laps with fuel readings between them.
 #include "app/frmmain.h"
+#include "app/logbookhookup.h"
 #include "files/sessionreport.h"
 #include "laps/lapanalysisview.h"
+#include "logbook/logbookstore.h"
+#include "logbook/logbookwindow.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "support/windowcheck.h"
@@ -14,6 +17,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -54,6 +59,7 @@ class TestAnalysis : public QObject {
 private slots:
     void pageAgreesWithTheLapTimer();
     void liveLapsWithFuelGiveFuelPerLap();
+    void sessionIsKeptInTheLogbook();
     void summaryPdf_data();
     void summaryPdf();
 };
@@ -128,6 +134,87 @@ void TestAnalysis::liveLapsWithFuelGiveFuelPerLap() {
     QVERIFY(!figure(f, QStringLiteral("残り周回数")).isEmpty());
     QCOMPARE(figure(f, QStringLiteral("計測ラップ数")), QStringLiteral("48"));
     QVERIFY(f.close());
+}
+
+namespace {
+
+// A lap time of the grid (" MM'SS\"HH") in hundredths, read here without the program's parser.
+int hundredths(const QString& cell) {
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("(\\d+)'(\\d+)\"(\\d+)")).match(cell);
+    return m.captured(1).toInt() * 6000 + m.captured(2).toInt() * 100 + m.captured(3).toInt();
+}
+
+} // namespace
+
+// The read, the live laps and the fuel readings are in the logbook without a click, and a new
+// store on the same file finds them after the window is gone.
+void TestAnalysis::sessionIsKeptInTheLogbook() {
+    SimProcess sim(sessionOptions);
+    MainFormRig rig;
+    QVERIFY(rig.start(sim, courseLengthIni));
+    const QString path = rig.dir.filePath(QStringLiteral("data/KodaMonitor/logbook.sqlite"));
+    auto* hookup = new LogbookHookup(*rig.form, rig.prompts, path); // the window owns it
+    QVERIFY(!QFile::exists(path)); // opened on the first event, not at start-up
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+    for (int lap = 46; lap <= 48; ++lap) {
+        const QString before = f.pnlTrip->text();
+        sim.command("fuel");
+        QVERIFY(rig.waitFor([&] { return f.pnlTrip->text() != before; }, 5000));
+        sim.command("live");
+        QVERIFY(rig.waitFor([&] { return !f.lapTable.cell(1, lap + 1).isEmpty(); }, 5000));
+    }
+    f.mnuLogbook->trigger();
+    logbook::LogbookWindow* window = hookup->window();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->grdSessions->model()->rowCount(), 2);
+    QVERIFY(hookup->store().updateSession(1, QStringLiteral("ツインリンクもてぎ"),
+                                          QStringLiteral("NSF250R"),
+                                          QStringLiteral("晴れ、ドライ。リアタイヤ新品")));
+    QVERIFY(hookup->store().setTrack(QStringLiteral("ツインリンクもてぎ"), QStringLiteral("4.8")));
+    QTest::qWait(50);
+    QVERIFY(windowcheck::saveScreenshot(window, QStringLiteral("logbook-sessions")));
+    QVERIFY(!rig.prompts.texts().join(QString()).contains(QStringLiteral("ログブック")));
+    QVERIFY(f.close());
+    rig.form.reset();
+
+    const QList<QStringList> simLaps = simulatorLaps(sessionOptions);
+    logbook::LogbookStore again(path);
+    QVERIFY(again.open());
+    QSqlQuery q(again.database());
+    QVERIFY(q.exec(QStringLiteral("SELECT id, kind, complete, lap_count, model, radio_id, "
+                                  "course_length, track FROM sessions ORDER BY id")));
+    QVERIFY(q.next());
+    const qint64 read = q.value(0).toLongLong();
+    QCOMPARE((QVariantList{q.value(1), q.value(2), q.value(3), q.value(4), q.value(5), q.value(6),
+                           q.value(7)}),
+             (QVariantList{QStringLiteral("read"), 1, 45, QStringLiteral("RK-13"), 0x1234,
+                           QStringLiteral("3.7"), QStringLiteral("ツインリンクもてぎ")}));
+    QVERIFY(q.next());
+    const qint64 live = q.value(0).toLongLong();
+    QCOMPARE((QVariantList{q.value(1), q.value(3)}), (QVariantList{QStringLiteral("live"), 3}));
+    QVERIFY(!q.next());
+    QVERIFY(q.exec(QStringLiteral("SELECT lap, time, s1, top_speed FROM laps WHERE session_id = "
+                                  "%1 ORDER BY lap")
+                       .arg(read)));
+    for (const QStringList& lap : simLaps) {
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), lap.value(0).toInt());
+        QCOMPARE(q.value(1).toInt(), hundredths(lap.value(1)));
+        QCOMPARE(q.value(2).toInt(), hundredths(lap.value(2)));
+        QCOMPARE(q.value(3).toInt(), lap.value(6).toInt());
+    }
+    QVERIFY(q.exec(
+        QStringLiteral("SELECT group_concat(lap) FROM laps WHERE session_id = %1").arg(live)));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("46,47,48"));
+    QVERIFY(q.exec(QStringLiteral("SELECT count(*), max(distance) - min(distance) FROM fuel "
+                                  "WHERE session_id = %1")
+                       .arg(live)));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 3);
+    QCOMPARE(q.value(1).toInt(), 6); // 0.3 km a reading, in tenths of a km
 }
 
 void TestAnalysis::summaryPdf_data() {

@@ -1,0 +1,31 @@
+#pragma once
+// A lap of the event feed (the grid's cell texts) as the logbook keeps it: times in
+// hundredths, the top speed as a number, the remark as text. The cells are read with the
+// chart's own parsers, so the logbook reads a lap exactly as the chart and analysis do.
+#include "feed/eventfeed.h"
+#include "laps/laptable.h"
+
+#include <QByteArray>
+
+#include <array>
+#include <optional>
+
+namespace logbook {
+
+enum class LapMark { None = 0, OutLap = 1, InLap = 2, Invalid = 3 };
+
+struct LapValues {
+    int lap = 0;
+    std::optional<int> time; // hundredths
+    std::array<std::optional<int>, LapTable::MaxSectors> sectors{};
+    std::optional<int> topSpeed; // km/h
+    QString remark;
+};
+
+LapValues lapValuesOf(const feed::LapRow& row);
+
+// A fingerprint of the laps and summary a lap set holds, whatever file or path they came
+// from: the same laps loaded twice give the same text.
+QString contentHash(const feed::LapSet& laps);
+
+} // namespace logbook

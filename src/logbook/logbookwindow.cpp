@@ -1,0 +1,388 @@
+#include "logbook/logbookwindow.h"
+
+#include "files/filewrite.h"
+#include "logbook/logbookstore.h"
+#include "logbook/sessioncompareview.h"
+#include "logbook/sessioncsv.h"
+#include "logbook/sessionlist.h"
+#include "windows/prompts.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace logbook {
+
+namespace {
+
+// Shows the hundredths of the given columns as lap times; the model keeps the numbers.
+class LapTimeColumns : public QIdentityProxyModel {
+public:
+    LapTimeColumns(QList<int> columns, QObject* parent)
+        : QIdentityProxyModel(parent), columns_(std::move(columns)) {}
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole && columns_.contains(index.column()))
+            return formatHundredths(QIdentityProxyModel::data(index, role));
+        if (role == Qt::TextAlignmentRole && columns_.contains(index.column()))
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    QList<int> columns_;
+};
+
+// Runs the query into the model and names its columns (a query model forgets the names of
+// the columns it had).
+void runInto(QSqlQueryModel* model, const QSqlDatabase& db, const BoundQuery& bound,
+             const QStringList& headings) {
+    QSqlQuery query(db);
+    query.prepare(bound.sql);
+    for (const QVariant& v : bound.values)
+        query.addBindValue(v);
+    query.exec();
+    // The model fetches further rows as the list is scrolled down.
+    model->setQuery(std::move(query));
+    for (int i = 0; i < headings.size(); ++i)
+        model->setHeaderData(i, Qt::Horizontal, headings[i]);
+}
+
+QTableView* makeList(QAbstractItemModel* model, QWidget* parent) {
+    auto* view = new QTableView(parent);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(20);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->horizontalHeader()->setStretchLastSection(true);
+    return view;
+}
+
+} // namespace
+
+LogbookWindow::LogbookWindow(LogbookStore& store, Prompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), prompts_(prompts) {
+    setObjectName(QStringLiteral("frmLogbook"));
+    setWindowTitle(QStringLiteral("ログブック"));
+    resize(900, 560);
+    sessions_ = new QSqlQueryModel(this);
+    laps_ = new QSqlQueryModel(this);
+    tracks_ = new QSqlQueryModel(this);
+    bests_ = new QSqlQueryModel(this);
+    tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("tabLogbook"));
+    tabs->addTab(makeSessionPage(), QStringLiteral("セッション"));
+    tabs->addTab(makeLapPage(), QStringLiteral("ラップ"));
+    tabs->addTab(makeTrackPage(), QStringLiteral("トラック"));
+    tabs->addTab(makeBestPage(), QStringLiteral("ベストラップ"));
+    compareView = new SessionCompareView;
+    compareView->setObjectName(QStringLiteral("compareView"));
+    tabs->addTab(compareView, QStringLiteral("比較"));
+    // The comparison is read when its page is opened or a choice changes, never in between.
+    connect(tabs, &QTabWidget::currentChanged, this, [this] {
+        if (tabs->currentWidget() == compareView)
+            showComparison();
+    });
+    connect(compareView, &SessionCompareView::choiceChanged, this,
+            [this] { compareView->compare(store_.database()); });
+    connect(compareView, &SessionCompareView::trackBestAsked, this, [this] {
+        const qint64 first = compareView->cmbFirst->currentData().toLongLong();
+        const BoundQuery bound = trackBestSessionQuery(first);
+        QSqlQuery q(store_.database());
+        q.prepare(bound.sql);
+        for (const QVariant& value : bound.values)
+            q.addBindValue(value);
+        if (q.exec() && q.next()) {
+            compareView->choose(first, q.value(0).toLongLong());
+            compareView->compare(store_.database());
+        }
+    });
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    // Live laps come every minute or so, a read all at once: the lists are read again once
+    // the recording has settled, and only while the window is shown.
+    refreshSoon_.setSingleShot(true);
+    refreshSoon_.setInterval(250);
+    connect(&refreshSoon_, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            refresh();
+    });
+    connect(&store_, &LogbookStore::changed, &refreshSoon_, qOverload<>(&QTimer::start));
+    refresh();
+}
+
+QWidget* LogbookWindow::makeSessionPage() {
+    auto* page = new QWidget;
+    edtFilterTrack = new QLineEdit(page);
+    edtFilterTrack->setObjectName(QStringLiteral("edtFilterTrack"));
+    edtFilterVehicle = new QLineEdit(page);
+    edtFilterVehicle->setObjectName(QStringLiteral("edtFilterVehicle"));
+    chkFilterDate = new QCheckBox(QStringLiteral("期間"), page);
+    chkFilterDate->setObjectName(QStringLiteral("chkFilterDate"));
+    dteFrom = new QDateEdit(QDate::currentDate().addMonths(-1), page);
+    dteTo = new QDateEdit(QDate::currentDate(), page);
+    for (QDateEdit* d : {dteFrom, dteTo}) {
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    }
+    auto* filter = new QHBoxLayout;
+    filter->addWidget(new QLabel(QStringLiteral("トラック"), page));
+    filter->addWidget(edtFilterTrack);
+    filter->addWidget(new QLabel(QStringLiteral("車両"), page));
+    filter->addWidget(edtFilterVehicle);
+    filter->addWidget(chkFilterDate);
+    filter->addWidget(dteFrom);
+    filter->addWidget(new QLabel(QStringLiteral("～"), page));
+    filter->addWidget(dteTo);
+    for (QLineEdit* e : {edtFilterTrack, edtFilterVehicle})
+        connect(e, &QLineEdit::textChanged, this, &LogbookWindow::applyFilter);
+    connect(chkFilterDate, &QCheckBox::toggled, this, &LogbookWindow::applyFilter);
+    for (QDateEdit* d : {dteFrom, dteTo})
+        connect(d, &QDateEdit::dateChanged, this, &LogbookWindow::applyFilter);
+
+    grdSessions = makeList(new LapTimeColumns({SessionBest, SessionTheoretical}, this), page);
+    grdSessions->setObjectName(QStringLiteral("grdSessions"));
+    static_cast<QIdentityProxyModel*>(grdSessions->model())->setSourceModel(sessions_);
+    connect(grdSessions->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &LogbookWindow::showSession);
+
+    cmbTrack = new QComboBox(page);
+    cmbTrack->setObjectName(QStringLiteral("cmbTrack"));
+    cmbTrack->setEditable(true);
+    edtVehicle = new QLineEdit(page);
+    edtVehicle->setObjectName(QStringLiteral("edtVehicle"));
+    memNotes = new QPlainTextEdit(page);
+    memNotes->setObjectName(QStringLiteral("memNotes"));
+    memNotes->setPlaceholderText(QStringLiteral("天候、タイヤ、セッティングなど"));
+    memNotes->setFixedHeight(60);
+    btnSaveSession = new QPushButton(QStringLiteral("保存"), page);
+    btnSaveSession->setObjectName(QStringLiteral("btnSaveSession"));
+    btnSaveSession->setEnabled(false);
+    connect(btnSaveSession, &QPushButton::clicked, this, &LogbookWindow::saveSession);
+    btnExportCsv = new QPushButton(QStringLiteral("CSVへ書き出し..."), page);
+    btnExportCsv->setObjectName(QStringLiteral("btnExportCsv"));
+    btnExportCsv->setEnabled(false);
+    connect(btnExportCsv, &QPushButton::clicked, this, &LogbookWindow::exportSession);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnSaveSession);
+    buttons->addWidget(btnExportCsv);
+    auto* edit = new QFormLayout;
+    edit->addRow(QStringLiteral("トラック"), cmbTrack);
+    edit->addRow(QStringLiteral("車両"), edtVehicle);
+    edit->addRow(QStringLiteral("メモ"), memNotes);
+    edit->addRow(QString(), buttons);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(filter);
+    layout->addWidget(grdSessions, 1);
+    layout->addLayout(edit);
+    return page;
+}
+
+QWidget* LogbookWindow::makeLapPage() {
+    auto* page = new QWidget;
+    grdLaps = makeList(new LapTimeColumns({1, 2, 3, 4, 5}, this), page);
+    grdLaps->setObjectName(QStringLiteral("grdLaps"));
+    grdLaps->horizontalHeader()->setDefaultSectionSize(85); // nine columns side by side
+    static_cast<QIdentityProxyModel*>(grdLaps->model())->setSourceModel(laps_);
+    // A lap marked out-lap, in-lap or invalid leaves the session's best and theoretical best.
+    grdLaps->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const QStringList names = lapMarkNames();
+    for (int mark = 0; mark < int(actLapMark.size()); ++mark) {
+        QAction* action =
+            new QAction(mark == 0 ? QStringLiteral("マークなし") : names[mark], grdLaps);
+        action->setObjectName(QStringLiteral("actLapMark%1").arg(mark));
+        connect(action, &QAction::triggered, this, [this, mark] { markLap(mark); });
+        grdLaps->addAction(action);
+        actLapMark[size_t(mark)] = action;
+    }
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grdLaps);
+    return page;
+}
+
+// The comparison page opens on the session chosen in the list against the one listed below it.
+void LogbookWindow::showComparison() {
+    if (!store_.open())
+        return;
+    compareView->loadSessions(store_.database());
+    const int row = grdSessions->currentIndex().isValid() ? grdSessions->currentIndex().row() : 0;
+    compareView->choose(sessions_->index(row, SessionId).data().toLongLong(),
+                        sessions_->index(row + 1, SessionId).data().toLongLong());
+    compareView->compare(store_.database());
+}
+
+void LogbookWindow::markLap(int mark) {
+    const QModelIndex index = grdLaps->currentIndex();
+    const qint64 session = currentSession();
+    if (!index.isValid() || session < 0)
+        return;
+    const int row = index.row();
+    if (store_.setLapMark(session, laps_->index(row, 0).data().toInt(), LapMark(mark))) {
+        refresh();
+        grdLaps->setCurrentIndex(grdLaps->model()->index(row, index.column()));
+    }
+}
+
+QWidget* LogbookWindow::makeTrackPage() {
+    auto* page = new QWidget;
+    grdTracks = makeList(tracks_, page);
+    grdTracks->setObjectName(QStringLiteral("grdTracks"));
+    edtTrackName = new QLineEdit(page);
+    edtTrackName->setObjectName(QStringLiteral("edtTrackName"));
+    edtTrackLength = new QLineEdit(page);
+    edtTrackLength->setObjectName(QStringLiteral("edtTrackLength"));
+    btnAddTrack = new QPushButton(QStringLiteral("登録"), page);
+    btnAddTrack->setObjectName(QStringLiteral("btnAddTrack"));
+    btnRemoveTrack = new QPushButton(QStringLiteral("削除"), page);
+    btnRemoveTrack->setObjectName(QStringLiteral("btnRemoveTrack"));
+    connect(btnAddTrack, &QPushButton::clicked, this, [this] {
+        if (store_.setTrack(edtTrackName->text(), edtTrackLength->text()))
+            refresh();
+    });
+    connect(btnRemoveTrack, &QPushButton::clicked, this, [this] {
+        const QModelIndex index = grdTracks->currentIndex();
+        if (index.isValid() && store_.removeTrack(tracks_->index(index.row(), 0).data().toString()))
+            refresh();
+    });
+    // Choosing a track in the list puts it in the entries, to change its course length.
+    connect(grdTracks, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        edtTrackName->setText(tracks_->index(index.row(), 0).data().toString());
+        edtTrackLength->setText(tracks_->index(index.row(), 1).data().toString());
+    });
+    auto* entry = new QHBoxLayout;
+    entry->addWidget(new QLabel(QStringLiteral("トラック"), page));
+    entry->addWidget(edtTrackName, 2);
+    entry->addWidget(new QLabel(QStringLiteral("コース長(km)"), page));
+    entry->addWidget(edtTrackLength, 1);
+    entry->addWidget(btnAddTrack);
+    entry->addWidget(btnRemoveTrack);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grdTracks, 1);
+    layout->addLayout(entry);
+    return page;
+}
+
+QWidget* LogbookWindow::makeBestPage() {
+    auto* page = new QWidget;
+    grdBests = makeList(new LapTimeColumns({1}, this), page);
+    grdBests->setObjectName(QStringLiteral("grdBests"));
+    static_cast<QIdentityProxyModel*>(grdBests->model())->setSourceModel(bests_);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grdBests);
+    return page;
+}
+
+void LogbookWindow::refresh() {
+    if (!store_.open())
+        return;
+    refreshing_ = true;
+    const qint64 chosen = currentSession();
+    applyFilter();
+    runInto(tracks_, store_.database(), trackListQuery(),
+            {QStringLiteral("トラック"), QStringLiteral("コース長(km)")});
+    runInto(bests_, store_.database(), personalBestQuery(),
+            {QStringLiteral("トラック"), QStringLiteral("ベストラップ"), QStringLiteral("日付"),
+             QStringLiteral("車両"), QStringLiteral("セッション数")});
+    // Short lists, one row a track: measured whole.
+    grdTracks->resizeColumnsToContents();
+    grdBests->resizeColumnsToContents();
+    loadTrackChoices();
+    for (int row = 0; row < sessions_->rowCount(); ++row)
+        if (sessions_->index(row, SessionId).data().toLongLong() == chosen)
+            grdSessions->setCurrentIndex(grdSessions->model()->index(row, SessionDate));
+    refreshing_ = false;
+    showSession();
+}
+
+void LogbookWindow::applyFilter() {
+    if (!store_.open())
+        return;
+    SessionFilter filter{edtFilterTrack->text(), edtFilterVehicle->text(), {}, {}};
+    if (chkFilterDate->isChecked()) {
+        filter.from = dteFrom->date();
+        filter.to = dteTo->date();
+    }
+    runInto(sessions_, store_.database(), sessionListQuery(filter),
+            {QStringLiteral("ID"), QStringLiteral("日時"), QStringLiteral("種類"),
+             QStringLiteral("トラック"), QStringLiteral("車両"), QStringLiteral("ラップ数"),
+             QStringLiteral("ベストラップ"), QStringLiteral("理論ベスト"), QStringLiteral("メモ")});
+    grdSessions->hideColumn(SessionId); // a new query shows every column again
+    // Fixed widths: measuring every cell of a long list would cost more than the query.
+    static const int widths[SessionNotes] = {0, 115, 110, 140, 100, 55, 75, 75};
+    for (int col = SessionDate; col < SessionNotes; ++col)
+        grdSessions->setColumnWidth(col, widths[col]);
+}
+
+qint64 LogbookWindow::currentSession() const {
+    const QModelIndex index = grdSessions->currentIndex();
+    return index.isValid() ? sessions_->index(index.row(), SessionId).data().toLongLong() : -1;
+}
+
+void LogbookWindow::showSession() {
+    if (refreshing_)
+        return;
+    const QModelIndex index = grdSessions->currentIndex();
+    btnSaveSession->setEnabled(index.isValid());
+    btnExportCsv->setEnabled(index.isValid());
+    runInto(laps_, store_.database(), lapListQuery(currentSession()),
+            {QStringLiteral("ラップ"), QStringLiteral("タイム"), QStringLiteral("セクタ1"),
+             QStringLiteral("セクタ2"), QStringLiteral("セクタ3"), QStringLiteral("セクタ4"),
+             QStringLiteral("最高速"), QStringLiteral("マーク"), QStringLiteral("備考")});
+    if (!index.isValid())
+        return;
+    cmbTrack->setCurrentText(sessions_->index(index.row(), SessionTrack).data().toString());
+    edtVehicle->setText(sessions_->index(index.row(), SessionVehicle).data().toString());
+    memNotes->setPlainText(sessions_->index(index.row(), SessionNotes).data().toString());
+}
+
+void LogbookWindow::saveSession() {
+    const qint64 session = currentSession();
+    if (session >= 0 && store_.updateSession(session, cmbTrack->currentText(), edtVehicle->text(),
+                                             memNotes->toPlainText()))
+        refresh();
+}
+
+void LogbookWindow::exportSession() {
+    const std::optional<SessionRecord> laps = readSession(store_.database(), currentSession());
+    if (!laps)
+        return;
+    const QString name = QStringLiteral("KODA_%1.csv")
+                             .arg(QString(laps->started.left(16))
+                                      .replace(QLatin1Char(' '), QLatin1Char('_'))
+                                      .remove(QLatin1Char(':'))
+                                      .remove(QLatin1Char('-')));
+    const QString path = prompts_.saveFileName(QString(), name, QStringLiteral("Csv files (*.csv)"),
+                                               QStringLiteral("csv"));
+    if (path.isEmpty())
+        return;
+    QString reason;
+    if (!replaceFileWith(path, sessionCsv(*laps), reason))
+        prompts_.message(fileSaveFailedMessage(path, reason), windowTitle(), Prompts::Icon::Error);
+}
+
+void LogbookWindow::loadTrackChoices() {
+    const QString typed = cmbTrack->currentText();
+    cmbTrack->clear();
+    for (int row = 0; row < tracks_->rowCount(); ++row)
+        cmbTrack->addItem(tracks_->index(row, 0).data().toString());
+    cmbTrack->setCurrentText(typed);
+}
+
+} // namespace logbook
