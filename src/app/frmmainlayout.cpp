@@ -635,9 +635,13 @@ void TMainForm::createMenu() {
     mnuSessionReport->setStatusTip(
         QStringLiteral("分析結果とラップチャートをPDFファイルに保存します。"));
     mnuSessionReport->setEnabled(false);
+    // The logbook, kept beside the main window (see main.cpp); before the separator, so that
+    // the program's end stays the menu's last item.
+    mnuLogbook = file->addAction(QStringLiteral("ログブック(&L)..."));
+    mnuLogbook->setObjectName(QStringLiteral("mnuLogbook"));
+    mnuLogbook->setStatusTip(QStringLiteral("記録したセッションを一覧・比較します。"));
     file->addSeparator();
     mnuExit = file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
-    mnuLogbook = file->addAction(QStringLiteral("ログブック(&L)..."));
 
     QMenu* setting = menuBar()->addMenu(QStringLiteral("設定(&S)"));
     setting->setObjectName(QStringLiteral("mnuSetting"));
