@@ -49,7 +49,8 @@ QByteArray alertWav(Alert alert) {
             double value = 0;
             if (tone.hertz > 0) {
                 const double ramp = std::min({1.0, double(i) / fade, double(count - i) / fade});
-                value = 0.5 * ramp * std::sin(2 * std::numbers::pi * tone.hertz * i / AlertSampleRate);
+                value =
+                    0.5 * ramp * std::sin(2 * std::numbers::pi * tone.hertz * i / AlertSampleRate);
             }
             appendLe16(samples, quint16(qint16(std::lround(value * 32767))));
         }
@@ -57,13 +58,13 @@ QByteArray alertWav(Alert alert) {
     QByteArray wav("RIFF");
     appendLe32(wav, quint32(36 + samples.size()));
     wav += "WAVEfmt ";
-    appendLe32(wav, 16);                   // format chunk size
-    appendLe16(wav, 1);                    // PCM
-    appendLe16(wav, 1);                    // mono
-    appendLe32(wav, AlertSampleRate);      // samples a second
-    appendLe32(wav, AlertSampleRate * 2);  // bytes a second
-    appendLe16(wav, 2);                    // bytes a frame
-    appendLe16(wav, 16);                   // bits a sample
+    appendLe32(wav, 16);                  // format chunk size
+    appendLe16(wav, 1);                   // PCM
+    appendLe16(wav, 1);                   // mono
+    appendLe32(wav, AlertSampleRate);     // samples a second
+    appendLe32(wav, AlertSampleRate * 2); // bytes a second
+    appendLe16(wav, 2);                   // bytes a frame
+    appendLe16(wav, 16);                  // bits a sample
     wav += "data";
     appendLe32(wav, quint32(samples.size()));
     return wav + samples;

@@ -179,7 +179,8 @@ QList<Alert> PitBoardModel::tick(qint64 nowMs) {
         figures_.link = LinkState::PortGone;
     } else if (lastHeardMs_) {
         const std::optional<qint64> after = quietAfterMs();
-        figures_.link = after && nowMs - *lastHeardMs_ > *after ? LinkState::Quiet : LinkState::Live;
+        figures_.link =
+            after && nowMs - *lastHeardMs_ > *after ? LinkState::Quiet : LinkState::Live;
     }
     return fired;
 }

@@ -55,9 +55,9 @@ struct Rules {
     bool newBestAlert = true;
     bool lowFuelAlert = true;
     bool overdueAlert = true;
-    double lowFuelLaps = 3;      // alert when fuel for fewer laps than this is left
-    double overdueFactor = 1.5;  // overdue after this many times the recent median lap
-    int medianOverLaps = 5;      // the recent laps the median is taken over
+    double lowFuelLaps = 3;       // alert when fuel for fewer laps than this is left
+    double overdueFactor = 1.5;   // overdue after this many times the recent median lap
+    int medianOverLaps = 5;       // the recent laps the median is taken over
     qint64 minimumQuietMs = 5000; // the link is never called quiet sooner than this
 };
 
@@ -90,8 +90,8 @@ private:
     Figures figures_;
     std::optional<int> personalBest_;
     std::array<std::optional<int>, LapTable::MaxSectors> sectorBest_{};
-    QList<int> recentLaps_;      // newest last
-    QList<qint64> fuelGapsMs_;   // gaps between recent readings, newest last
+    QList<int> recentLaps_;    // newest last
+    QList<qint64> fuelGapsMs_; // gaps between recent readings, newest last
     std::optional<qint64> lastLapAtMs_;
     std::optional<qint64> lastFuelAtMs_;
     std::optional<qint64> lastHeardMs_;

@@ -11,7 +11,7 @@ QString lapTimeText(int hundredths) {
 
 QString gapText(int hundredths) {
     const int t = std::abs(hundredths);
-    const QString sign = hundredths < 0 ? QStringLiteral("-")
+    const QString sign = hundredths < 0   ? QStringLiteral("-")
                          : hundredths > 0 ? QStringLiteral("+")
                                           : QStringLiteral("±");
     return sign + QString::asprintf("%d.%02d", t / 100, t % 100);

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QScreen>
 #include <QSettings>
 #include <QSoundEffect>
@@ -31,10 +32,15 @@ Colours coloursOf(Theme theme) {
     // Sunlight: dark on bright at full contrast; night: bright on dark. Best values in the
     // grid's blue, faster green, slower red, as a racer reads them on any timing screen.
     if (theme == Theme::Sunlight)
-        return {Qt::white, Qt::black, QColor(0, 110, 0), QColor(190, 0, 0), QColor(0, 0, 200),
-                QColor(255, 210, 0), Qt::black};
-    return {Qt::black, Qt::white, QColor(80, 255, 80), QColor(255, 90, 90), QColor(110, 150, 255),
-            QColor(200, 0, 0), Qt::white};
+        return {Qt::white,         Qt::black,           QColor(0, 110, 0), QColor(190, 0, 0),
+                QColor(0, 0, 200), QColor(255, 210, 0), Qt::black};
+    return {Qt::black,
+            Qt::white,
+            QColor(80, 255, 80),
+            QColor(255, 90, 90),
+            QColor(110, 150, 255),
+            QColor(200, 0, 0),
+            Qt::white};
 }
 
 QColor flashColour(Alert alert) {
@@ -49,11 +55,29 @@ QColor flashColour(Alert alert) {
     return {};
 }
 
+QString alertText(Alert alert) {
+    switch (alert) {
+    case Alert::NewBest:
+        return QStringLiteral("ベストラップ更新");
+    case Alert::LowFuel:
+        return QStringLiteral("燃料残りわずか");
+    case Alert::Overdue:
+        return QStringLiteral("ラップが届きません");
+    }
+    return {};
+}
+
+// The width of the frame an alert flashes around the board.
+constexpr int FlashFrame = 24;
+
 QLabel* boardLabel(QWidget* parent, const char* name, Qt::Alignment align = Qt::AlignCenter) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setAlignment(align);
     label->setTextFormat(Qt::PlainText);
+    // The rows share the height by their stretch, whatever the fonts: the fonts follow the
+    // window's size, never the other way round.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     return label;
 }
 
@@ -98,7 +122,7 @@ PitBoardWindow::PitBoardWindow(feed::EventFeed& feed, const QString& settingsPat
     keys_->setText(QStringLiteral("F11 全画面　T テーマ　M 消音"));
 
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(16, 8, 16, 8);
+    grid->setContentsMargins(FlashFrame + 8, FlashFrame, FlashFrame + 8, FlashFrame);
     grid->setSpacing(4);
     grid->addWidget(banner_, 0, 0, 1, 4);
     grid->addWidget(lapNumber_, 1, 0, 1, 4);
@@ -113,7 +137,8 @@ PitBoardWindow::PitBoardWindow(feed::EventFeed& feed, const QString& settingsPat
     grid->addWidget(fuelLaps_, 6, 2, 1, 2);
     grid->addWidget(since_, 7, 0, 1, 2);
     grid->addWidget(keys_, 7, 2, 1, 2);
-    grid->setRowStretch(2, 5);
+    for (int row = 0; row < grid->rowCount(); ++row)
+        grid->setRowStretch(row, row == 2 ? 5 : 1);
 
     connect(&feed, &feed::EventFeed::liveLap, this, &PitBoardWindow::onLiveLap);
     connect(&feed, &feed::EventFeed::fuelReading, this, &PitBoardWindow::onFuel);
@@ -136,7 +161,8 @@ PitBoardWindow::PitBoardWindow(feed::EventFeed& feed, const QString& settingsPat
         // A board without a sound device still flashes: a sound that cannot play is no error.
         const QString path = soundDir_.filePath(QString::fromLatin1(alertKey(alert)) + ".wav");
         QFile file(path);
-        if (!soundDir_.isValid() || !file.open(QIODevice::WriteOnly) || file.write(alertWav(alert)) < 0)
+        if (!soundDir_.isValid() || !file.open(QIODevice::WriteOnly) ||
+            file.write(alertWav(alert)) < 0)
             continue;
         file.close();
         auto* effect = new QSoundEffect(this);
@@ -217,12 +243,16 @@ void PitBoardWindow::playSound(Alert alert) {
 void PitBoardWindow::showFigures() {
     const Figures& f = model_.figures();
     const Colours c = coloursOf(theme_);
-    const QString link = linkText(f.link);
-    banner_->setText(link);
-    banner_->setVisible(!link.isEmpty());
+    // A link that is gone or quiet first; else an alert's name while it flashes.
+    const bool linkDown = f.link == LinkState::PortGone || f.link == LinkState::Quiet;
+    const QString banner = flashing_ && !linkDown ? alertText(*flashing_) : linkText(f.link);
+    banner_->setText(banner);
+    banner_->setVisible(!banner.isEmpty());
 
-    lapNumber_->setText(f.lap > 0 ? QStringLiteral("ラップ %1").arg(f.lap) : QStringLiteral("ラップ —"));
-    lapTime_->setText(f.lapHundredths ? lapTimeText(*f.lapHundredths) : QStringLiteral("--'--\"--"));
+    lapNumber_->setText(f.lap > 0 ? QStringLiteral("ラップ %1").arg(f.lap)
+                                  : QStringLiteral("ラップ —"));
+    lapTime_->setText(f.lapHundredths ? lapTimeText(*f.lapHundredths)
+                                      : QStringLiteral("--'--\"--"));
     setLabelColour(lapTime_, f.newBest && f.lap > 0 ? c.best : c.text);
 
     auto showGap = [&c](QLabel* label, const QString& caption, std::optional<int> gap) {
@@ -238,7 +268,7 @@ void PitBoardWindow::showFigures() {
         label->setVisible(i < std::max(f.sectorCount, 1));
         label->setText(QStringLiteral("S%1 ").arg(i + 1) +
                        (s.hundredths ? lapTimeText(*s.hundredths) : QStringLiteral("—")));
-        setLabelColour(label, s.best && s.hundredths ? c.best
+        setLabelColour(label, s.best && s.hundredths      ? c.best
                               : s.toBest && *s.toBest > 0 ? c.slower
                                                           : c.text);
     }
@@ -247,14 +277,15 @@ void PitBoardWindow::showFigures() {
                                                .arg(lapTimeText(f.sessionBest->hundredths))
                                                .arg(f.sessionBest->lap)
                                          : QStringLiteral("—")));
-    topSpeed_->setText(QStringLiteral("最高速 ") +
-                       (f.topSpeed ? QStringLiteral("%1 km/h").arg(*f.topSpeed) : QStringLiteral("—")));
+    topSpeed_->setText(QStringLiteral("最高速 ") + (f.topSpeed
+                                                        ? QStringLiteral("%1 km/h").arg(*f.topSpeed)
+                                                        : QStringLiteral("—")));
     fuel_->setText(QStringLiteral("残燃料 ") +
                    (f.fuelRemaining ? QString::asprintf("%.1f L", double(*f.fuelRemaining))
                                     : QStringLiteral("—")));
-    fuelLaps_->setText(QStringLiteral("残り ") +
-                       (f.fuelLapsLeft ? QString::asprintf("%.1f 周", *f.fuelLapsLeft)
-                                       : QStringLiteral("— 周")));
+    fuelLaps_->setText(
+        QStringLiteral("残り ") +
+        (f.fuelLapsLeft ? QString::asprintf("%.1f 周", *f.fuelLapsLeft) : QStringLiteral("— 周")));
     setLabelColour(fuelLaps_, f.lowFuel ? c.slower : c.text);
     since_->setText(QStringLiteral("前ラップから ") +
                     (f.msSinceLap ? sinceText(*f.msSinceLap) : QStringLiteral("—")));
@@ -263,16 +294,33 @@ void PitBoardWindow::showFigures() {
 
 void PitBoardWindow::applyTheme() {
     const Colours c = coloursOf(theme_);
-    const bool lit = flashing_ && flashSteps_ % 2 == 0;
     QPalette p = palette();
-    p.setColor(QPalette::Window, lit ? flashColour(*flashing_) : c.background);
+    p.setColor(QPalette::Window, c.background);
     p.setColor(QPalette::WindowText, c.text);
     setPalette(p);
-    banner_->setStyleSheet(QStringLiteral("color: %1; background: %2")
-                               .arg(c.bannerText.name(), c.banner.name()));
+    const LinkState link = model_.figures().link;
+    const bool alertShown = flashing_ && link != LinkState::PortGone && link != LinkState::Quiet;
+    const QColor bannerBack = alertShown ? flashColour(*flashing_) : c.banner;
+    const QColor bannerText = alertShown ? QColor(Qt::white) : c.bannerText;
+    banner_->setStyleSheet(
+        QStringLiteral("color: %1; background: %2").arg(bannerText.name(), bannerBack.name()));
+    update();
     for (QLabel* label : {lapNumber_, sessionBest_, topSpeed_, fuel_, keys_})
         setLabelColour(label, c.text);
     showFigures();
+}
+
+void PitBoardWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // An alert flashes a wide frame round the board, in the alert's colour, leaving the
+    // figures where the crew reads them.
+    if (!flashing_ || flashSteps_ % 2 != 0)
+        return;
+    QPainter painter(this);
+    painter.setPen(
+        QPen(flashColour(*flashing_), FlashFrame, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.drawRect(
+        rect().adjusted(FlashFrame / 2, FlashFrame / 2, -FlashFrame / 2, -FlashFrame / 2));
 }
 
 void PitBoardWindow::fitFonts() {
@@ -283,24 +331,25 @@ void PitBoardWindow::fitFonts() {
     big.setBold(true);
     big.setPixelSize(std::max(12, int(h * 0.30)));
     const QString sample = QStringLiteral("00'00\"00");
-    const int room = width() - 40;
+    const int room = width() - 2 * (FlashFrame + 16);
     while (big.pixelSize() > 12 && QFontMetrics(big).horizontalAdvance(sample) > room)
         big.setPixelSize(big.pixelSize() - 2);
     lapTime_->setFont(big);
 
     QFont mid = font();
     mid.setBold(true);
-    mid.setPixelSize(std::max(10, int(h * 0.075)));
-    for (QLabel* label : {banner_, toBest_, toPersonalBest_, sessionBest_, topSpeed_, fuel_, fuelLaps_})
+    mid.setPixelSize(std::max(10, int(h * 0.055)));
+    for (QLabel* label :
+         {banner_, toBest_, toPersonalBest_, sessionBest_, topSpeed_, fuel_, fuelLaps_})
         label->setFont(mid);
     QFont small = font();
-    small.setPixelSize(std::max(9, int(h * 0.05)));
+    small.setPixelSize(std::max(9, int(h * 0.04)));
     for (QLabel* label : sectors_)
         label->setFont(small);
     for (QLabel* label : {lapNumber_, since_})
         label->setFont(small);
     QFont hint = font();
-    hint.setPixelSize(std::max(9, int(h * 0.03)));
+    hint.setPixelSize(std::max(9, int(h * 0.025)));
     keys_->setFont(hint);
 }
 
@@ -361,9 +410,9 @@ void PitBoardWindow::contextMenuEvent(QContextMenuEvent* event) {
         muted_ = mute->isChecked();
     else if (chosen == laps) {
         bool ok = false;
-        const double value = QInputDialog::getDouble(this, windowTitle(),
-                                                     QStringLiteral("この周回数を下回ったら知らせます:"),
-                                                     rules.lowFuelLaps, 0.5, 99, 1, &ok);
+        const double value = QInputDialog::getDouble(
+            this, windowTitle(), QStringLiteral("この周回数を下回ったら知らせます:"),
+            rules.lowFuelLaps, 0.5, 99, 1, &ok);
         if (ok)
             rules.lowFuelLaps = value;
     }
@@ -382,14 +431,16 @@ void PitBoardWindow::loadSettings() {
         return;
     QSettings s(settingsPath_, QSettings::IniFormat);
     s.beginGroup(QStringLiteral("PitBoard"));
-    theme_ = s.value(QStringLiteral("Theme")).toString() == QLatin1String("Night") ? Theme::Night
-                                                                                  : Theme::Sunlight;
+    theme_ = s.value(QStringLiteral("Theme")).toString() == QLatin1String("Night")
+                 ? Theme::Night
+                 : Theme::Sunlight;
     muted_ = s.value(QStringLiteral("Mute"), false).toBool();
     Rules rules;
     rules.newBestAlert = s.value(QString::fromLatin1(alertKey(Alert::NewBest)), true).toBool();
     rules.lowFuelAlert = s.value(QString::fromLatin1(alertKey(Alert::LowFuel)), true).toBool();
     rules.overdueAlert = s.value(QString::fromLatin1(alertKey(Alert::Overdue)), true).toBool();
-    rules.lowFuelLaps = std::clamp(s.value(QStringLiteral("LowFuelLaps"), 3.0).toDouble(), 0.5, 99.0);
+    rules.lowFuelLaps =
+        std::clamp(s.value(QStringLiteral("LowFuelLaps"), 3.0).toDouble(), 0.5, 99.0);
     model_.setRules(rules);
     // The screen it was on, when that screen is still there; its place on that screen.
     const QString screenName = s.value(QStringLiteral("Screen")).toString();

@@ -54,7 +54,7 @@ private slots:
     void lapFigures_data() {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<int>("lap");
-        QTest::addColumn<int>("toBest");   // -9999: none
+        QTest::addColumn<int>("toBest"); // -9999: none
         QTest::addColumn<int>("bestLap");
         QTest::addColumn<QList<Alert>>("alerts");
         const QList<Alert> none;
@@ -64,14 +64,16 @@ private slots:
             << QStringList{"lap 1 01'30\"00 @0", "lap 2 01'28\"50 @88500"} << 2 << -150 << 2
             << QList<Alert>{Alert::NewBest};
         QTest::newRow("slower lap: against the best before it")
-            << QStringList{"lap 1 01'30\"00 @0", "lap 2 01'28\"50 @88500", "lap 3 01'29\"00 @177500"}
+            << QStringList{"lap 1 01'30\"00 @0", "lap 2 01'28\"50 @88500",
+                           "lap 3 01'29\"00 @177500"}
             << 3 << 50 << 2 << QList<Alert>{Alert::NewBest};
         QTest::newRow("the same lap pushed again changes nothing")
             << QStringList{"lap 1 01'30\"00 @0", "lap 2 01'28\"50 @88500", "lap 2 01'28\"50 @89000",
                            "lap 1 01'30\"00 @89000"}
             << 2 << -150 << 2 << QList<Alert>{Alert::NewBest};
         QTest::newRow("lap numbers begin again: a new run, its first lap")
-            << QStringList{"lap 7 01'30\"00 @0", "lap 8 01'28\"50 @88500", "lap 1 01'35\"00 @300000"}
+            << QStringList{"lap 7 01'30\"00 @0", "lap 8 01'28\"50 @88500",
+                           "lap 1 01'35\"00 @300000"}
             << 1 << -9999 << 1 << QList<Alert>{Alert::NewBest};
         QTest::newRow("a row without a time is no lap")
             << QStringList{"lap 1 01'30\"00 @0", "lap 2 x @1000"} << 1 << -9999 << 1 << none;
@@ -116,8 +118,8 @@ private slots:
         const QStringList fuel{"fuel 20 0 @0", "lap 1 01'30\"00 @1000", "fuel 18 2 @2000",
                                "lap 2 01'30\"00 @91000"};
         // 2 litres over lap 1 -> 2: 18 litres last 9 laps.
-        QTest::newRow("fuel for nine laps") << fuel << 9.0 << int(LinkState::Live) << false
-                                            << QList<Alert>{};
+        QTest::newRow("fuel for nine laps")
+            << fuel << 9.0 << int(LinkState::Live) << false << QList<Alert>{};
         // 5 litres left at 2 litres a lap: 2.5 laps, below 3: one alert, not repeated.
         QTest::newRow("low fuel, said once")
             << (fuel + QStringList{"fuel 5 15 @92000", "fuel 4.8 15.2 @93000"}) << 2.4
@@ -128,8 +130,8 @@ private slots:
                            "tick @225100", "tick @230000"}
             << -1.0 << int(LinkState::Live) << true << QList<Alert>{Alert::Overdue};
         QTest::newRow("not yet overdue")
-            << QStringList{"lap 1 01'30\"00 @0", "lap 2 01'30\"00 @90000", "tick @224000"}
-            << -1.0 << int(LinkState::Live) << false << QList<Alert>{};
+            << QStringList{"lap 1 01'30\"00 @0", "lap 2 01'30\"00 @90000", "tick @224000"} << -1.0
+            << int(LinkState::Live) << false << QList<Alert>{};
         // Readings every second: quiet after 5 s (three gaps, never sooner than 5 s).
         QTest::newRow("readings stop: the link is quiet")
             << QStringList{"fuel 20 0 @0", "fuel 20 0 @1000", "fuel 20 0 @2000", "tick @7001"}
@@ -164,7 +166,8 @@ private slots:
         rules.newBestAlert = false;
         rules.overdueAlert = false;
         model.setRules(rules);
-        QVERIFY(play(model, {"lap 1 01'30\"00 @0", "lap 2 01'29\"00 @89000", "tick @900000"}).isEmpty());
+        QVERIFY(play(model, {"lap 1 01'30\"00 @0", "lap 2 01'29\"00 @89000", "tick @900000"})
+                    .isEmpty());
         QVERIFY(model.figures().newBest);
         QVERIFY(model.figures().overdue);
     }
@@ -177,7 +180,8 @@ private slots:
         QTest::newRow("slower") << gapText(5) << QStringLiteral("+0.05");
         QTest::newRow("even") << gapText(0) << QStringLiteral("±0.00");
         QTest::newRow("since") << sinceText(754999) << QStringLiteral("12:34");
-        QTest::newRow("quiet") << linkText(LinkState::Quiet) << QStringLiteral("受信が途絶えています");
+        QTest::newRow("quiet") << linkText(LinkState::Quiet)
+                               << QStringLiteral("受信が途絶えています");
         QTest::newRow("live") << linkText(LinkState::Live) << QString();
     }
     void texts() {
