@@ -5,9 +5,11 @@
 //   bench_startup koda             KODA Monitor's main window (no ports)
 //   bench_startup idle SECONDS     KODA Monitor linked to a pseudo-terminal, idle
 //   bench_startup waiting SECONDS  the same after the terminal hung up: waiting for the device
+//   bench_startup board SECONDS    idle with the port open and the pit board shown full screen
 //
 // Prints one line of figures; run each mode in its own process.
 #include "app/frmmain.h"
+#include "pitboard/pitboardwindow.h"
 #include "support/filebytes.h"
 #include "support/ptypair.h"
 #include "support/scriptedprompts.h"
@@ -118,6 +120,12 @@ int main(int argc, char** argv) {
         return 1;
     TMainForm form(prompts, {ini, false});
     form.show();
+    std::unique_ptr<pitboard::PitBoardWindow> board;
+    if (mode == QLatin1String("board")) {
+        board = std::make_unique<pitboard::PitBoardWindow>(form.eventFeed, QString());
+        board->setWindowState(Qt::WindowFullScreen);
+        board->showBoard();
+    }
     QTimer answer;
     QByteArray seen;
     QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -137,10 +145,12 @@ int main(int argc, char** argv) {
             const double before = cpuSeconds();
             QElapsedTimer wall;
             wall.start();
-            QTimer::singleShot(seconds * 1000, [before, wall, waiting] {
+            const char* what = waiting ? "waiting for the device"
+                               : board ? "with the port open and the pit board full screen"
+                                       : "with the port open";
+            QTimer::singleShot(seconds * 1000, [before, wall, what] {
                 const double used = cpuSeconds() - before;
-                std::printf("idle %s: %.2f %% of one core over %.1f s\n",
-                            waiting ? "waiting for the device" : "with the port open",
+                std::printf("idle %s: %.2f %% of one core over %.1f s\n", what,
                             100.0 * used / (double(wall.elapsed()) / 1000.0),
                             double(wall.elapsed()) / 1000.0);
                 QCoreApplication::quit();

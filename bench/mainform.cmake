@@ -1,5 +1,5 @@
 add_executable(bench_startup bench_startup.cpp)
-target_link_libraries(bench_startup PRIVATE koda_mainform Qt6::Charts)
+target_link_libraries(bench_startup PRIVATE koda_mainform koda_pitboard Qt6::Charts)
 target_include_directories(bench_startup PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 add_executable(bench_download bench_download.cpp)
 target_link_libraries(bench_download PRIVATE koda_mainform koda_capture koda_test_support)

@@ -9,6 +9,8 @@ packages=(
     # qt6-charts-dev only recommends
     qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
     qt6-qpa-plugins
+    # the pit board's alert sounds
+    qt6-multimedia-dev
     # Qt's own dialog and button texts in Japanese, the Japanese font
     qt6-translations-l10n fonts-noto-cjk
     # a display for the program without a desktop, and a window manager for the tests

@@ -433,6 +433,7 @@ public:
     QAction* mnuComPortSearch = nullptr;
     QAction* mnuQkodaMessage = nullptr;
     QAction* mnuChartSettings = nullptr;
+    QAction* mnuPitBoard = nullptr; // shows the pit board, which the program attaches to the feed
     QAction* mnuAbout = nullptr;
 
     // Timers

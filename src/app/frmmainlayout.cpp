@@ -653,6 +653,12 @@ void TMainForm::createMenu() {
     mnuQkodaMessage->setChecked(true);
     setting->addSeparator();
     mnuChartSettings = setting->addAction(QStringLiteral("チャートのプロパティ(&C)..."));
+    setting->addSeparator();
+    // The pit board listens to the event feed; the program shows it (see main.cpp).
+    mnuPitBoard = setting->addAction(QStringLiteral("ピットボード(&B)"));
+    mnuPitBoard->setObjectName(QStringLiteral("mnuPitBoard"));
+    mnuPitBoard->setShortcut(Qt::Key_F9);
+    mnuPitBoard->setStatusTip(QStringLiteral("ライブラップと燃料を大きな文字で表示します。"));
 
     mnuAbout = menuBar()->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
 }

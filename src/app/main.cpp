@@ -10,8 +10,11 @@
 #include "capture/capturerecorder.h"
 #include "capture/trafficview.h"
 #include "logbook/logbookstore.h"
+#include "pitboard/pitboardwindow.h"
 
 #include <QFont>
+
+#include <memory>
 
 int main(int argc, char** argv) {
     KodaApplication app(argc, argv);
@@ -34,6 +37,14 @@ int main(int argc, char** argv) {
     ShutdownSignals shutdown;
     QObject::connect(&shutdown, &ShutdownSignals::shutdownRequested, &form,
                      [&form] { form.closeUnattended(); });
+    // The pit board: made at its first showing, then kept so that it follows the feed.
+    std::unique_ptr<pitboard::PitBoardWindow> pitBoard;
+    QObject::connect(form.mnuPitBoard, &QAction::triggered, &form, [&form, &pitBoard] {
+        if (!pitBoard)
+            pitBoard = std::make_unique<pitboard::PitBoardWindow>(
+                form.eventFeed, pitboard::PitBoardWindow::defaultSettingsPath());
+        pitBoard->showBoard();
+    });
     form.show();
     return app.exec();
 }
