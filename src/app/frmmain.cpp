@@ -39,7 +39,8 @@ static void initResources() {
 }
 
 TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
-    : QMainWindow(parent), prompts(prompts_), options(std::move(options_)) {
+    : QMainWindow(parent), heldPrompts(prompts_), prompts(heldPrompts),
+      options(std::move(options_)) {
     initResources(); // the pictures are compiled into a static library
     setObjectName(QStringLiteral("MainForm"));
     tickCounter.start();
@@ -165,7 +166,6 @@ void TMainForm::connectHandlers() {
     connect(commThread.get(), &RsCommThread::receptionHandedOver, this, &TMainForm::wakeIdle);
     connect(commThread.get(), &RsCommThread::portVanished, this, &TMainForm::portVanished);
     connect(&deviceWatcher, &DeviceWatcher::deviceReturned, this, &TMainForm::deviceReturned);
-    Chart1->setPrompts(&prompts);
     connect(StringGrid1, &LapGridView::cellSelected, this, [this](int col, int row) {
         selectedCol = col;
         selectedRow = row;
@@ -206,6 +206,10 @@ void TMainForm::OnIdle() {
     if (idleRunning)
         return;
     idleRunning = true;
+    // A box opened from inside the pass would keep the pass from running again until it
+    // closes, and whatever the instruments push meanwhile would pile up behind it. The
+    // pass's boxes are shown once it has returned; the pass then runs inside their loop.
+    heldPrompts.hold(true);
 
     if (!firstIdleDone) {
         resetChartZoom();
@@ -227,6 +231,8 @@ void TMainForm::OnIdle() {
             if (portOpen)
                 mnuCommOpenClick();
         } else {
+            if (lapTable.lapInfoStep != 0)
+                noteLapReadStop(LapReadStop::Cancel);
             lapTable.lapInfoStep = 99;
         }
     }
@@ -240,7 +246,15 @@ void TMainForm::OnIdle() {
     const bool active = portSearching || busyWindow || reception.rxComplete ||
                         lapTable.lapInfoStep != 0 || lapTable.lapReadStep != 0;
     idleTimer.setInterval(active ? kIdleActiveMs : kIdleQuietMs);
+    heldPrompts.hold(false);
     idleRunning = false;
+    if (heldPrompts.hasHeld())
+        QMetaObject::invokeMethod(this, &TMainForm::showHeldMessages, Qt::QueuedConnection);
+}
+
+void TMainForm::showHeldMessages() {
+    if (!closing)
+        heldPrompts.showHeld();
 }
 
 void TMainForm::wakeIdle() {
@@ -279,6 +293,7 @@ bool TMainForm::FormClose() {
     endBusy();
     saveConfiguration();
     idleTimer.stop();
+    heldPrompts.dropHeld();
     return true;
 }
 

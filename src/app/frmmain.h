@@ -5,7 +5,9 @@
 // apply the result to the controls and keep the prescribed order of steps.
 #include "feed/eventfeed.h"
 #include "files/laplistgatherer.h"
+#include "laps/badtimecells.h"
 #include "laps/lapanalysis.h"
+#include "laps/lapreadend.h"
 #include "laps/laptable.h"
 #include "protocol/devicemodel.h"
 #include "protocol/radioframe.h"
@@ -15,6 +17,7 @@
 #include "serial/portmap.h"
 #include "serial/receptionarea.h"
 #include "windows/chartviewsettings.h"
+#include "windows/heldprompts.h"
 #include "windows/prompts.h"
 
 #include <QAction>
@@ -71,6 +74,8 @@ public:
     void FormCreate();
     void OnIdle();
     void wakeIdle();
+    // The message boxes the idle pass held back, one after the other.
+    void showHeldMessages();
     static constexpr int kIdleActiveMs = 10;
     static constexpr int kIdleQuietMs = 250;
     bool FormClose(); // false: the close was vetoed or waits for a transmission
@@ -178,6 +183,10 @@ public:
     void runLapInfoStep();
     // A finished lap read or lap info read: the step is cleared and the window is usable again.
     void endLapRead(int& step);
+    // Why a running RK-13 read ends early (the first reason counts), and the warning at its
+    // end when not every lap came in.
+    void noteLapReadStop(LapReadStop why);
+    void tellShortLapRead();
     void resetChartZoom();
 
     // ---- Files and side windows -------------------------------------------------------
@@ -207,6 +216,9 @@ public:
     void drawChartInto(QPainter& painter, const QRectF& target) const;
 
     // ---- Shared state -----------------------------------------------------------------
+    // Every box goes through prompts; those of the idle pass are held and shown once the
+    // pass has returned (showHeldMessages), so the pass runs on while they are open.
+    HeldPrompts heldPrompts;
     Prompts& prompts;
     Options options;
     PortMap portMap;
@@ -238,11 +250,17 @@ public:
     bool unattendedClose = false;        // nobody can answer a question (a signal ends us)
     QPoint placedAt;                     // where the configuration put the window
     bool idleRunning = false;
-    LapTable lapTable;               // cells, lap info, marks and the read sequences' bookkeeping
+    LapTable lapTable; // cells, lap info, marks and the read sequences' bookkeeping
     // What happens here, for the additions that listen (logbook, pit board, capture): the
     // operations emit into it; nothing of the window is read through it.
     feed::EventFeed eventFeed;
     LapListGatherer lapListGatherer; // the RK-12 lap list being received
+    BadTimeCellNotice badTimeCells;  // the chart's bad time cells told since the grid's reset
+    // The RK-13 read started by spbReadClick: running until its finish, why it stopped
+    // early, and whether the lap information (the lap count) came in.
+    bool lapReadRunning = false;
+    LapReadStop lapReadStop = LapReadStop::None;
+    bool lapCountKnown = false;
     bool dataModified = false;
     bool showCaution = false;
     QString webAddress;

@@ -34,27 +34,33 @@ bool TMainForm::sendFrameBytes(const quint8* bytes, int count) {
 }
 
 void TMainForm::applyFrameScan(const RadioFrame::FrameScanResult& scan) {
-    const RadioFrame::FrameItem* item = scan.endingItem();
-    if (!item)
-        return;
+    // Every lap and fuel frame of the reception, in order of arrival; the text frames are
+    // the reply, which the dispatcher parses afterwards.
     using Kind = RadioFrame::FrameItem::Kind;
-    if (item->kind == Kind::Fuel) {
-        blinkAntenna(true, RadioFrame::KindFuelMeter);
-        showFuelData(item->fuel.distance, item->fuel.remaining, item->fuel.used,
-                     item->fuel.economy);
-        return;
-    }
-    blinkAntenna(true, RadioFrame::KindLapTimer);
-    timWakeupWait.stop();
-    if (item->kind == Kind::LiveLap) {
-        timRKSend.stop();
-        enableDeviceButtons(false);
-    }
-    decodeLapFrameGlue(*item);
-    if (item->kind == Kind::LiveLap) {
-        timRKSend.start(3000);
-        if (lapTable.lapInfoStep != 0)
-            lapTable.lapInfoStep = 99;
+    for (const RadioFrame::FrameItem& item : scan.items) {
+        if (item.kind == Kind::Text)
+            continue;
+        if (item.kind == Kind::Fuel) {
+            blinkAntenna(true, RadioFrame::KindFuelMeter);
+            showFuelData(item.fuel.distance, item.fuel.remaining, item.fuel.used,
+                         item.fuel.economy);
+            continue;
+        }
+        blinkAntenna(true, RadioFrame::KindLapTimer);
+        timWakeupWait.stop();
+        const bool live = item.kind == Kind::LiveLap;
+        if (live) {
+            timRKSend.stop();
+            enableDeviceButtons(false);
+        }
+        decodeLapFrameGlue(item);
+        if (live) {
+            timRKSend.start(3000);
+            if (lapTable.lapInfoStep != 0) {
+                noteLapReadStop(LapReadStop::LiveLap);
+                lapTable.lapInfoStep = 99;
+            }
+        }
     }
 }
 

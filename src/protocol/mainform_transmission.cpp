@@ -155,9 +155,11 @@ void TMainForm::timWakeupWaitTimer() {
     prompts.message(
         QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。"),
         currentCaption(), Prompts::Icon::Warning);
-    if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks)
+    if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks) {
+        if (lapTable.lapInfoStep != 0)
+            noteLapReadStop(LapReadStop::NoContact);
         lapTable.lapInfoStep = 99;
-    else
+    } else
         lapTable.lapReadStep = 99;
 }
 

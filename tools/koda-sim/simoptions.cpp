@@ -83,7 +83,8 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     add("hangup-after", "Closes the port after <n> bytes sent and exits.", "n");
     add("answer-everything", "Answers every input with \"KODA LiNK Found\" and junk.");
     add("field", "Behaves like a real link: --shared-pushes 20 --partial-frames 10 --late 20 "
-                 "--stx-garbage 16 --unpadded --live-in-download --list-pause 300.");
+                 "--stx-garbage 16 --unpadded --live-in-download --list-pause 300 "
+                 "--foreign-fuel 1500.");
     add("shared-pushes",
         "Puts a push (fuel frame, else live lap) into the burst of <pct> per "
         "cent of the replies.",
@@ -102,6 +103,10 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     add("list-pause", "RK-12: splits each lap list once by a pause of <ms> milliseconds.", "ms",
         "0");
     add("list-end", "RK-12: ends each lap list with a line \"END\".");
+    add("foreign-fuel",
+        "Another QK-11 on the channel (radio ID of the QK-11 + 1) sends a fuel frame every "
+        "<ms> milliseconds.",
+        "ms", "0");
 
     ParsedOptions result;
     if (!p.parse(arguments)) {
@@ -170,7 +175,8 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         !number("shared-pushes", 0, 100, &o.sharedPushPercent) ||
         !number("partial-frames", 0, 100, &o.partialFramePercent) ||
         !number("late", 0, 100, &o.latePercent) || !number("stx-garbage", 0, 1000, &o.stxGarbage) ||
-        !number("list-pause", 0, 600000, &o.listPauseMs))
+        !number("list-pause", 0, 600000, &o.listPauseMs) ||
+        !number("foreign-fuel", 0, 3600000, &o.foreignFuelPeriodMs))
         return fail(error);
     if (o.sharedPushPercent + o.partialFramePercent > 100)
         return fail(QStringLiteral("--shared-pushes and --partial-frames add up to at most 100"));
@@ -188,6 +194,7 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         fieldDefault("late", 20, &o.latePercent);
         fieldDefault("stx-garbage", 16, &o.stxGarbage);
         fieldDefault("list-pause", 300, &o.listPauseMs);
+        fieldDefault("foreign-fuel", 1500, &o.foreignFuelPeriodMs);
         o.unpadded = true;
         o.liveInDownload = true;
     }

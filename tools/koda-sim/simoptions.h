@@ -50,6 +50,7 @@ struct SimOptions {
     bool unpadded = false;       // one-digit setting values without a leading zero
     bool liveInDownload = false; // periodic live laps also during a lap download
     int listPauseMs = 0;         // RK-12 lists split once by this pause
+    int foreignFuelPeriodMs = 0; // another team's QK-11 (ID + 1) sends a reading this often
     bool listEnd = false;        // RK-12 lists end with a line "END" (the old form)
 };
 
