@@ -300,7 +300,8 @@ bool TMainForm::FormClose() {
 void TMainForm::closeUnattended() {
     unattendedClose = true;
     // A question or message box open at this moment would keep its own event loop
-    // running after the window has gone.
+    // running after the window has gone; so would the held boxes waiting behind it.
+    heldPrompts.dropHeld();
     while (QWidget* modal = QApplication::activeModalWidget()) {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
