@@ -40,7 +40,8 @@ static void initResources() {
 }
 
 TMainForm::TMainForm(Prompts& prompts_, Options options_, QWidget* parent)
-    : QMainWindow(parent), prompts(prompts_), options(std::move(options_)) {
+    : QMainWindow(parent), heldPrompts(prompts_), prompts(heldPrompts),
+      options(std::move(options_)) {
     initResources(); // the pictures are compiled into a static library
     setObjectName(QStringLiteral("MainForm"));
     tickCounter.start();
@@ -176,7 +177,6 @@ void TMainForm::connectHandlers() {
             });
     connect(commThread.get(), &RsCommThread::portVanished, this, &TMainForm::portVanished);
     connect(&deviceWatcher, &DeviceWatcher::deviceReturned, this, &TMainForm::deviceReturned);
-    Chart1->setPrompts(&prompts);
     connect(StringGrid1, &LapGridView::cellSelected, this, [this](int col, int row) {
         selectedCol = col;
         selectedRow = row;
@@ -217,6 +217,10 @@ void TMainForm::OnIdle() {
     if (idleRunning)
         return;
     idleRunning = true;
+    // A box opened from inside the pass would keep the pass from running again until it
+    // closes, and whatever the instruments push meanwhile would pile up behind it. The
+    // pass's boxes are shown once it has returned; the pass then runs inside their loop.
+    heldPrompts.hold(true);
 
     if (!firstIdleDone) {
         resetChartZoom();
@@ -240,6 +244,8 @@ void TMainForm::OnIdle() {
             if (portOpen)
                 mnuCommOpenClick();
         } else {
+            if (lapTable.lapInfoStep != 0)
+                noteLapReadStop(LapReadStop::Cancel);
             lapTable.lapInfoStep = 99;
         }
     }
@@ -253,7 +259,15 @@ void TMainForm::OnIdle() {
     const bool active = portSearching || busyWindow || reception.rxComplete ||
                         lapTable.lapInfoStep != 0 || lapTable.lapReadStep != 0;
     idleTimer.setInterval(active ? kIdleActiveMs : kIdleQuietMs);
+    heldPrompts.hold(false);
     idleRunning = false;
+    if (heldPrompts.hasHeld())
+        QMetaObject::invokeMethod(this, &TMainForm::showHeldMessages, Qt::QueuedConnection);
+}
+
+void TMainForm::showHeldMessages() {
+    if (!closing)
+        heldPrompts.showHeld();
 }
 
 void TMainForm::wakeIdle() {
@@ -307,13 +321,15 @@ bool TMainForm::FormClose() {
     endBusy();
     saveConfiguration();
     idleTimer.stop();
+    heldPrompts.dropHeld();
     return true;
 }
 
 void TMainForm::closeUnattended() {
     unattendedClose = true;
     // A question or message box open at this moment would keep its own event loop
-    // running after the window has gone.
+    // running after the window has gone; so would the held boxes waiting behind it.
+    heldPrompts.dropHeld();
     while (QWidget* modal = QApplication::activeModalWidget()) {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();

@@ -5,7 +5,9 @@
 // apply the result to the controls and keep the prescribed order of steps.
 #include "feed/eventfeed.h"
 #include "files/laplistgatherer.h"
+#include "laps/badtimecells.h"
 #include "laps/lapanalysis.h"
+#include "laps/lapreadend.h"
 #include "laps/laptable.h"
 #include "protocol/devicemodel.h"
 #include "protocol/radioframe.h"
@@ -15,6 +17,7 @@
 #include "serial/portmap.h"
 #include "serial/receptionarea.h"
 #include "windows/chartviewsettings.h"
+#include "windows/heldprompts.h"
 #include "windows/prompts.h"
 
 #include <QAction>
@@ -74,6 +77,8 @@ public:
     void FormCreate();
     void OnIdle();
     void wakeIdle();
+    // The message boxes the idle pass held back, one after the other.
+    void showHeldMessages();
     static constexpr int kIdleActiveMs = 10;
     static constexpr int kIdleQuietMs = 250;
     bool FormClose(); // false: the close was vetoed or waits for a transmission
@@ -199,6 +204,10 @@ public:
     void runLapInfoStep();
     // A finished lap read or lap info read: the step is cleared and the window is usable again.
     void endLapRead(int& step);
+    // Why a running RK-13 read ends early (the first reason counts), and the warning at its
+    // end when not every lap came in.
+    void noteLapReadStop(LapReadStop why);
+    void tellShortLapRead();
     void resetChartZoom();
 
     // ---- Files and side windows -------------------------------------------------------
@@ -241,6 +250,9 @@ public:
     feed::LiveLap feedLiveLap() const;
 
     // ---- Shared state -----------------------------------------------------------------
+    // Every box goes through prompts; those of the idle pass are held and shown once the
+    // pass has returned (showHeldMessages), so the pass runs on while they are open.
+    HeldPrompts heldPrompts;
     Prompts& prompts;
     Options options;
     PortMap portMap;
@@ -285,6 +297,12 @@ public:
     // Why the list received for the request just sent was rejected; reported instead of
     // the no-contact message when the last resend brings no readable list either.
     QString lapListFailure;
+    BadTimeCellNotice badTimeCells;  // the chart's bad time cells told since the grid's reset
+    // The RK-13 read started by spbReadClick: running until its finish, why it stopped
+    // early, and whether the lap information (the lap count) came in.
+    bool lapReadRunning = false;
+    LapReadStop lapReadStop = LapReadStop::None;
+    bool lapCountKnown = false;
     bool dataModified = false;
     bool showCaution = false;
     QString webAddress;

@@ -129,8 +129,10 @@ LapChartData buildLapChartData(const LapTable& table) {
         QList<QPointF>& series = data.points[t.series];
         for (int row = LapTable::FirstLapRow; row < LapTable::RowCount; ++row) {
             const LapTimeCell cell = parseLapTimeCell(table.cell(t.column, row));
-            if (cell.kind == LapTimeCell::Kind::Malformed)
+            if (cell.kind == LapTimeCell::Kind::Malformed) {
                 data.errors << cell.error;
+                data.errorCells << QPoint(t.column, row);
+            }
             if (cell.kind != LapTimeCell::Kind::Time)
                 continue;
             const int lap = LapTable::lapOfRow(row);

@@ -3,6 +3,7 @@
 // a rebuild fixes, the time-axis labels, and the pixel arithmetic of zooming, scrolling and
 // the 3-D depth. Times are held as milliseconds since midnight (a lap of 1'23"45 is 83450).
 #include <QList>
+#include <QPoint>
 #include <QPointF>
 #include <QSize>
 #include <QString>
@@ -66,8 +67,9 @@ std::optional<int> parseTopSpeedCell(const QString& text);
 struct LapChartData {
     std::array<QList<QPointF>, LapSeriesCount> points; // x = lap, y = ms (km/h for speed)
     QStringList errors;                                // one description per malformed cell
-    std::optional<AxisSpan> timeExtent;                // smallest..largest time of all points
-    std::optional<AxisSpan> lapExtent;                 // smallest..largest lap of all points
+    QList<QPoint> errorCells;           // the grid cell (x column, y row) of each of errors
+    std::optional<AxisSpan> timeExtent; // smallest..largest time of all points
+    std::optional<AxisSpan> lapExtent;  // smallest..largest lap of all points
 
     // The fixed time range: one second beyond the data at both ends.
     AxisSpan timeAxisSpan() const;

@@ -1,7 +1,6 @@
 #include "laps/lapchartview.h"
 
 #include "laps/laptable.h"
-#include "windows/prompts.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -139,7 +138,7 @@ AxisSpan LapChartView::speedSpan() const {
     return {axisSpeed_->min(), axisSpeed_->max()};
 }
 
-QStringList LapChartView::refreshLapChart(const LapTable& table) {
+LapChartData LapChartView::refreshLapChart(const LapTable& table) {
     zoomReset();
     const LapChartData data = buildLapChartData(table);
     // Replacing the whole point list empties and refills each series in one step.
@@ -149,11 +148,7 @@ QStringList LapChartView::refreshLapChart(const LapTable& table) {
     homeTime_ = data.timeAxisSpan();
     homeSpeed_ = SpeedAxisSpan;
     setSpans(homeLap_, homeTime_, homeSpeed_);
-    if (msgs_) {
-        for (const QString& error : data.errors)
-            msgs_->message(error, QStringLiteral("読み込み不可"), Prompts::Icon::Error);
-    }
-    return data.errors;
+    return data;
 }
 
 void LapChartView::clearChartSeries() {

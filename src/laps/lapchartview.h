@@ -14,7 +14,6 @@
 #include <array>
 
 class LapTable;
-class Prompts;
 class QCategoryAxis;
 class QLineSeries;
 class QRubberBand;
@@ -45,13 +44,10 @@ public:
     AxisSpan timeSpan() const;
     AxisSpan speedSpan() const;
 
-    // Where the "読み込み不可" messages of a rebuild go; without one they are only returned.
-    void setPrompts(Prompts* prompts) { msgs_ = prompts; }
-
     // Undoes zoom and scroll, rebuilds all six series from the grid cells and fixes the time
-    // axis one second beyond the fastest and slowest time. Each malformed time cell gives one
-    // error message (shown after the rebuild, in grid order); they are also returned.
-    QStringList refreshLapChart(const LapTable& table);
+    // axis one second beyond the fastest and slowest time. Returns what the rebuild read, the
+    // malformed time cells included (in grid order): the window tells the user about them.
+    LapChartData refreshLapChart(const LapTable& table);
     // Empties the six series; the axes keep their ranges.
     void clearChartSeries();
     // The axes return to the ranges of the last rebuild (at once, no animation).
@@ -99,7 +95,6 @@ private:
     AxisSpan homeTime_ = EmptyTimeAxisSpan;
     AxisSpan homeSpeed_ = SpeedAxisSpan;
 
-    Prompts* msgs_ = nullptr;
     ChartViewSettings current_;
     QMargins baseMargins_;
 

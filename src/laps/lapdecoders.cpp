@@ -170,12 +170,14 @@ LapFrameResult decodeLapFrame(LapTable& table, const QByteArray& frame, int reco
     return result;
 }
 
+bool isLapInfo(const QStringList& lines) {
+    return lines.size() == 1 && splitInfoFields(lines.first()).size() == 8;
+}
+
 int decodeLapInfo(LapTable& table, const QStringList& lines, QString* lapsCaption) {
-    if (lines.size() != 1)
+    if (!isLapInfo(lines))
         return 0;
     const QStringList fields = splitInfoFields(lines.first());
-    if (fields.size() != 8)
-        return 0;
 
     table.lapCount = toIntOrZero(fields[0]);
     table.bestLap = toIntOrZero(fields[1]);

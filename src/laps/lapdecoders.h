@@ -51,6 +51,9 @@ LapFrameResult decodeLapFrame(LapTable& table, const QByteArray& frame, int reco
 // given, it receives the lap count field exactly as received (the caption of lblLaps).
 // A sector count above 4 is kept as 4, below 0 as 0.
 int decodeLapInfo(LapTable& table, const QStringList& lines, QString* lapsCaption = nullptr);
+// Whether the lines after "LInfo:" have the form decodeLapInfo takes; a result of 0 from such
+// lines means the timer holds no laps, not a malformed reply.
+bool isLapInfo(const QStringList& lines);
 
 // Decodes the lines after "LData:": one line of 7 comma-separated fields (lap, lap time, top
 // speed, sector 1..4), the texts stored as received. Returns the lap number, 0 when malformed;

@@ -16,8 +16,11 @@ void TMainForm::btnZoomResetClick() {
 }
 
 void TMainForm::refreshLapChart() {
-    Chart1->refreshLapChart(lapTable);
+    const LapChartData data = Chart1->refreshLapChart(lapTable);
     refreshAnalysis(); // the analysis shows the laps the chart shows
+    const QString badCells = badTimeCells.take(data, lapTable);
+    if (!badCells.isEmpty())
+        prompts.message(badCells, QStringLiteral("読み込み不可"), Prompts::Icon::Error);
 }
 
 void TMainForm::clearChartSeries() {

@@ -11,6 +11,7 @@
 void TMainForm::resetLapGrid() {
     StringGrid1->resetLapGrid();
     dataModified = false;
+    badTimeCells.forget(); // the next laps' bad time cells are news
 }
 
 void TMainForm::setSaveEnabled(bool on) {

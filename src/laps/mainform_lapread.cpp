@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 void TMainForm::spbReadClick() {
     if (!confirmDiscardEdits() || !checkRadioId())
         return;
@@ -18,6 +20,9 @@ void TMainForm::spbReadClick() {
     if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks) {
         lapTable.clearLapInfo();
         lapTable.lapInfoStep = 1;
+        lapReadRunning = true;
+        lapReadStop = LapReadStop::None;
+        lapCountKnown = false;
     } else {
         lapTable.lapReadStep = 1;
     }
@@ -101,7 +106,28 @@ void TMainForm::runLapInfoStep() {
     if (step >= 99) {
         refreshLapChart();
         endLapRead(step);
+        tellShortLapRead();
     }
+}
+
+void TMainForm::noteLapReadStop(LapReadStop why) {
+    if (lapReadRunning && lapReadStop == LapReadStop::None)
+        lapReadStop = why;
+}
+
+void TMainForm::tellShortLapRead() {
+    if (!lapReadRunning)
+        return; // the finish ran without a read (a cancel or a failed settings request)
+    lapReadRunning = false;
+    LapReadTally tally;
+    tally.countKnown = lapCountKnown;
+    tally.lapsHeld = lapTable.lapCount;
+    tally.lapsRead =
+        lapCountKnown ? std::clamp(lapTable.nextLapToRead - 1, 0, lapTable.lapCount) : 0;
+    tally.stop = lapReadStop;
+    const QString message = lapReadEndMessage(tally);
+    if (!message.isEmpty())
+        prompts.message(message, currentCaption(), Prompts::Icon::Warning);
 }
 
 void TMainForm::endLapRead(int& step) {
@@ -183,6 +209,10 @@ void TMainForm::applyLapInfo(const QStringList& lines) {
     const int result = decodeLapInfo(lapTable, lines, &lapsCaption);
     if (result != 0)
         lblLaps->setText(lapsCaption);
+    if (result != 0 || isLapInfo(lines))
+        lapCountKnown = true;
+    else if (lapTable.lapInfoStep != 0)
+        noteLapReadStop(LapReadStop::BadReply);
     if (result == 0)
         lapTable.lapInfoStep = 99;
     else if (lapTable.lapInfoStep != 0)
@@ -192,6 +222,8 @@ void TMainForm::applyLapInfo(const QStringList& lines) {
 void TMainForm::applyLapData(const QStringList& lines) {
     const int result = decodeLapData(lapTable, lines);
     if (result == 0) {
+        if (lapTable.lapInfoStep != 0)
+            noteLapReadStop(LapReadStop::BadReply);
         lapTable.lapInfoStep = 99;
         return;
     }

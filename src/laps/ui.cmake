@@ -2,6 +2,7 @@
 # up-down spinner), and their UI-free rules and analysis (QtCore only, tested directly).
 add_library(koda_laps_viewcore STATIC
     ${CMAKE_CURRENT_LIST_DIR}/lapchartdata.cpp ${CMAKE_CURRENT_LIST_DIR}/lapchartdata.h
+    ${CMAKE_CURRENT_LIST_DIR}/badtimecells.cpp ${CMAKE_CURRENT_LIST_DIR}/badtimecells.h
     ${CMAKE_CURRENT_LIST_DIR}/lapgridrules.cpp ${CMAKE_CURRENT_LIST_DIR}/lapgridrules.h
     ${CMAKE_CURRENT_LIST_DIR}/lapanalysis.cpp ${CMAKE_CURRENT_LIST_DIR}/lapanalysis.h
     ${CMAKE_CURRENT_LIST_DIR}/lapanalysistext.cpp ${CMAKE_CURRENT_LIST_DIR}/lapanalysistext.h

@@ -36,31 +36,37 @@ bool TMainForm::sendFrameBytes(const quint8* bytes, int count) {
 }
 
 void TMainForm::applyFrameScan(const RadioFrame::FrameScanResult& scan) {
-    const RadioFrame::FrameItem* item = scan.endingItem();
-    if (!item)
-        return;
+    // Every lap and fuel frame of the reception, in order of arrival; the text frames are
+    // the reply, which the dispatcher parses afterwards.
     using Kind = RadioFrame::FrameItem::Kind;
-    if (item->kind == Kind::Fuel) {
-        blinkAntenna(true, RadioFrame::KindFuelMeter);
-        showFuelData(item->fuel.distance, item->fuel.remaining, item->fuel.used,
-                     item->fuel.economy);
-        return;
-    }
-    blinkAntenna(true, RadioFrame::KindLapTimer);
-    // A lap block answers the running lap read, and a live lap ends it. Neither answers
-    // any other request: a settings request's time-out goes on, so that a reply lost
-    // beside a live lap is sent again.
-    if (lapTable.lapInfoStep != 0)
-        timWakeupWait.stop();
-    if (item->kind == Kind::LiveLap) {
-        timRKSend.stop();
-        enableDeviceButtons(false);
-    }
-    decodeLapFrameGlue(*item);
-    if (item->kind == Kind::LiveLap) {
-        timRKSend.start(3000);
+    for (const RadioFrame::FrameItem& item : scan.items) {
+        if (item.kind == Kind::Text)
+            continue;
+        if (item.kind == Kind::Fuel) {
+            blinkAntenna(true, RadioFrame::KindFuelMeter);
+            showFuelData(item.fuel.distance, item.fuel.remaining, item.fuel.used,
+                         item.fuel.economy);
+            continue;
+        }
+        blinkAntenna(true, RadioFrame::KindLapTimer);
+        // A lap block answers the running lap read, and a live lap ends it. Neither answers
+        // any other request: a settings request's time-out goes on, so that a reply lost
+        // beside a live lap is sent again.
         if (lapTable.lapInfoStep != 0)
-            lapTable.lapInfoStep = 99;
+            timWakeupWait.stop();
+        const bool live = item.kind == Kind::LiveLap;
+        if (live) {
+            timRKSend.stop();
+            enableDeviceButtons(false);
+        }
+        decodeLapFrameGlue(item);
+        if (live) {
+            timRKSend.start(3000);
+            if (lapTable.lapInfoStep != 0) {
+                noteLapReadStop(LapReadStop::LiveLap);
+                lapTable.lapInfoStep = 99;
+            }
+        }
     }
 }
 

@@ -197,9 +197,11 @@ void TMainForm::timWakeupWaitTimer() {
             ? QStringLiteral("KODAシリーズと通信できませんでした。\r\n接続を確認してください。")
             : failure,
         currentCaption(), Prompts::Icon::Warning);
-    if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks)
+    if (deviceTraits(deviceModel).lapRead == LapRead::InfoAndBlocks) {
+        if (lapTable.lapInfoStep != 0)
+            noteLapReadStop(LapReadStop::NoContact);
         lapTable.lapInfoStep = 99;
-    else
+    } else
         lapTable.lapReadStep = 99;
 }
 

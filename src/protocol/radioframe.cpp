@@ -1,5 +1,6 @@
 #include "protocol/radioframe.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -132,20 +133,22 @@ FuelReading decodeFuelPayload(const quint8* payload) {
     return r;
 }
 
-const FrameItem* FrameScanResult::endingItem() const {
-    if (items.isEmpty() || items.last().kind == FrameItem::Kind::Text)
-        return nullptr;
-    return &items.last();
+const FrameItem* FrameScanResult::lastLapOrFuel() const {
+    for (auto it = items.crbegin(); it != items.crend(); ++it)
+        if (it->kind != FrameItem::Kind::Text)
+            return &*it;
+    return nullptr;
 }
 
-bool FrameScanResult::stopsReplyTimer() const {
-    const FrameItem* last = endingItem();
-    return last && last->kind != FrameItem::Kind::Fuel;
+bool FrameScanResult::hasLapFrame() const {
+    return std::any_of(items.cbegin(), items.cend(), [](const FrameItem& item) {
+        return item.kind == FrameItem::Kind::LapBlock || item.kind == FrameItem::Kind::LiveLap;
+    });
 }
 
-bool FrameScanResult::isLiveLap() const {
-    const FrameItem* last = endingItem();
-    return last && last->kind == FrameItem::Kind::LiveLap;
+bool FrameScanResult::hasLiveLap() const {
+    return std::any_of(items.cbegin(), items.cend(),
+                       [](const FrameItem& item) { return item.kind == FrameItem::Kind::LiveLap; });
 }
 
 FrameScanResult scanFrames(QByteArrayView reception, int idLapTimer, int idFuelMeter) {
@@ -153,13 +156,16 @@ FrameScanResult scanFrames(QByteArrayView reception, int idLapTimer, int idFuelM
     const auto* bytes = reinterpret_cast<const quint8*>(reception.data());
     const qsizetype total = reception.size();
     qsizetype pos = 0;
+    // The reply is the lap timer's text frames. Broken candidates and trailing noise after
+    // the last of them mean a part of it may be lost, so it is not parsed; whatever else
+    // shares the reception (lap frames, fuel readings, other units) leaves it alone.
+    bool textSeen = false;
+    bool spoiled = false;
 
     while (pos < total) {
-        result.treatAsText = true;
         const void* found = std::memchr(bytes + pos, Stx, size_t(total - pos));
         if (!found) {
-            // Trailing bytes with no frame: not a clean text reply.
-            result.treatAsText = false;
+            spoiled = true; // trailing bytes with no frame
             break;
         }
         pos = static_cast<const quint8*>(found) - bytes;
@@ -169,16 +175,17 @@ FrameScanResult scanFrames(QByteArrayView reception, int idLapTimer, int idFuelM
         // A candidate cut off before its length byte is as incomplete as one whose
         // length runs past the reception.
         if (left <= 4 || frame[4] > left) {
-            result.treatAsText = false;
+            spoiled = true;
             break;
         }
         const int length = frame[4];
         if (length < MinFrameLength || frame[length - 1] != Etx ||
             frame[length - 2] != frameChecksum(frame, length - 2)) {
-            result.treatAsText = false;
+            spoiled = true;
             pos += length == 0 ? 1 : length;
             continue;
         }
+        pos += length; // a valid frame: the scan goes on behind it whatever it holds
 
         const char kind = char(frame[1]);
         const int id = be16(frame + 2);
@@ -191,20 +198,16 @@ FrameScanResult scanFrames(QByteArrayView reception, int idLapTimer, int idFuelM
             if (code == CodeLapBlock || code == CodeLiveLap) {
                 const bool live = code == CodeLiveLap;
                 const int records = live ? LiveLapRecords : LapBlockRecords;
-                if (length < lapFrameLength(records)) {
-                    // Too short for its records: the lap decoder must not read past it.
-                    result.treatAsText = false;
-                    pos += length;
+                // Too short for its records: the lap decoder must not read past it.
+                if (length < lapFrameLength(records))
                     continue;
-                }
-                result.treatAsText = false;
                 result.blinkKind = KindLapTimer;
                 FrameItem item;
                 item.kind = live ? FrameItem::Kind::LiveLap : FrameItem::Kind::LapBlock;
                 item.bytes = whole();
                 item.recordCount = records;
                 result.items.append(item);
-                break;
+                continue;
             }
             FrameItem item;
             item.kind = FrameItem::Kind::Text;
@@ -212,29 +215,24 @@ FrameScanResult scanFrames(QByteArrayView reception, int idLapTimer, int idFuelM
                                     length - MinFrameLength);
             result.replyText.append(item.bytes);
             result.items.append(item);
-            pos += length;
+            textSeen = true;
+            spoiled = false;
             continue;
         }
 
-        if (kind == KindFuelMeter && isUsableRadioId(idFuelMeter) && id == idFuelMeter) {
-            result.treatAsText = false;
-            if ((code == CodeFuel || code == CodeFuelAlternate) && length >= FuelFrameLength) {
-                result.blinkKind = KindFuelMeter;
-                FrameItem item;
-                item.kind = FrameItem::Kind::Fuel;
-                item.bytes = whole();
-                item.fuel = decodeFuelPayload(frame + HeaderSize);
-                result.items.append(item);
-                break;
-            }
-            // Another code, or a reading too short for its payload.
-            pos += length;
-            continue;
+        // A reading too short for its payload, or another code, is dropped.
+        if (kind == KindFuelMeter && isUsableRadioId(idFuelMeter) && id == idFuelMeter &&
+            (code == CodeFuel || code == CodeFuelAlternate) && length >= FuelFrameLength) {
+            result.blinkKind = KindFuelMeter;
+            FrameItem item;
+            item.kind = FrameItem::Kind::Fuel;
+            item.bytes = whole();
+            item.fuel = decodeFuelPayload(frame + HeaderSize);
+            result.items.append(item);
         }
-
-        // Another unit's frame.
-        pos += length;
+        // Another unit's frame is nobody's reply here: dropped.
     }
+    result.treatAsText = textSeen && !spoiled;
     return result;
 }
 

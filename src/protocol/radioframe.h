@@ -99,22 +99,24 @@ struct FrameItem {
     FuelReading fuel;
 };
 
-// What a reception's frames ask the main window to do. A lap or fuel frame ends the
-// scan, so at most one of them is present, and it is the last item.
+// What a reception's frames ask the main window to do. Every accepted frame is kept, in
+// order of arrival: a burst may carry a reply beside a fuel reading or a live lap, and
+// several pushes may pile up in one reception.
 struct FrameScanResult {
-    QList<FrameItem> items;   // accepted frames in order of arrival
-    QByteArray replyText;     // text payloads joined in order, one character per byte
-    bool treatAsText = false; // parse replyText as a text reply (last candidate was text
-                              // or another unit's frame)
-    // The unit whose antenna indicator blinks (0 = none): 'L' lap frame, 'F' fuel frame.
+    QList<FrameItem> items; // accepted frames in order of arrival
+    QByteArray replyText;   // text payloads joined in order, one character per byte
+    // Parse replyText as a text reply: the lap timer sent at least one text frame, and no
+    // broken candidate or noise came after the last of them (the reply may have lost a
+    // part). Lap and fuel frames and other units' frames are no reply and spoil none.
+    bool treatAsText = false;
+    // The unit whose antenna indicator blinks last (0 = none): 'L' lap frame, 'F' fuel frame.
     char blinkKind = 0;
 
-    // The final lap or fuel frame, or nullptr.
-    const FrameItem* endingItem() const;
-    // A lap frame stops the reply timer; a live lap also holds the device buttons off
-    // for a while and ends a running RK-13 lap read.
-    bool stopsReplyTimer() const;
-    bool isLiveLap() const;
+    // The last lap or fuel frame, or nullptr.
+    const FrameItem* lastLapOrFuel() const;
+    // Whether a lap frame (block or live lap) was accepted.
+    bool hasLapFrame() const;
+    bool hasLiveLap() const;
 };
 
 // Scans the bytes of one reception for frames. idLapTimer / idFuelMeter are the

@@ -2,11 +2,13 @@
 // replies split by a pause, garbage before replies, a device that answers everything, and
 // a field link that spoils some replies: only those are lost, and each is sent again.
 #include "app/frmmain.h"
+#include "app/widgetprompts.h"
 #include "files/fuellog.h"
 #include "serial/rscommthread.h"
 #include "support/mainformrig.h"
 #include "support/ptypair.h"
 #include "support/simprocess.h"
+#include "support/windowcheck.h"
 #include "windows/frmanimation.h"
 #include "windows/frmsettings.h"
 
@@ -23,6 +25,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QMessageBox>
+
+#include <algorithm>
 #include <memory>
 
 class TestFaults : public QObject {
@@ -38,9 +43,31 @@ private slots:
     void deviceAnsweringEverything();
     void fieldLinkLosesOnlyWhatTheFrameScanDrops_data();
     void fieldLinkLosesOnlyWhatTheFrameScanDrops();
-    void liveLapEndsADownloadKeepingItsLaps();
     void liveLapLeavesASettingsRequestItsTimeOut();
+    void readEndedEarlySaysSo_data();
+    void readEndedEarlySaysSo();
+    void pushesSharingAReceptionAreAllTaken();
+    void pushesWhileABoxIsOpenAreAllTaken();
 };
+
+namespace {
+
+const QString liveLapEndReason =
+    QStringLiteral("読み込み中にライブラップを受信したため、読み込みを終了しました。");
+
+// The warning of a read that ended before its last lap.
+QString shortReadMessage(int held, int read, const QString& reason) {
+    return QStringLiteral("RIN KODAのデータを%1周中%2周しか読み込めませんでした。\r\n%3")
+        .arg(held)
+        .arg(read)
+        .arg(reason);
+}
+
+int countShown(const ScriptedPrompts& prompts, const QString& text) {
+    return int(prompts.texts().count(text));
+}
+
+} // namespace
 
 void TestFaults::hangUpInTheMiddleOfADownload() {
     QTemporaryDir links;
@@ -62,6 +89,10 @@ void TestFaults::hangUpInTheMiddleOfADownload() {
     QVERIFY(rig.idle());
     QVERIFY(rig.prompts.texts().contains(noContactMessage));
     QVERIFY(rig.prompts.texts().contains(QStringLiteral("送信失敗")));
+    // The read is not passed off as finished.
+    QVERIFY(rig.waitForMessage(shortReadMessage(
+        100, rig.form->lapTable.nextLapToRead - 1,
+        QStringLiteral("RIN KODAから応答がありませんでした。接続を確認してください。"))));
     // The laps read so far stay.
     QCOMPARE(rig.form->lapTable.cell(0, 41), QStringLiteral("040"));
     QVERIFY(!rig.form->lapTable.cell(1, 41).isEmpty());
@@ -267,7 +298,11 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops_data() {
     QTest::addColumn<QStringList>("link");
     QTest::addColumn<int>("lapCount");
     QTest::addColumn<bool>("liveLaps");
-    const auto args = [](const char* text) { return QString::fromLatin1(text).split(u' '); };
+    // The fuel meter sends all the time, as at the track.
+    const auto args = [](const char* text) {
+        return QString::fromLatin1(text).split(u' ') +
+               QStringList{QStringLiteral("--fuel-period"), QStringLiteral("1000")};
+    };
     QTest::newRow("stray STX before late replies, one-digit values")
         << args("--stx-garbage 40 --late 100 --unpadded --seed 2") << 60 << false;
     QTest::newRow("cut-off frames before replies")
@@ -276,19 +311,23 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops_data() {
         << args("--shared-pushes 30 --seed 1") << 60 << false;
     QTest::newRow("settings replies lost, a live lap in their place")
         << args("--lost-to-live 30 --seed 3") << 60 << false;
+    QTest::newRow("another team's fuel meter while replies are cut off")
+        << args("--partial-frames 30 --foreign-fuel 700 --seed 28") << 60 << false;
     QTest::newRow("field mode") << args("--field --seed 11") << 60 << false;
+    QTest::newRow("field mode, seed 3") << args("--field --seed 3") << 60 << false;
     QTest::newRow("field mode, live laps during the read")
         << args("--field --seed 5") << 200 << true;
 }
 
 // All Read and a lap read through a link that spoils replies, the simulator seeded so
-// that the link is the same on every run. A reply that shares its reception with a fuel
-// frame, or lies behind a cut-off frame, is dropped by the frame scan and sent again after
-// its time-out, and so is a settings reply lost with a live lap in its place (the live
-// lap adds a lap to read); nothing else is lost, and a stray STX whose length byte ends
-// before the reply leaves the reply alone. With live laps pushed on demand, only the lap
-// read runs: a live lap pushed in the middle of the read ends it, and the laps read until
-// then stay.
+// that the link is the same on every run, with the fuel meter sending. A reply behind a
+// cut-off frame is dropped by the frame scan and sent again after its time-out; a reply
+// that shares its reception with a fuel frame is the reply, and the reading is shown; the
+// readings of another team's fuel meter are nobody's reply and keep no request from its
+// resend; a settings reply lost with a live lap in its place is
+// sent again (the live lap adds a lap to read). Nothing else is lost, and a stray STX whose length byte ends before the reply
+// leaves the reply alone. With live laps, only the lap read runs; a live lap pushed in
+// the middle of the read ends it, and the laps read until then stay.
 void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops() {
     QFETCH(QStringList, link);
     QFETCH(int, lapCount);
@@ -383,27 +422,47 @@ void TestFaults::fieldLinkLosesOnlyWhatTheFrameScanDrops() {
           lostToLive, count("late reply"), resent, shown, qMin(read, lapCount),
           endedByLiveLap ? " until a live lap ended the read" : "");
     QVERIFY(replies > 0);
-    // Resends only after spoiled replies: a clean reply is never lost, whatever lies
-    // before it. (A live lap can end the read before a spoiled block's time-out, so the
-    // spoiled replies are not always all resent.)
-    QVERIFY2(resent <= spoiled, qPrintable(QStringLiteral("%1 > %2").arg(resent).arg(spoiled)));
+    // Resends only after replies behind a cut-off frame: a reply beside a push is taken,
+    // and a clean reply is never lost, whatever lies before it. (A live lap can end the
+    // read before a spoiled block's time-out, so the spoiled replies are not always all
+    // resent.)
+    QVERIFY2(resent <= cut,
+             qPrintable(QStringLiteral("%1 > %2 of %3 spoiled").arg(resent).arg(cut).arg(spoiled)));
     QVERIFY(f.close());
 }
 
-// Live laps that keep coming while 200 laps are read: the first one that arrives ends
-// the read, and the laps read until then stay in the grid.
-void TestFaults::liveLapEndsADownloadKeepingItsLaps() {
+void TestFaults::readEndedEarlySaysSo_data() {
+    QTest::addColumn<bool>("liveLaps");
+    QTest::newRow("a live lap ends the read") << true;
+    QTest::newRow("the user cancels the read") << false;
+}
+
+// A read of 200 laps that ends early, by a live lap (live laps keep coming while the laps
+// are read: the first one that arrives ends the read) or by the busy window closed: the laps
+// read until then stay in the grid, and the user is told once how many of how many were
+// read and why; a read cut short never looks like a finished one.
+void TestFaults::readEndedEarlySaysSo() {
+    QFETCH(bool, liveLaps);
     const QStringList laps{QStringLiteral("--laps"), QStringLiteral("200"),
                            QStringLiteral("--seed"), QStringLiteral("4")};
     const QList<QStringList> expected = simulatorLaps(laps);
-    SimProcess sim(laps + QStringList{QStringLiteral("--live-in-download"),
-                                      QStringLiteral("--live-period"), QStringLiteral("1000")});
+    QStringList options = laps;
+    if (liveLaps)
+        options << QStringLiteral("--live-in-download") << QStringLiteral("--live-period")
+                << QStringLiteral("1000");
+    SimProcess sim(options);
     MainFormRig rig;
     QVERIFY(rig.start(sim));
     TMainForm& f = *rig.form;
-    QVERIFY(rig.readLaps());
+    f.spbReadClick();
+    if (!liveLaps) {
+        QVERIFY(rig.waitFor([&] { return f.lapTable.nextLapToRead >= 41; }));
+        f.busyWindow->close();
+    }
+    QVERIFY(rig.idle());
     QVERIFY(!rig.prompts.texts().contains(noContactMessage));
-    QVERIFY(f.lapTable.lastLiveRow > 1); // a live lap came, and with it the end of the read
+    if (liveLaps)
+        QVERIFY(f.lapTable.lastLiveRow > 1); // a live lap came, and with it the end of the read
     const int read = f.lapTable.nextLapToRead - 1;
     // 20 laps a block at about 0.4 s a block: a live lap a second ends it early.
     QVERIFY2(read >= 0 && read < 200, qPrintable(QString::number(read)));
@@ -412,6 +471,96 @@ void TestFaults::liveLapEndsADownloadKeepingItsLaps() {
         QCOMPARE(f.lapTable.cell(1, lap + 1), expected[lap - 1][1]);
     }
     QVERIFY(f.spbSave->isEnabled());
+
+    const QString told = shortReadMessage(
+        200, read, liveLaps ? liveLapEndReason : QStringLiteral("読み込みを中止しました。"));
+    QVERIFY(rig.waitForMessage(told, 5000));
+    QTest::qWait(300);
+    QCOMPARE(countShown(rig.prompts, told), 1);
+    const auto shown = std::find_if(rig.prompts.shown.cbegin(), rig.prompts.shown.cend(),
+                                    [&](const auto& s) { return s.text == told; });
+    QCOMPARE(shown->icon, Prompts::Icon::Warning);
+    QCOMPARE(shown->caption, f.currentCaption());
+    if (liveLaps) {
+        // The box as the user sees it, for the record.
+        windowcheck::useTestFont();
+        WidgetPrompts real(&f);
+        const auto box = real.messageBox(told, shown->caption, shown->icon, shown->buttons);
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        const QStringList missing = windowcheck::missingGlyphs(box.get());
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u'\n')));
+        QVERIFY(windowcheck::saveScreenshot(box.get(), QStringLiteral("read-ended-early")));
+    }
+    QVERIFY(f.close());
+}
+
+// Pushes that reach the program in one reception: every one of them is shown and logged, in
+// order, not only the first.
+void TestFaults::pushesSharingAReceptionAreAllTaken() {
+    SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--qk11"), QStringLiteral("--laps"),
+                    QStringLiteral("5")});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim));
+    TMainForm& f = *rig.form;
+    rig.prompts.fileNames = {rig.dir.filePath(QStringLiteral("fuel.csv"))};
+    f.rgrpQKLogRecord->click();
+    QCOMPARE(f.fuelLog->lines().size(), 2); // the heading lines
+    const int receptions = int(monitorLines(f, QStringLiteral("Rx:")).size());
+    // Sent back to back, with no pause between them: one burst on the line.
+    sim.command("fuel\nlive\nfuel\nlive\nfuel");
+    QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() == 5; }, 10000));
+    QVERIFY(rig.waitFor([&] { return f.lapTable.lastLiveRow == LapTable::rowOfLap(7); }, 10000));
+    QCOMPARE(f.lapTable.cell(LapTable::ColLap, LapTable::rowOfLap(7)), QStringLiteral("007"));
+    QVERIFY(!f.lapTable.cell(LapTable::ColTime, LapTable::rowOfLap(6)).isEmpty());
+    qInfo("5 pushes reached the program in %d reception(s)",
+          int(monitorLines(f, QStringLiteral("Rx:")).size()) - receptions);
+    QVERIFY(f.close());
+}
+
+// A message box left open while the instruments push: the window's idle work goes on inside
+// the box, and every live lap and fuel reading that arrives meanwhile reaches the grid, the
+// fuel panels and the fuel log, none lost, none waiting for the box.
+void TestFaults::pushesWhileABoxIsOpenAreAllTaken() {
+    SimProcess sim({QStringLiteral("--rk13"), QStringLiteral("--qk11"), QStringLiteral("--laps"),
+                    QStringLiteral("5")});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim));
+    TMainForm& f = *rig.form;
+    rig.prompts.fileNames = {rig.dir.filePath(QStringLiteral("fuel.csv"))};
+    f.rgrpQKLogRecord->click();
+    QCOMPARE(f.fuelLog->lines().size(), 2);
+
+    // The search run again from the menu links again: its message stays open while three live
+    // laps and six readings come in, each in a reception of its own.
+    bool held = false;
+    bool allInWhileOpen = false;
+    rig.prompts.whileShown = [&](const ScriptedPrompts::Shown& shown) {
+        if (shown.text != linkedMessage || held)
+            return;
+        held = true;
+        for (int i = 0; i < 3; ++i) {
+            sim.command("fuel");
+            QTest::qWait(300);
+            sim.command("live");
+            QTest::qWait(300);
+            sim.command("fuel");
+            QTest::qWait(300);
+        }
+        allInWhileOpen = rig.waitFor(
+            [&] {
+                return f.fuelLog->lines().size() == 8 &&
+                       f.lapTable.lastLiveRow == LapTable::rowOfLap(8);
+            },
+            15000);
+    };
+    f.mnuComPortSearchClick();
+    QVERIFY(rig.waitFor([&] { return countShown(rig.prompts, linkedMessage) == 2; }));
+    QVERIFY(allInWhileOpen);
+    QVERIFY(rig.waitFor([&] { return f.fuelLog->lines().size() >= 8; }, 5000));
+    QCOMPARE(f.fuelLog->lines().size(), 8);
+    for (int lap = 6; lap <= 8; ++lap)
+        QVERIFY(!f.lapTable.cell(LapTable::ColTime, LapTable::rowOfLap(lap)).isEmpty());
     QVERIFY(f.close());
 }
 

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -78,6 +79,7 @@ private slots:
     void lapsWithoutLapInformationLoadBack_data();
     void lapsWithoutLapInformationLoadBack();
     void failedSaveKeepsTheOldFile();
+    void badTimeCellsAreToldOnce();
     void rejectedFileLeavesAnEmptyGrid_data();
     void rejectedFileLeavesAnEmptyGrid();
     void rk12ReadFillsLapsAndSectors_data();
@@ -208,6 +210,52 @@ void TestFiles::lapsWithoutLapInformationLoadBack() {
                                          : before[row * LapTable::ColumnCount + col];
             QCOMPARE(f.lapTable.cell(col, row), expected);
         }
+    QVERIFY(f.close());
+}
+
+// A lap file with bad time cells, loaded while live laps keep coming (each rebuilds the
+// chart): the cells are told once, in one message that names the first of them, and not
+// again with every live lap.
+void TestFiles::badTimeCellsAreToldOnce() {
+    SimProcess sim({QStringLiteral("--laps"), QStringLiteral("12")});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim));
+    QVERIFY(rig.readLaps());
+    TMainForm& f = *rig.form;
+    for (int lap = 1; lap <= 4; ++lap) {
+        f.lapTable.setCell(LapTable::ColTime, LapTable::rowOfLap(lap),
+                           QStringLiteral(" 01'2x\"00"));
+        f.lapTable.setCell(LapTable::sectorColumn(0), LapTable::rowOfLap(lap),
+                           QStringLiteral(" 00'30\"100"));
+    }
+    const QString path = rig.dir.filePath(QStringLiteral("bad.csv"));
+    rig.prompts.fileNames = {path};
+    f.mnuCsvSaveClick();
+    const auto toldBadCells = [&rig] {
+        int n = 0;
+        for (const auto& shown : rig.prompts.shown)
+            n += shown.caption == QStringLiteral("読み込み不可") ? 1 : 0;
+        return n;
+    };
+    const int before = toldBadCells();
+    rig.prompts.fileNames = {path};
+    f.mnuCsvLoadClick();
+    QVERIFY(rig.waitFor([&] { return toldBadCells() > before; }, 5000));
+    for (int lap = 13; lap <= 15; ++lap) {
+        sim.command("live");
+        QVERIFY(rig.waitFor([&] { return f.lapTable.lastLiveRow == LapTable::rowOfLap(lap); }));
+    }
+    QTest::qWait(300);
+    QCOMPARE(toldBadCells(), before + 1);
+    const auto& told =
+        *std::find_if(rig.prompts.shown.cbegin(), rig.prompts.shown.cend(),
+                      [](const auto& s) { return s.caption == QStringLiteral("読み込み不可"); });
+    QCOMPARE(told.icon, Prompts::Icon::Error);
+    const QString notInteger = QStringLiteral("1周目 タイム: '2x' is not a valid integer value");
+    QVERIFY2(told.text.startsWith(QStringLiteral("グラフに表示できないタイムが8件あります。\r\n") +
+                                  notInteger),
+             qPrintable(told.text));
+    QVERIFY(told.text.endsWith(QStringLiteral("\r\n…ほか3件")));
     QVERIFY(f.close());
 }
 

@@ -177,7 +177,7 @@ void TestMainForm::closeVetoedKeepsRunning() {
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, ini);
     form->show();
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     form->dataModified = true;
     prompts.answers = {Prompts::Answer::No};
     QVERIFY(!form->close());
@@ -210,7 +210,7 @@ void TestMainForm::configurationValuesAreApplied() {
     QVERIFY(!form->mnuQkodaMessage->isChecked());
     QCOMPARE(form->pnlMonitor->height(), 62);
     QCOMPARE(form->geometry().left(), 33);
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     QVERIFY(form->close());
     const QByteArray saved = readAll(ini);
     QVERIFY(saved.contains("Rin Koda=RK-12\r\n"));
@@ -234,7 +234,7 @@ void TestMainForm::configurationValuesAreKeptWhole() {
     QCOMPARE(form->edtIDQK11->text(), QStringLiteral("1234567"));
     QCOMPARE(form->edtCourseLength->text(), QStringLiteral("1234.5678"));
     // No port is usable, so the start-up search leaves the port number alone.
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     QCOMPARE(prompts.texts(), QStringList{notFoundMessage});
     QCOMPARE(form->comPort, 150);
 
@@ -383,7 +383,7 @@ void TestMainForm::settingsDialogRemakesConnection() {
     auto form = std::make_unique<TMainForm>(prompts, options);
     form->show();
     QVERIFY(answerProbe(first, 5000));
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     QVERIFY(form->portOpen);
     QCOMPARE(form->comPort, 3);
 
@@ -445,7 +445,7 @@ void TestMainForm::windowsAreDrawnWithTheirGlyphs() {
     auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     form->showBusy();
     QVERIFY(form->busyWindow);
     QTest::qWait(200); // a few steps of the running light
@@ -486,7 +486,7 @@ void TestMainForm::hintOfControlUnderMouseShowsInPanelZero() {
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
     form->show();
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
     QCoreApplication::sendEvent(form->spbRead, &enter);
     QCOMPARE(form->statusPanel[0]->text(), QStringLiteral("RIN KODAからデータを読み込みます。"));
@@ -520,7 +520,7 @@ void TestMainForm::windowHeightStopsAt180() {
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
     form->show();
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     form->resize(form->width(), 60);
     QTRY_COMPARE(form->height(), 180);
     form->resize(form->width(), 400);
@@ -547,7 +547,7 @@ void TestMainForm::wrappedCaptionsFitTheirLabels() {
     form->applyModelLayout();
     form->PageControlSetting->setCurrentWidget(form->tabSetting);
     form->show();
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     int checked = 0;
     for (QLabel* label : form->tabSetting->findChildren<QLabel*>()) {
         if (!label->wordWrap() || !label->isVisibleTo(form.get()) || label->text().isEmpty())
@@ -694,7 +694,7 @@ void TestMainForm::standardDialogsSpeakJapanese() {
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
     form->show();
-    QTRY_VERIFY_WITH_TIMEOUT(!form->portSearching, loadedWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!form->portSearching && !form->heldPrompts.hasHeld(), loadedWaitMs);
     WidgetPrompts real(form.get());
 
     const auto box = real.messageBox(QStringLiteral("データを保存しなくてもよろしいですか？"),
@@ -750,7 +750,7 @@ void TestMainForm::closeInsideTransmissionFinishes() {
     auto form = makeForm(prompts, ini);
     form->show();
     QVERIFY(answerProbe(pty, loadedWaitMs));
-    QTRY_VERIFY_WITH_TIMEOUT(!form->portSearching, loadedWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!form->portSearching && !form->heldPrompts.hasHeld(), loadedWaitMs);
     QVERIFY(form->portOpen);
 
     QTimer::singleShot(0, form.get(), [&form] { form->close(); });
@@ -819,7 +819,7 @@ void TestMainForm::layoutFollowsTheWindowSize() {
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
     form->show();
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     form->resize(size);
     QTRY_COMPARE(form->size(), size);
     QTRY_COMPARE(form->pnlMonitor->width(), size.width());
@@ -853,7 +853,7 @@ void TestMainForm::errorReachingTheEventLoopIsShown() {
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
     form->show();
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     form->setWindowTitle(caption);
     const qsizetype before = prompts.shown.size();
     QTimer::singleShot(0, form.get(), [standard] {
@@ -888,7 +888,7 @@ void TestMainForm::connectionTextFitsItsPanel() {
     ScriptedPrompts prompts;
     auto form = makeForm(prompts, dir.filePath(QStringLiteral("KodaMonitor.ini")));
     form->show();
-    QTRY_VERIFY(!form->portSearching);
+    QTRY_VERIFY(!form->portSearching && !form->heldPrompts.hasHeld()); // its message shown
     QLabel* panel = form->statusPanel[1];
     panel->setText(text);
     const int advance = QFontMetrics(panel->font()).horizontalAdvance(text);

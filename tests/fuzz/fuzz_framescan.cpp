@@ -4,6 +4,7 @@
 #include "support/fuzzcheck.h"
 #include "support/fuzzinput.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const FrameScanResult r = scanFrames(reception, 0x1234, 0x5678);
 
     qsizetype textBytes = 0;
+    char lastBlink = 0;
     for (qsizetype i = 0; i < r.items.size(); ++i) {
         const FrameItem& item = r.items[i];
         fuzzCheck(item.bytes.size() <= qsizetype(size));
@@ -23,18 +25,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             textBytes += item.bytes.size();
             continue;
         }
-        // A lap or fuel frame is whole, long enough for its payload, and ends the scan.
-        fuzzCheck(i == r.items.size() - 1);
-        fuzzCheck(!r.treatAsText);
+        // A lap or fuel frame is whole and long enough for its payload.
         const auto* b = reinterpret_cast<const quint8*>(item.bytes.constData());
         fuzzCheck(item.bytes.size() == b[4] && b[item.bytes.size() - 1] == Etx);
         fuzzCheck(frameChecksum(b, int(item.bytes.size()) - 2) == b[item.bytes.size() - 2]);
         if (item.kind == FrameItem::Kind::Fuel)
-            fuzzCheck(item.bytes.size() >= FuelFrameLength && r.blinkKind == KindFuelMeter);
+            fuzzCheck(item.bytes.size() >= FuelFrameLength);
         else
-            fuzzCheck(item.bytes.size() >= lapFrameLength(item.recordCount) &&
-                      r.blinkKind == KindLapTimer);
+            fuzzCheck(item.bytes.size() >= lapFrameLength(item.recordCount));
+        lastBlink = item.kind == FrameItem::Kind::Fuel ? KindFuelMeter : KindLapTimer;
     }
+    // The antenna blinks for the last lap or fuel frame; a reply needs a text frame.
+    fuzzCheck(r.blinkKind == lastBlink);
+    fuzzCheck(!r.treatAsText || textBytes > 0 ||
+              std::any_of(r.items.cbegin(), r.items.cend(), [](const FrameItem& item) {
+                  return item.kind == FrameItem::Kind::Text;
+              }));
     fuzzCheck(textBytes == r.replyText.size());
 
     // Whatever the command line, a frame is built only when it fits, and it scans back

@@ -28,10 +28,15 @@ public:
     // cancelled.
     QList<std::function<int(QDialog&)>> dialogs;
     QStringList dialogTitles; // every dialog run, by caption
+    // Runs while a message is "open", before it is answered: a test may keep the event loop
+    // running in it, as a real box does while the user has not closed it yet.
+    std::function<void(const Shown&)> whileShown;
 
     Answer message(const QString& text, const QString& caption, Icon icon,
                    Buttons buttons) override {
         shown.append({text, caption, icon, buttons});
+        if (whileShown)
+            whileShown(shown.last());
         if (!answers.isEmpty())
             return answers.takeFirst();
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;

@@ -165,6 +165,16 @@ QByteArray Instrument::liveLapFrame() {
                        options_.badChecksum);
 }
 
+QByteArray Instrument::foreignFuelFrame() const {
+    QByteArray payload;
+    putFloat(payload, 30.5f);
+    putFloat(payload, 14.5f);
+    putFloat(payload, 6.25f);
+    payload.append(QByteArray::fromHex("000384")); // 90.0 km
+    return encodeFrame(kKindFuelMeter, static_cast<quint16>(options_.qk11Id + 1), 0x81, payload,
+                       options_.badChecksum);
+}
+
 QByteArray Instrument::fuelFrame() {
     // A 45 l tank, 0.3 km a reading at a consumption that alternates between two
     // rates every 50 readings, so the economy drifts; refilled when nearly empty.

@@ -34,6 +34,8 @@ public:
     QByteArray liveLapFrame();
     // The next fuel reading, values changing slowly from reading to reading.
     QByteArray fuelFrame();
+    // A reading of another team's QK-11 on the same channel (the QK-11's ID + 1).
+    QByteArray foreignFuelFrame() const;
 
     const LapStore& laps() const { return laps_; }
     SettingsStore& settings() { return settings_; }

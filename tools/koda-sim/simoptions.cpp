@@ -85,7 +85,7 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     add("field",
         "Behaves like a real link: --shared-pushes 20 --partial-frames 10 --late 20 "
         "--lost-to-live 10 --stx-garbage 16 --unpadded --live-in-download --list-pause 300 "
-        "--list-split random.");
+        "--list-split random --foreign-fuel 1500.");
     add("shared-pushes",
         "Puts a push (fuel frame, else live lap) into the burst of <pct> per "
         "cent of the replies.",
@@ -117,6 +117,10 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         "Plays the device side of a KODA Monitor capture: answers the program's requests "
         "with the captured bytes and timing; departures are reported on stderr.",
         "file");
+    add("foreign-fuel",
+        "Another QK-11 on the channel (radio ID of the QK-11 + 1) sends a fuel frame every "
+        "<ms> milliseconds.",
+        "ms", "0");
 
     ParsedOptions result;
     if (!p.parse(arguments)) {
@@ -187,7 +191,8 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         !number("partial-frames", 0, 100, &o.partialFramePercent) ||
         !number("lost-to-live", 0, 100, &o.lostToLivePercent) ||
         !number("late", 0, 100, &o.latePercent) || !number("stx-garbage", 0, 1000, &o.stxGarbage) ||
-        !number("list-pause", 0, 600000, &o.listPauseMs))
+        !number("list-pause", 0, 600000, &o.listPauseMs) ||
+        !number("foreign-fuel", 0, 3600000, &o.foreignFuelPeriodMs))
         return fail(error);
     if (o.sharedPushPercent + o.partialFramePercent + o.lostToLivePercent > 100)
         return fail(QStringLiteral(
@@ -226,6 +231,7 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         fieldDefault("list-pause", 300, &o.listPauseMs);
         if (!p.isSet(QStringLiteral("list-split")))
             o.listSplit = ListSplit::Random;
+        fieldDefault("foreign-fuel", 1500, &o.foreignFuelPeriodMs);
         o.unpadded = true;
         o.liveInDownload = true;
     }

@@ -59,6 +59,7 @@ struct SimOptions {
     bool unpadded = false;       // one-digit setting values without a leading zero
     bool liveInDownload = false; // periodic live laps also during a lap download
     int listPauseMs = 0;         // RK-12 lists split once by this pause
+    int foreignFuelPeriodMs = 0; // another team's QK-11 (ID + 1) sends a reading this often
     ListSplit listSplit = ListSplit::Middle;
     int listSplitAt = 0;  // ListSplit::At
     int garbleList = -1;  // RK-12: list n (from 1) is spoiled; 0: every list; -1: none

@@ -75,6 +75,11 @@ Simulator::Simulator(const SimOptions& options, PortEnds ends, LapStore laps, QO
     connect(&fuelTimer_, &QTimer::timeout, this, &Simulator::pushFuel);
     if (options_.fuelPeriodMs > 0)
         fuelTimer_.start(options_.fuelPeriodMs);
+    // Another team's fuel meter knows nothing of this link and sends whenever it likes.
+    connect(&foreignFuelTimer_, &QTimer::timeout, this,
+            [this] { transmitter_->sendPush(instrument_.foreignFuelFrame()); });
+    if (options_.foreignFuelPeriodMs > 0)
+        foreignFuelTimer_.start(options_.foreignFuelPeriodMs);
     junkTimer_.setSingleShot(true);
     connect(&junkTimer_, &QTimer::timeout, this, &Simulator::answerJunk);
 }
@@ -133,7 +138,8 @@ void Simulator::onReadable() {
         sendShaped(reply);
 }
 
-// One line on stdout for each reply the link spoils, so that a test can count them.
+// One line on stdout for each reply, each reply the link spoils and each push, so that a
+// test can count them.
 void Simulator::report(const char* event) {
     std::fprintf(stdout, "%s\n", event);
     std::fflush(stdout);
@@ -181,6 +187,7 @@ void Simulator::sendShaped(const QByteArray& reply) {
     if (draw.spoil == FieldLink::Spoil::SharedPush) {
         const QByteArray push =
             options_.qk11 ? instrument_.fuelFrame() : instrument_.liveLapFrame();
+        report(options_.qk11 ? "push fuel" : "push live");
         burst = draw.pushFirst ? push + burst : burst + push;
         // A lap block ends the receiver's scan, so a push behind it is what gets lost.
         report(draw.pushFirst ? "shared-push before reply"
@@ -242,10 +249,12 @@ void Simulator::onStdin() {
 void Simulator::pushLiveLap() {
     const QByteArray frame = instrument_.liveLapFrame();
     log(QStringLiteral("live lap %1").arg(instrument_.laps().count()));
+    report("push live");
     transmitter_->sendPush(frame);
 }
 
 void Simulator::pushFuel() {
+    report("push fuel");
     transmitter_->sendPush(instrument_.fuelFrame());
 }
 

@@ -49,6 +49,7 @@ private:
     QSocketNotifier* signalNotifier_ = nullptr;
     QTimer liveTimer_;
     QTimer fuelTimer_;
+    QTimer foreignFuelTimer_;
     QTimer junkTimer_;
     QTimer reopenTimer_;
     QElapsedTimer lastRx_;

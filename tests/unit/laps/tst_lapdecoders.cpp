@@ -1,4 +1,5 @@
 #include "laps/lapdecoders.h"
+#include "laps/lapreadend.h"
 #include "laps/laptable.h"
 
 #include "lapframes.h"
@@ -84,6 +85,9 @@ private slots:
     void lapDataBeyondLapCount();
     void lapDataMalformed_data();
     void lapDataMalformed();
+
+    void readEndMessage_data();
+    void readEndMessage();
 };
 
 void TestLapDecoders::formatLapTime_data() {
@@ -502,6 +506,7 @@ void TestLapDecoders::lapInfoMalformed() {
     const QStringList summary = rowCells(t, 0);
     QString caption = "unchanged";
     QCOMPARE(decodeLapInfo(t, lines, &caption), 0);
+    QVERIFY(!isLapInfo(lines)); // a malformed reply, not a timer without laps
     QCOMPARE(caption, QString("unchanged"));
     QCOMPARE(rowCells(t, 0), summary);
     QCOMPARE(t.lapCount, 10);
@@ -515,6 +520,7 @@ void TestLapDecoders::lapInfoZeroLaps() {
     LapTable t;
     QString caption = "before";
     QCOMPARE(decodeLapInfo(t, {"0,7,3,4,7,12,7,9"}, &caption), 0);
+    QVERIFY(isLapInfo({"0,7,3,4,7,12,7,9"}));
     QCOMPARE(caption, QString("before"));
     QCOMPARE(rowCells(t, 0), QStringList({"ベスト", "", "", "", "", "", "", "", ""}));
     // The fields and marks are taken all the same.
@@ -604,6 +610,48 @@ void TestLapDecoders::lapDataMalformed() {
     const QStringList before = rowCells(t, 4);
     QCOMPARE(decodeLapData(t, lines), 0);
     QCOMPARE(rowCells(t, 4), before);
+}
+
+void TestLapDecoders::readEndMessage_data() {
+    QTest::addColumn<bool>("countKnown");
+    QTest::addColumn<int>("held");
+    QTest::addColumn<int>("read");
+    QTest::addColumn<int>("stop");
+    QTest::addColumn<QString>("message");
+    const auto stop = [](LapReadStop s) { return int(s); };
+    QTest::newRow("every lap") << true << 45 << 45 << stop(LapReadStop::None) << QString();
+    QTest::newRow("no laps held") << true << 0 << 0 << stop(LapReadStop::None) << QString();
+    QTest::newRow("a live lap after the last block")
+        << true << 20 << 20 << stop(LapReadStop::LiveLap) << QString();
+    QTest::newRow("live lap") << true << 200 << 40 << stop(LapReadStop::LiveLap)
+                              << "RIN KODAのデータを200周中40周しか読み込めませんでした。\r\n"
+                                 "読み込み中にライブラップを受信したため、読み込みを終了しました。";
+    QTest::newRow("cancel, nothing read yet")
+        << true << 45 << 0 << stop(LapReadStop::Cancel)
+        << "RIN KODAのデータを45周中0周しか読み込めませんでした。\r\n読み込みを中止しました。";
+    QTest::newRow("no lap count")
+        << false << 0 << 0 << stop(LapReadStop::NoContact)
+        << "RIN KODAのデータを読み込めませんでした（周回数を受信できませんでした）。\r\n"
+           "RIN KODAから応答がありませんでした。接続を確認してください。";
+    QTest::newRow("malformed lap data")
+        << true << 45 << 12 << stop(LapReadStop::BadReply)
+        << "RIN KODAのデータを45周中12周しか読み込めませんでした。\r\n"
+           "RIN KODAから正しくないデータを受信しました。";
+}
+
+void TestLapDecoders::readEndMessage() {
+    QFETCH(bool, countKnown);
+    QFETCH(int, held);
+    QFETCH(int, read);
+    QFETCH(int, stop);
+    QFETCH(QString, message);
+    LapReadTally tally;
+    tally.countKnown = countKnown;
+    tally.lapsHeld = held;
+    tally.lapsRead = read;
+    tally.stop = LapReadStop(stop);
+    QCOMPARE(tally.complete(), message.isEmpty());
+    QCOMPARE(lapReadEndMessage(tally), message);
 }
 
 QTEST_GUILESS_MAIN(TestLapDecoders)

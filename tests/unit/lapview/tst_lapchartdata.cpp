@@ -1,5 +1,6 @@
 // Rebuilding the chart from the grid cells: time cells, speed cells, the axis ranges, the time
 // labels and the pixel arithmetic of zoom, scroll and 3-D depth.
+#include "laps/badtimecells.h"
 #include "laps/lapchartdata.h"
 #include "laps/laptable.h"
 
@@ -18,6 +19,7 @@ private slots:
     void twoSectorsChartSector1();
     void emptyTopSpeedAddsNoPointZeroAddsOne();
     void badCellsReportedOnceEachAndSkipped();
+    void badCellsToldOnceByName();
     void pointsInLapOrderWithLapAsX();
     void noTimesGiveTheEmptyRange();
     void singleLapWidensLapRange();
@@ -161,6 +163,33 @@ void TestLapChartData::badCellsReportedOnceEachAndSkipped() {
                                        QStringLiteral("'x' is not a valid integer value")}));
     QCOMPARE(data.points[SeriesLap], (QList<QPointF>{{2, 83450}}));
     QVERIFY(data.points[SeriesSector2].isEmpty());
+    QCOMPARE(data.errorCells, (QList<QPoint>{{1, 2}, {3, 2}}));
+}
+
+// Every live lap rebuilds the chart: bad cells are told in one message, by name, and only
+// once, until the grid is reset for other laps.
+void TestLapChartData::badCellsToldOnceByName() {
+    LapTable table;
+    table.resetLapGrid();
+    for (int lap = 1; lap <= 7; ++lap)
+        table.setCell(LapTable::ColTime, LapTable::rowOfLap(lap), QStringLiteral(" 01'23\"1x"));
+    table.setCell(LapTable::sectorColumn(1), LapTable::rowOfLap(2), QStringLiteral(" 00'61\"00"));
+    BadTimeCellNotice notice;
+    const QString told = notice.take(buildLapChartData(table), table);
+    const QString notInteger = QStringLiteral("'1x' is not a valid integer value");
+    QCOMPARE(told, QStringLiteral("グラフに表示できないタイムが8件あります。\r\n"
+                                  "1周目 タイム: %1\r\n2周目 タイム: %1\r\n3周目 タイム: %1\r\n"
+                                  "4周目 タイム: %1\r\n5周目 タイム: %1\r\n…ほか3件")
+                       .arg(notInteger));
+    QCOMPARE(notice.take(buildLapChartData(table), table), QString());
+    // A cell that changes is news; the others stay told.
+    table.setCell(LapTable::ColTime, LapTable::rowOfLap(3), QStringLiteral(" 01'23\"2x"));
+    QCOMPARE(notice.take(buildLapChartData(table), table),
+             QStringLiteral("グラフに表示できないタイムが1件あります。\r\n"
+                            "3周目 タイム: '2x' is not a valid integer value"));
+    notice.forget();
+    QVERIFY(notice.take(buildLapChartData(table), table)
+                .startsWith(QStringLiteral("グラフに表示できないタイムが8件あります。")));
 }
 
 void TestLapChartData::pointsInLapOrderWithLapAsX() {

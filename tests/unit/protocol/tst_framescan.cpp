@@ -131,12 +131,16 @@ void TestFrameScan::scan_data() {
     QTest::newRow("lone STX") << hex("02") << rk << qk << false << QByteArray() << "" << char(0);
     QTest::newRow("empty reception")
         << QByteArray() << rk << qk << false << QByteArray() << "" << char(0);
-    QTest::newRow("foreign lap timer")
-        << hex(foreignL) << rk << qk << true << QByteArray() << "" << char(0);
+    // Another unit's frame is nobody's reply: it neither makes one nor spoils one.
+    QTest::newRow("foreign lap timer is no reply")
+        << hex(foreignL) << rk << qk << false << QByteArray() << "" << char(0);
+    QTest::newRow("reply, then a foreign lap timer")
+        << hex(textCP) + hex(foreignL) << rk << qk << true << QByteArray("CP:") << "T(CP:)"
+        << char(0);
     QTest::newRow("ID entry 0x alone")
-        << hex(textCP) << "0x" << qk << true << QByteArray() << "" << char(0);
+        << hex(textCP) << "0x" << qk << false << QByteArray() << "" << char(0);
     QTest::newRow("ID entry above 0xFFFF")
-        << hex(textCP) << "99999" << qk << true << QByteArray() << "" << char(0);
+        << hex(textCP) << "99999" << qk << false << QByteArray() << "" << char(0);
     QTest::newRow("decimal ID entry")
         << hex(textCP) << "4660" << qk << true << QByteArray("CP:") << "T(CP:)" << char(0);
     QTest::newRow("fuel frame") << hex(fuel) << rk << qk << false << QByteArray() << "F" << 'F';
@@ -144,8 +148,11 @@ void TestFrameScan::scan_data() {
         << hex(fuel01) << rk << qk << false << QByteArray() << "F" << 'F';
     QTest::newRow("bad checksum then fuel") << hex("02 4C 12 34 0B 81 43 50 3A CC 03") + hex(fuel)
                                             << rk << qk << false << QByteArray() << "F" << 'F';
-    QTest::newRow("fuel of another meter")
-        << hex(fuelForeign) << rk << qk << true << QByteArray() << "" << char(0);
+    QTest::newRow("fuel of another meter is no reply")
+        << hex(fuelForeign) << rk << qk << false << QByteArray() << "" << char(0);
+    QTest::newRow("another meter's fuel between the frames of a reply")
+        << hex(textCP) + hex(fuelForeign) + hex(text2) << rk << qk << true << QByteArray("CP:2")
+        << "T(CP:) T(2)" << char(0);
     QTest::newRow("fuel meter, other code")
         << hex(fuelOtherCode) << rk << qk << false << QByteArray() << "" << char(0);
     QTest::newRow("fuel meter, other code, then text")
@@ -153,19 +160,32 @@ void TestFrameScan::scan_data() {
         << char(0);
     QTest::newRow("fuel payload too short")
         << hex(fuelShort) << rk << qk << false << QByteArray() << "" << char(0);
-    QTest::newRow("fuel ends the scan")
-        << hex(fuel) + hex(text2) << rk << qk << false << QByteArray() << "F" << 'F';
+    // Every frame of a reception counts, in order: a reply beside a fuel reading is the reply.
+    QTest::newRow("fuel, then a reply")
+        << hex(fuel) + hex(text2) << rk << qk << true << QByteArray("2") << "F T(2)" << 'F';
+    QTest::newRow("reply, then fuel")
+        << hex(textCP) + hex(fuel) << rk << qk << true << QByteArray("CP:") << "T(CP:) F" << 'F';
+    QTest::newRow("reply, fuel, then noise") << hex(textCP) + hex(fuel) + hex("41 42") << rk << qk
+                                             << false << QByteArray("CP:") << "T(CP:) F" << 'F';
+    QTest::newRow("two readings") << hex(fuel) + hex(fuel01) << rk << qk << false << QByteArray()
+                                  << "F F" << 'F';
     QTest::newRow("fuel kind from lap timer ID")
         << hex(fuel) << "0x5678"
-        << "0x1234" << true << QByteArray() << "" << char(0);
+        << "0x1234" << false << QByteArray() << "" << char(0);
     QTest::newRow("live lap") << hex(live) << rk << qk << false << QByteArray() << "V3" << 'L';
-    QTest::newRow("live lap ends the scan")
-        << hex(live) + hex(textCP) << rk << qk << false << QByteArray() << "V3" << 'L';
+    QTest::newRow("live lap, then a reply")
+        << hex(live) + hex(textCP) << rk << qk << true << QByteArray("CP:") << "V3 T(CP:)" << 'L';
+    QTest::newRow("fuel, live lap, fuel") << hex(fuel) + hex(live) + hex(fuel01) << rk << qk
+                                          << false << QByteArray() << "F V3 F" << 'F';
+    QTest::newRow("two live laps")
+        << hex(live) + hex(live) << rk << qk << false << QByteArray() << "V3 V3" << 'L';
     QTest::newRow("live lap too short")
         << hex(liveShort) << rk << qk << false << QByteArray() << "" << char(0);
     QTest::newRow("block") << block << rk << qk << false << QByteArray() << "B20" << 'L';
     QTest::newRow("text then block")
-        << hex(textCP) + block << rk << qk << false << QByteArray("CP:") << "T(CP:) B20" << 'L';
+        << hex(textCP) + block << rk << qk << true << QByteArray("CP:") << "T(CP:) B20" << 'L';
+    QTest::newRow("block, then fuel")
+        << block + hex(fuel) << rk << qk << false << QByteArray() << "B20 F" << 'F';
     QTest::newRow("block too short")
         << hex(blockShort) << rk << qk << false << QByteArray() << "" << char(0);
     QTest::newRow("block too short, then text")
@@ -188,9 +208,8 @@ void TestFrameScan::scan() {
     QCOMPARE(r.treatAsText, treatAsText);
     QCOMPARE(r.replyText, replyText);
     QCOMPARE(r.blinkKind, blink);
-    const bool lap = items.endsWith("B20") || items.endsWith("V3");
-    QCOMPARE(r.stopsReplyTimer(), lap);
-    QCOMPARE(r.isLiveLap(), items.endsWith("V3"));
+    QCOMPARE(r.hasLapFrame(), items.contains("B20") || items.contains("V3"));
+    QCOMPARE(r.hasLiveLap(), items.contains("V3"));
 }
 
 void TestFrameScan::fuelValues_data() {
@@ -211,22 +230,22 @@ void TestFrameScan::fuelValues() {
     QFETCH(float, used);
     QFETCH(float, economy);
     const FrameScanResult r = scanFrames(frame, 0x1234, 0x5678);
-    QVERIFY(r.endingItem());
-    const FuelReading& f = r.endingItem()->fuel;
+    QVERIFY(r.lastLapOrFuel());
+    const FuelReading& f = r.lastLapOrFuel()->fuel;
     QCOMPARE(f.distance, distance);
     QCOMPARE(f.remaining, remaining);
     QCOMPARE(f.used, used);
     QCOMPARE(f.economy, economy);
-    QCOMPARE(r.endingItem()->bytes, frame);
+    QCOMPARE(r.lastLapOrFuel()->bytes, frame);
 }
 
 void TestFrameScan::lapFrameHandedOverWhole() {
     // Noise before the frame is not part of what the lap decoder gets.
     const QByteArray block = blockFrame();
     const FrameScanResult r = scanFrames(hex("41 41") + block + hex("99"), 0x1234, 0x5678);
-    QVERIFY(r.endingItem());
-    QCOMPARE(r.endingItem()->bytes, block);
-    QCOMPARE(r.endingItem()->recordCount, 20);
+    QVERIFY(r.lastLapOrFuel());
+    QCOMPARE(r.lastLapOrFuel()->bytes, block);
+    QCOMPARE(r.lastLapOrFuel()->recordCount, 20);
 }
 
 void TestFrameScan::randomReceptions() {

@@ -424,6 +424,11 @@ void TestSimWire::faultsChangeTheFrames() {
     Instrument foreign(simOptionsFrom({"--rk13", "--foreign-id"}), fixtureLaps());
     QList<QByteArray> replies = foreign.receive(encodeFrame('L', 0x1234, 0x01, "@CP\r\n"));
     QCOMPARE(replies.first().mid(1, 3), bytes({0x4C, 0x12, 0x35}));
+    // Another team's fuel meter: a whole fuel frame from the QK-11's ID + 1.
+    Instrument meters(simOptionsFrom({"--rk13", "--qk11", "--qk11-id", "0x5678"}), fixtureLaps());
+    QCOMPARE(meters.foreignFuelFrame(),
+             bytes({0x02, 0x46, 0x56, 0x79, 0x17, 0x81, 0x41, 0xF4, 0x00, 0x00, 0x41, 0x68,
+                    0x00, 0x00, 0x40, 0xC8, 0x00, 0x00, 0x00, 0x03, 0x84, 0x6E, 0x03}));
 
     Instrument broken(simOptionsFrom({"--rk13", "--bad-checksum"}), fixtureLaps());
     replies = broken.receive(encodeFrame('L', 0x1234, 0x01, "@CP\r\n"));
@@ -477,6 +482,7 @@ void TestSimWire::fieldLink() {
     QCOMPARE(field.partialFramePercent, 10);
     QCOMPARE(field.lostToLivePercent, 10);
     QVERIFY(field.liveInDownload && field.unpadded);
+    QCOMPARE(field.foreignFuelPeriodMs, 1500);
     FieldLink link(field);
     FieldLink same(field);
     int spoiled = 0;
