@@ -8,6 +8,7 @@
 #include "files/lapfile.h"
 #include "laps/lapchartview.h"
 #include "serial/rscommthread.h"
+#include "serial/searchadvice.h"
 #include "support/filebytes.h"
 #include "support/mainformrig.h"
 #include "support/ptypair.h"
@@ -329,7 +330,11 @@ void TestMainForm::failedSearchKeepsThePortAndSaysWhy() {
             return !prompts.shown.isEmpty();
         },
         30000));
-    const QStringList lines = prompts.shown.first().text.split(QStringLiteral("\r\n"));
+    // The reasons stand between the message and the next steps, which end every such box.
+    QString text = prompts.shown.first().text;
+    QVERIFY2(text.endsWith(searchNextStepsText()), qPrintable(text));
+    text.chop(searchNextStepsText().size());
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
     QCOMPARE(lines.first(), QStringLiteral("KODAシステムが見つかりません。"));
     if (reason.isEmpty()) {
         QCOMPARE(lines.size(), 1);

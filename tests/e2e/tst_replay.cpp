@@ -93,15 +93,17 @@ struct Scenario {
     bool waitForPushes; // the session goes on until a live lap and a fuel reading are shown
 };
 
-// The sessions recorded: a lap read with live laps and fuel readings mixed in, All Read
-// beside a fuel meter, and an RK-12 lap read. Each runs through a link that cuts frames off,
-// answers late and puts noise before replies; the RK-12 through the whole field mode. The
-// RK-13 sessions leave out the field mode's pushes inside a reply's reception and live laps
-// inside a download: what the program makes of those is still changing, and a capture of
-// them would have to be recorded again with it.
-const char* const fieldLink = "--partial-frames 10 --late 20 --stx-garbage 16 --unpadded";
+// The sessions recorded, each through koda-sim's field mode, which once lost replies and
+// pushes: a lap read with live laps and fuel readings mixed in (pushes sharing receptions with
+// replies, another team's fuel meter), one that a live lap ends, All Read beside a fuel
+// meter (settings replies lost with a live lap in their place), and an RK-12 lap read (lists
+// split at any byte).
+const char* const fieldLink = "--field";
 const Scenario scenarios[] = {
     {"rk13-read-live-fuel", "RK-13", "read",
+     "--seed 5 --rk13 --qk11 --laps 45 --live-period 6000 --fuel-period 700", true},
+    // A live lap ends the read: the laps so far stay, and the program says the read is short.
+    {"rk13-read-ended-by-live-lap", "RK-13", "read",
      "--seed 5 --rk13 --qk11 --laps 45 --live-period 1500 --fuel-period 700", true},
     {"rk13-allread-fuel", "RK-13", "allread", "--seed 3 --rk13 --qk11 --fuel-period 1000", false},
     {"rk12-read", "RK-12", "read", "--field --seed 5 --rk12 --laps 20 --sectors 2", false},
