@@ -33,18 +33,29 @@ int main(int argc, char** argv) {
         recorder.flushTimer();
         return recorder.files().files();
     });
-    new LogbookHookup(form, prompts, logbook::LogbookStore::defaultPath());
+    auto* logbookHookup = new LogbookHookup(form, prompts, logbook::LogbookStore::defaultPath());
     ShutdownSignals shutdown;
     QObject::connect(&shutdown, &ShutdownSignals::shutdownRequested, &form,
                      [&form] { form.closeUnattended(); });
     // The pit board: made at its first showing, then kept so that it follows the feed.
     std::unique_ptr<pitboard::PitBoardWindow> pitBoard;
-    QObject::connect(form.mnuPitBoard, &QAction::triggered, &form, [&form, &pitBoard] {
-        if (!pitBoard)
-            pitBoard = std::make_unique<pitboard::PitBoardWindow>(
-                form.eventFeed, pitboard::PitBoardWindow::defaultSettingsPath());
-        pitBoard->showBoard();
-    });
+    QObject::connect(form.mnuPitBoard, &QAction::triggered, &form,
+                     [&form, &pitBoard, logbookHookup] {
+                         if (!pitBoard) {
+                             pitBoard = std::make_unique<pitboard::PitBoardWindow>(
+                                 form.eventFeed, pitboard::PitBoardWindow::defaultSettingsPath());
+                             // The track's personal best from the logbook, renewed as the logbook
+                             // records.
+                             logbook::LogbookStore& store = logbookHookup->store();
+                             const auto personalBest = [&store, board = pitBoard.get()] {
+                                 board->setPersonalBest(store.livePersonalBest());
+                             };
+                             QObject::connect(&store, &logbook::LogbookStore::changed,
+                                              pitBoard.get(), personalBest);
+                             personalBest();
+                         }
+                         pitBoard->showBoard();
+                     });
     form.show();
     return app.exec();
 }

@@ -369,6 +369,19 @@ qint64 LogbookStore::recordLiveLap(const feed::LiveLap& lap) {
     return session;
 }
 
+std::optional<int> LogbookStore::livePersonalBest() {
+    if (liveSession_ < 0 || state_ != State::Open)
+        return std::nullopt;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("SELECT min(best) FROM sessions WHERE track <> '' AND id <> ? AND "
+                             "track = (SELECT track FROM sessions WHERE id = ?)"));
+    q.addBindValue(liveSession_);
+    q.addBindValue(liveSession_);
+    if (!q.exec() || !q.next() || q.value(0).isNull())
+        return std::nullopt;
+    return q.value(0).toInt();
+}
+
 qint64 LogbookStore::recordFuelReading(const feed::FuelReading& reading) {
     const QDateTime at = reading.at.isValid() ? reading.at : QDateTime::currentDateTime();
     qint64 session = -1;

@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QSqlQuery;
 
@@ -64,6 +65,9 @@ public:
     qint64 recordFuelReading(const feed::FuelReading& reading);
     // The next live lap or fuel reading starts a new live session.
     void endLiveSession();
+    // The best lap of the earlier sessions at the live session's track (its personal best),
+    // for the pit board; none while the live session has no track or the track no best.
+    std::optional<int> livePersonalBest();
 
     // What the racer notes about a session; a track's course length from the track list.
     bool updateSession(qint64 session, const QString& track, const QString& vehicle,

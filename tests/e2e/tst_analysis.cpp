@@ -6,6 +6,7 @@
 #include "laps/lapanalysisview.h"
 #include "logbook/logbookstore.h"
 #include "logbook/logbookwindow.h"
+#include "pitboard/pitboardwindow.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
 #include "support/windowcheck.h"
@@ -60,6 +61,7 @@ private slots:
     void pageAgreesWithTheLapTimer();
     void liveLapsWithFuelGiveFuelPerLap();
     void sessionIsKeptInTheLogbook();
+    void pitBoardFollowsTheLiveLaps();
     void summaryPdf_data();
     void summaryPdf();
 };
@@ -215,6 +217,61 @@ void TestAnalysis::sessionIsKeptInTheLogbook() {
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toInt(), 3);
     QCOMPARE(q.value(1).toInt(), 6); // 0.3 km a reading, in tenths of a km
+}
+
+// The pit board beside the main window: each live lap on the board as the grid shows it, in
+// the same pass; a new best and low fuel called out; the port's loss said at once.
+void TestAnalysis::pitBoardFollowsTheLiveLaps() {
+    auto sim = std::make_unique<SimProcess>(sessionOptions);
+    MainFormRig rig;
+    QVERIFY(rig.start(*sim, courseLengthIni));
+    TMainForm& f = *rig.form;
+    pitboard::PitBoardWindow board(f.eventFeed, QString());
+    board.setMuted(true);
+    pitboard::Rules rules;
+    rules.lowFuelLaps = 1e6; // any estimate is low: said with the first one, once
+    board.model().setRules(rules);
+    board.showBoard();
+    const auto text = [&board](const char* name) {
+        return board.findChild<QLabel*>(QString::fromLatin1(name))->text();
+    };
+    // Hundredths of a grid time cell " MM'SS\"HH", read here by hand.
+    const auto hundredths = [](const QString& cell) {
+        const QString t = cell.trimmed();
+        return t.left(2).toInt() * 6000 + t.mid(3, 2).toInt() * 100 + t.mid(6, 2).toInt();
+    };
+    int best = 0;
+    int newBests = 0;
+    for (int lap = 46; lap <= 50; ++lap) {
+        const QString before = f.pnlTrip->text();
+        sim->command("fuel");
+        QVERIFY(rig.waitFor([&] { return f.pnlTrip->text() != before; }, 5000));
+        sim->command("live");
+        const int row = LapTable::rowOfLap(lap);
+        QVERIFY(
+            rig.waitFor([&] { return !f.lapTable.cell(LapTable::ColTime, row).isEmpty(); }, 5000));
+        // No wait: the board already shows what the grid shows.
+        const QString cell = f.lapTable.cell(LapTable::ColTime, row);
+        QCOMPARE(text("lblPitLapTime"), cell.trimmed());
+        QCOMPARE(text("lblPitLapNumber"), QStringLiteral("ラップ %1").arg(lap));
+        const int time = hundredths(cell);
+        if (best != 0 && time < best)
+            ++newBests;
+        if (best == 0 || time < best)
+            best = time;
+        QVERIFY(text("lblPitSessionBest")
+                    .startsWith(QStringLiteral("ベスト %1")
+                                    .arg(QString::asprintf("%02d'%02d\"%02d", best / 6000,
+                                                           best / 100 % 60, best % 100))));
+    }
+    QCOMPARE(board.alertsFired().count(pitboard::Alert::NewBest), newBests);
+    QCOMPARE(board.alertsFired().count(pitboard::Alert::LowFuel), 1);
+    QVERIFY(windowcheck::saveScreenshot(&board, QStringLiteral("pitboard-live")));
+
+    sim.reset(); // the adapter is unplugged
+    QVERIFY(rig.waitFor(
+        [&] { return text("lblPitLink") == QStringLiteral("ポートが閉じています"); }, 10000));
+    QVERIFY(f.close());
 }
 
 void TestAnalysis::summaryPdf_data() {

@@ -291,6 +291,16 @@ void TestLogbookStore::markedLapsLeaveTheBest() {
                                 "WHERE id = ?"),
                  {id}),
              (QVariantList{8200, 4000 + 4200}));
+
+    // The pit board's personal best: the track's best of the earlier sessions, once the live
+    // session has the track (1'22"00: the marked 1'21"00 stays out).
+    const QDateTime later(QDate(2026, 5, 4), QTime(9, 0));
+    const qint64 live =
+        store.recordLiveLap({later, 0x1234, lapRow(1, QStringLiteral(" 01'19\"00"))});
+    QCOMPARE(store.livePersonalBest(), std::nullopt);
+    QVERIFY(store.updateSession(id, QStringLiteral("もてぎ"), QString(), QString()));
+    QVERIFY(store.updateSession(live, QStringLiteral("もてぎ"), QString(), QString()));
+    QCOMPARE(store.livePersonalBest(), std::optional<int>(8200));
 }
 
 void TestLogbookStore::sessionCsvIsNumeric() {
