@@ -21,6 +21,7 @@ declare -A corpus=(
     [fuzz_lapchart]=tests/fuzz/corpus/lapchart
     [fuzz_reception]=tests/fuzz/corpus/reception
     [fuzz_profilefile]=tests/fuzz/corpus/profilefile
+    [fuzz_capturereader]=tests/fuzz/corpus/capturereader
 )
 targets=$(printf '%s\n' "${!corpus[@]}" | sort)
 
