@@ -1,5 +1,5 @@
-// All Read and then All Write through a field link with a fuel meter sending, one run per
-// seed: how each chain ended (its replies, the failure message, an error, or still waiting
+// All Read, then All Write, then a lap read through a field link with a fuel meter sending,
+// one run per seed (the laps read against the laps the timer holds): how each chain ended (its replies, the failure message, an error, or still waiting
 // after the limit), the requests sent, the resends after a time-out, the live laps that came
 // in place of a lost reply, and the time it took.
 //
@@ -52,6 +52,8 @@ template <typename Start> ChainRun runChain(MainFormRig& rig, Start start) {
         run.ending = QStringLiteral("still waiting after %1 s").arg(kLimitMs / 1000);
     else if (shown.contains(noContactMessage))
         run.ending = QStringLiteral("failure message");
+    else if (!shown.filter(QStringLiteral("RIN KODAのデータを")).isEmpty())
+        run.ending = QStringLiteral("read ended early");
     else if (shown.contains(QStringLiteral("ERROR!!!")))
         run.ending = QStringLiteral("ERROR!!!");
     else if (run.requests == 0)
@@ -103,7 +105,14 @@ int main(int argc, char** argv) {
         // (after a failed read) is answered Yes, as the user who wants them written would.
         const ChainRun write = runChain(rig, [&] { form.btnWrite1Click(SettingItems::AllItems); });
         print(seed, "All Write", write);
-        for (const ChainRun* run : {&read, &write}) {
+        // Then the laps: how many of those the timer holds came in.
+        const ChainRun laps = runChain(rig, [&] { form.spbReadClick(); });
+        int lapsRead = 0;
+        for (int row = LapTable::FirstLapRow; row < LapTable::RowCount; ++row)
+            lapsRead += !form.lapTable.cell(LapTable::ColTime, row).isEmpty();
+        print(seed, "Lap read", laps);
+        std::printf("          %d of %d laps read\n", lapsRead, form.lapTable.lapCount);
+        for (const ChainRun* run : {&read, &write, &laps}) {
             ++runs;
             endedByReplies += run->ending.startsWith(QLatin1String("replies"));
             resends += run->resends;
