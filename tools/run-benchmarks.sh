@@ -25,6 +25,7 @@ run bench/bench_download "$sim" 300
 run bench/bench_lapchart
 run bench/bench_analysis
 run bench/bench_startup idle 10
+run bench/bench_startup board 10
 for window in koda plain; do
     echo "== bench/bench_startup $window (5 runs)"
     for _ in 1 2 3 4 5; do bench/bench_startup "$window" 2>/dev/null; done
@@ -34,4 +35,5 @@ run bench/bench_lapfile 50
 run bench/bench_lapfile huge
 run bench/bench_requests "$sim" 1 5 1000
 run bench/bench_logbook
+run bench/bench_pitboard "$sim" 300 300
 run bench/bench_flood "$sim" "$flood_seconds"
