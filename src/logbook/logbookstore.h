@@ -69,7 +69,8 @@ public:
     // for the pit board; none while the live session has no track or the track no best.
     std::optional<int> livePersonalBest();
 
-    // What the racer notes about a session; a track's course length from the track list.
+    // What the racer notes about a session; a track in the track list with a course length
+    // sets the session's course length to it.
     bool updateSession(qint64 session, const QString& track, const QString& vehicle,
                        const QString& notes);
     bool setTrack(const QString& name, const QString& courseLength);

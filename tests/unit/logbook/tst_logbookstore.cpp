@@ -104,6 +104,7 @@ private slots:
     void fuelReadingsJoinTheLiveSession();
     void lapFileIsRecognisedByItsContent();
     void markedLapsLeaveTheBest();
+    void listedTrackFillsTheCourseLength();
     void sessionCsvIsNumeric();
     void sessionsCompareLapByLap();
     void sessionListFilters_data();
@@ -301,6 +302,33 @@ void TestLogbookStore::markedLapsLeaveTheBest() {
     QVERIFY(store.updateSession(id, QStringLiteral("もてぎ"), QString(), QString()));
     QVERIFY(store.updateSession(live, QStringLiteral("もてぎ"), QString(), QString()));
     QCOMPARE(store.livePersonalBest(), std::optional<int>(8200));
+}
+
+void TestLogbookStore::listedTrackFillsTheCourseLength() {
+    LogbookStore store(freshPath());
+    const qint64 read = store.recordLapSet(SessionKind::Read, threeLaps()); // 3.7 km
+    const qint64 live = store.recordLiveLap({QDateTime(QDate(2026, 5, 4), QTime(9, 0)), 0x1234,
+                                             lapRow(1, QStringLiteral(" 01'19\"00"))});
+    const auto length = [&](qint64 id) {
+        return row(store.database(),
+                   QStringLiteral("SELECT course_length FROM sessions WHERE id = ?"), {id})
+            .value(0)
+            .toString();
+    };
+    // A track not in the list, or listed without a length, leaves the length as it was.
+    QVERIFY(store.updateSession(read, QStringLiteral("筑波"), QString(), QString()));
+    QVERIFY(store.setTrack(QStringLiteral("もてぎ"), QString()));
+    QVERIFY(store.updateSession(live, QStringLiteral("もてぎ"), QString(), QString()));
+    QCOMPARE(length(read), QStringLiteral("3.7"));
+    QCOMPARE(length(live), QString());
+    // Listing the track with a length fills the sessions there that had none...
+    QVERIFY(store.setTrack(QStringLiteral("もてぎ"), QStringLiteral(" 4.8 ")));
+    QCOMPARE(length(live), QStringLiteral("4.8"));
+    // ...and choosing a listed track sets the session's length to the track's.
+    QVERIFY(store.setTrack(QStringLiteral("筑波"), QStringLiteral("2.0")));
+    QCOMPARE(length(read), QStringLiteral("3.7"));
+    QVERIFY(store.updateSession(read, QStringLiteral("もてぎ"), QString(), QString()));
+    QCOMPARE(length(read), QStringLiteral("4.8"));
 }
 
 void TestLogbookStore::sessionCsvIsNumeric() {
