@@ -2,6 +2,7 @@
 
 #include "files/filewrite.h"
 #include "logbook/besthistory.h"
+#include "logbook/lapfileimport.h"
 #include "logbook/logbookstore.h"
 #include "logbook/sessioncompareview.h"
 #include "logbook/sessioncsv.h"
@@ -15,6 +16,8 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeAxis>
+#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,6 +26,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -187,9 +191,14 @@ QWidget* LogbookWindow::makeSessionPage() {
     btnExportCsv->setObjectName(QStringLiteral("btnExportCsv"));
     btnExportCsv->setEnabled(false);
     connect(btnExportCsv, &QPushButton::clicked, this, &LogbookWindow::exportSession);
+    btnImportFolder = new QPushButton(QStringLiteral("フォルダから取り込み..."), page);
+    btnImportFolder->setObjectName(QStringLiteral("btnImportFolder"));
+    connect(btnImportFolder, &QPushButton::clicked, this, &LogbookWindow::importFolder);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnSaveSession);
     buttons->addWidget(btnExportCsv);
+    buttons->addStretch();
+    buttons->addWidget(btnImportFolder);
     // The course length the session will have: a listed track's, else the session's own.
     lblCourseLength = new QLabel(page);
     lblCourseLength->setObjectName(QStringLiteral("lblCourseLength"));
@@ -488,6 +497,47 @@ void LogbookWindow::exportSession() {
     QString reason;
     if (!replaceFileWith(path, sessionCsv(*laps), reason))
         prompts_.message(fileSaveFailedMessage(path, reason), windowTitle(), Prompts::Icon::Error);
+}
+
+// Every lap file of a folder in one go, a progress dialog while it runs; the files refused
+// are listed with their reasons once it is over.
+void LogbookWindow::importFolder() {
+    const QString folder = prompts_.folderName(QStringLiteral("取り込むフォルダ"), QString());
+    if (folder.isEmpty())
+        return;
+    const QStringList files = lapFilesIn(folder);
+    if (files.isEmpty()) {
+        prompts_.message(QStringLiteral("ラップファイルがありません。\r\n%1")
+                             .arg(QDir::toNativeSeparators(folder)),
+                         windowTitle(), Prompts::Icon::Warning);
+        return;
+    }
+    QProgressDialog progress(QStringLiteral("ラップファイルを取り込んでいます..."),
+                             QStringLiteral("中止"), 0, int(files.size()), this);
+    progress.setObjectName(QStringLiteral("dlgImportProgress"));
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    const LapFileImport done = importLapFiles(store_, files, [&progress](int at, int) {
+        progress.setValue(at); // a modal progress dialog lets its Cancel button be pressed here
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    refresh();
+    QStringList lines{QStringLiteral("%1 件のラップファイルを取り込みました。").arg(done.added)};
+    if (done.known > 0)
+        lines << QStringLiteral("%1 件は取り込み済みです。").arg(done.known);
+    if (done.cancelled)
+        lines << QStringLiteral("取り込みを中止しました。");
+    if (!done.refused.isEmpty()) {
+        lines << QString() << QStringLiteral("取り込めなかったファイル:");
+        for (const LapFileImport::Refusal& r : done.refused)
+            lines << QStringLiteral("%1: %2").arg(
+                QFileInfo(r.path).fileName(),
+                QString(r.reason).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    }
+    prompts_.message(lines.join(QStringLiteral("\r\n")), windowTitle(),
+                     done.refused.isEmpty() ? Prompts::Icon::Information : Prompts::Icon::Warning);
 }
 
 void LogbookWindow::loadTrackChoices() {

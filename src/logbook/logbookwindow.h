@@ -54,8 +54,9 @@ public:
     QPlainTextEdit* memNotes = nullptr;
     QPushButton* btnSaveSession = nullptr;
     QPushButton* btnExportCsv = nullptr;
-    QTableView* grdLaps = nullptr;        // the chosen session's laps; marks set by its actions
-    std::array<QAction*, 4> actLapMark{}; // by LapMark value
+    QPushButton* btnImportFolder = nullptr; // a folder of lap files, each a file session
+    QTableView* grdLaps = nullptr;          // the chosen session's laps; marks set by its actions
+    std::array<QAction*, 4> actLapMark{};   // by LapMark value
     QTableView* grdTracks = nullptr;
     QLineEdit* edtTrackName = nullptr;
     QLineEdit* edtTrackLength = nullptr;
@@ -80,6 +81,7 @@ private:
     void saveSession();
     void showCourseLength();
     void exportSession();
+    void importFolder();
     void loadTrackChoices();
 
     LogbookStore& store_;

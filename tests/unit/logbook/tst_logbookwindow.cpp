@@ -11,6 +11,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPlainTextEdit>
@@ -70,6 +72,7 @@ private slots:
     void comparisonShowsBothSessions();
     void exportWritesTheChosenFile_data();
     void exportWritesTheChosenFile();
+    void importTellsTheRefusedFiles();
 
 private:
     QTemporaryDir dir_;
@@ -264,6 +267,34 @@ void TestLogbookWindow::exportWritesTheChosenFile() {
     QCOMPARE(prompts_.shown.size(), written ? 0 : 1);
     if (!written)
         QCOMPARE(prompts_.shown.first().icon, Prompts::Icon::Error);
+}
+
+void TestLogbookWindow::importTellsTheRefusedFiles() {
+    const QString folder = dir_.filePath(QStringLiteral("laps"));
+    QVERIFY(QDir().mkpath(folder));
+    const QList<std::pair<const char*, QByteArray>> files{
+        {"fuel.csv", "QK11(ID:0x1234) 2011/05/02 14:03:27 Logging Start\r\n"},
+        {"tsukuba.csv", "RIN KODA Terminal Version 1.0\r\nLaps,1\r\nFastest,Lap,1\r\nx\r\n"
+                        "001,\" 00'59\"\"01\",\r\n"},
+    };
+    for (const auto& [name, bytes] : files) {
+        QFile f(folder + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    prompts_.shown.clear();
+    prompts_.fileNames = QStringList{folder};
+    window_->btnImportFolder->click();
+    QCOMPARE(prompts_.fileDialogSuffixes.last(), QStringLiteral("<folder>"));
+    QCOMPARE(window_->grdSessions->model()->rowCount(), 4);
+    QCOMPARE(prompts_.texts(),
+             QStringList{QStringLiteral("1 件のラップファイルを取り込みました。\r\n"
+                                        "\r\n"
+                                        "取り込めなかったファイル:\r\n"
+                                        "fuel.csv: ファイル形式が違います。")});
+    QCOMPARE(prompts_.shown.first().icon, Prompts::Icon::Warning);
+    // Cancelled folder choice: nothing asked, nothing told.
+    window_->btnImportFolder->click();
+    QCOMPARE(prompts_.shown.size(), 1);
 }
 
 QTEST_MAIN(TestLogbookWindow)
