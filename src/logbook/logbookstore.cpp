@@ -320,6 +320,8 @@ qint64 LogbookStore::recordLapSet(SessionKind kind, const feed::LapSet& laps) {
     });
     if (!ok)
         return -1;
+    if (kind == SessionKind::Read && laps.complete)
+        wholeReadKept_ = true;
     emit changed(session);
     return session;
 }
