@@ -30,6 +30,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -293,11 +294,14 @@ public:
     // What happens here, for the additions that listen (logbook, pit board, capture): the
     // operations emit into it; nothing of the window is read through it.
     feed::EventFeed eventFeed;
+    // Asked before the clear's own question; false: the user chose not to clear. Set by an
+    // addition that knows more of the laps than the window (the logbook); unset, no question.
+    std::function<bool()> clearMayGoOn;
     LapListGatherer lapListGatherer; // the RK-12 lap list being received
     // Why the list received for the request just sent was rejected; reported instead of
     // the no-contact message when the last resend brings no readable list either.
     QString lapListFailure;
-    BadTimeCellNotice badTimeCells;  // the chart's bad time cells told since the grid's reset
+    BadTimeCellNotice badTimeCells; // the chart's bad time cells told since the grid's reset
     // The RK-13 read started by spbReadClick: running until its finish, why it stopped
     // early, and whether the lap information (the lap count) came in.
     bool lapReadRunning = false;

@@ -4,6 +4,7 @@
 // opens the logbook window. The main window itself knows nothing of the logbook.
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <memory>
 
@@ -14,6 +15,10 @@ namespace logbook {
 class LogbookStore;
 class LogbookWindow;
 } // namespace logbook
+
+inline const QString unreadClearQuestion =
+    QStringLiteral("RIN-KODA のラップはまだログブックに記録されていません。\r\n"
+                   "クリアするとラップは失われます。よろしいですか？");
 
 class LogbookHookup : public QObject {
     Q_OBJECT

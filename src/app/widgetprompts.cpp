@@ -128,6 +128,18 @@ QString WidgetPrompts::saveFileName(const QString& caption, const QString& initi
     return dialog->selectedFiles().constFirst();
 }
 
+QString WidgetPrompts::folderName(const QString& caption, const QString& initialPath) {
+    QFileDialog dialog(dialogParent(), caption, initialPath);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    fitFileColumns(dialog);
+    keepAbove(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 std::optional<quint32> WidgetPrompts::chooseColor(quint32 initial) {
     const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF),
                        int((initial >> 16) & 0xFF));

@@ -23,6 +23,7 @@ public:
                          const QString& defaultSuffix) override;
     QString saveFileName(const QString& caption, const QString& initialPath, const QString& filter,
                          const QString& defaultSuffix) override;
+    QString folderName(const QString& caption, const QString& initialPath) override;
     std::optional<quint32> chooseColor(quint32 initial) override;
     int runDialog(QDialog& dialog) override;
     void openUrl(const QString& address, std::function<void()> failed) override;

@@ -150,6 +150,8 @@ void TMainForm::advanceLapRead() {
 void TMainForm::spbClearClick() {
     if (!checkRadioId())
         return;
+    if (clearMayGoOn && !clearMayGoOn())
+        return;
     const auto answer =
         prompts.message(QStringLiteral("RIN-KODA のデータをクリアします。\r\nよろしいですか？"),
                         currentCaption(), Prompts::Icon::Warning, Prompts::Buttons::YesCancel);

@@ -320,6 +320,8 @@ qint64 LogbookStore::recordLapSet(SessionKind kind, const feed::LapSet& laps) {
     });
     if (!ok)
         return -1;
+    if (kind == SessionKind::Read && laps.complete)
+        wholeReadKept_ = true;
     emit changed(session);
     return session;
 }
@@ -411,10 +413,14 @@ qint64 LogbookStore::recordFuelReading(const feed::FuelReading& reading) {
 bool LogbookStore::updateSession(qint64 session, const QString& track, const QString& vehicle,
                                  const QString& notes) {
     const bool ok = write([&](QSqlQuery& q) {
-        q.prepare(QStringLiteral("UPDATE sessions SET track = ?, vehicle = ?, notes = ? "
-                                 "WHERE id = ?"));
-        for (const QVariant& v :
-             {text(track.trimmed()), text(vehicle.trimmed()), text(notes), QVariant(session)})
+        // A track of the racer's list brings its course length; a track not listed, or
+        // listed without one, leaves the length the timer or the file gave.
+        q.prepare(QStringLiteral(
+            "UPDATE sessions SET track = ?, vehicle = ?, notes = ?, course_length = coalesce("
+            "(SELECT course_length FROM tracks WHERE name = ? AND course_length <> ''), "
+            "course_length) WHERE id = ?"));
+        for (const QVariant& v : {text(track.trimmed()), text(vehicle.trimmed()), text(notes),
+                                  text(track.trimmed()), QVariant(session)})
             q.addBindValue(v);
         return q.exec();
     });
@@ -431,6 +437,14 @@ bool LogbookStore::setTrack(const QString& name, const QString& courseLength) {
                                  "VALUES(?, ?)"));
         q.addBindValue(name.trimmed());
         q.addBindValue(text(courseLength.trimmed()));
+        if (!q.exec())
+            return false;
+        // Sessions at the track that came without a course length (live laps carry none)
+        // take the listed one; a length the timer or a file gave is kept.
+        q.prepare(QStringLiteral("UPDATE sessions SET course_length = ? "
+                                 "WHERE track = ? AND course_length = ''"));
+        q.addBindValue(text(courseLength.trimmed()));
+        q.addBindValue(name.trimmed());
         return q.exec();
     });
 }

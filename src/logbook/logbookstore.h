@@ -63,13 +63,17 @@ public:
     qint64 recordLapSet(SessionKind kind, const feed::LapSet& laps);
     qint64 recordLiveLap(const feed::LiveLap& lap);
     qint64 recordFuelReading(const feed::FuelReading& reading);
+    // A read from the lap timer that ended with every lap was recorded since this store was
+    // made: the timer's laps are kept, and clearing its memory loses nothing.
+    bool wholeReadKept() const { return wholeReadKept_; }
     // The next live lap or fuel reading starts a new live session.
     void endLiveSession();
     // The best lap of the earlier sessions at the live session's track (its personal best),
     // for the pit board; none while the live session has no track or the track no best.
     std::optional<int> livePersonalBest();
 
-    // What the racer notes about a session; a track's course length from the track list.
+    // What the racer notes about a session; a track in the track list with a course length
+    // sets the session's course length to it.
     bool updateSession(qint64 session, const QString& track, const QString& vehicle,
                        const QString& notes);
     bool setTrack(const QString& name, const QString& courseLength);
@@ -99,6 +103,7 @@ private:
     QString connection_;
     State state_ = State::NotOpened;
     bool writeFaultTold_ = false; // the current run of failed writes has been reported
+    bool wholeReadKept_ = false;
     qint64 liveSession_ = -1;
     QDateTime lastLiveAt_;
     int lastLiveLap_ = 0;

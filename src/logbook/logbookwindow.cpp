@@ -1,6 +1,8 @@
 #include "logbook/logbookwindow.h"
 
 #include "files/filewrite.h"
+#include "logbook/besthistory.h"
+#include "logbook/lapfileimport.h"
 #include "logbook/logbookstore.h"
 #include "logbook/sessioncompareview.h"
 #include "logbook/sessioncsv.h"
@@ -8,22 +10,32 @@
 #include "windows/prompts.h"
 
 #include <QAction>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTimeAxis>
+#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <cmath>
 
 namespace logbook {
 
@@ -179,11 +191,21 @@ QWidget* LogbookWindow::makeSessionPage() {
     btnExportCsv->setObjectName(QStringLiteral("btnExportCsv"));
     btnExportCsv->setEnabled(false);
     connect(btnExportCsv, &QPushButton::clicked, this, &LogbookWindow::exportSession);
+    btnImportFolder = new QPushButton(QStringLiteral("フォルダから取り込み..."), page);
+    btnImportFolder->setObjectName(QStringLiteral("btnImportFolder"));
+    connect(btnImportFolder, &QPushButton::clicked, this, &LogbookWindow::importFolder);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnSaveSession);
     buttons->addWidget(btnExportCsv);
+    buttons->addStretch();
+    buttons->addWidget(btnImportFolder);
+    // The course length the session will have: a listed track's, else the session's own.
+    lblCourseLength = new QLabel(page);
+    lblCourseLength->setObjectName(QStringLiteral("lblCourseLength"));
+    connect(cmbTrack, &QComboBox::currentTextChanged, this, &LogbookWindow::showCourseLength);
     auto* edit = new QFormLayout;
     edit->addRow(QStringLiteral("トラック"), cmbTrack);
+    edit->addRow(QStringLiteral("コース長(km)"), lblCourseLength);
     edit->addRow(QStringLiteral("車両"), edtVehicle);
     edit->addRow(QStringLiteral("メモ"), memNotes);
     edit->addRow(QString(), buttons);
@@ -284,9 +306,77 @@ QWidget* LogbookWindow::makeBestPage() {
     grdBests = makeList(new LapTimeColumns({1}, this), page);
     grdBests->setObjectName(QStringLiteral("grdBests"));
     static_cast<QIdentityProxyModel*>(grdBests->model())->setSourceModel(bests_);
+    connect(grdBests->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &LogbookWindow::showBestHistory);
+
+    seriesSessionBests = new QLineSeries;
+    seriesSessionBests->setName(QStringLiteral("セッションのベスト"));
+    seriesSessionBests->setPointsVisible(true);
+    seriesPersonalBest = new QLineSeries;
+    seriesPersonalBest->setName(QStringLiteral("パーソナルベスト"));
+    auto* chart = new QChart;
+    chart->addSeries(seriesSessionBests);
+    chart->addSeries(seriesPersonalBest);
+    auto* axisDate = new QDateTimeAxis;
+    axisDate->setFormat(QStringLiteral("MM/dd"));
+    axisDate->setTitleText(QStringLiteral("日付"));
+    auto* axisTime = new QValueAxis;
+    axisTime->setTitleText(QStringLiteral("タイム（秒）"));
+    chart->addAxis(axisDate, Qt::AlignBottom);
+    chart->addAxis(axisTime, Qt::AlignLeft);
+    for (QLineSeries* s : {seriesSessionBests, seriesPersonalBest}) {
+        s->attachAxis(axisDate);
+        s->attachAxis(axisTime);
+    }
+    chart->legend()->setAlignment(Qt::AlignTop);
+    chartBestHistory = new QChartView(chart, page);
+    chartBestHistory->setObjectName(QStringLiteral("chartBestHistory"));
+    chartBestHistory->setRenderHint(QPainter::Antialiasing);
+
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(grdBests);
+    layout->addWidget(grdBests, 1);
+    layout->addWidget(chartBestHistory, 2);
     return page;
+}
+
+// The chosen track's sessions by date: each session's best as a point, the personal best as
+// the step line it made over the season.
+void LogbookWindow::showBestHistory() {
+    const QModelIndex index = grdBests->currentIndex();
+    const QString track =
+        index.isValid() ? bests_->index(index.row(), 0).data().toString() : QString();
+    const QList<BestHistoryPoint> history = readBestHistory(store_.database(), track);
+    QList<QPointF> bests;
+    QList<QPointF> personal;
+    double low = 0;
+    double high = 0;
+    for (const BestHistoryPoint& p : history) {
+        const double x = double(p.at.toMSecsSinceEpoch());
+        // A new personal best drops the line at its session's date.
+        if (!personal.isEmpty() && p.personal < (&p - 1)->personal)
+            personal << QPointF(x, personal.constLast().y());
+        personal << QPointF(x, p.personal / 100.0);
+        bests << QPointF(x, p.best / 100.0);
+        low = bests.size() == 1 ? p.personal / 100.0 : std::min(low, p.personal / 100.0);
+        high = std::max(high, p.best / 100.0);
+    }
+    seriesSessionBests->replace(bests);
+    seriesPersonalBest->replace(personal);
+    QChart* chart = chartBestHistory->chart();
+    chart->setTitle(track.isEmpty() ? QString()
+                                    : QStringLiteral("%1 のベストラップの推移").arg(track));
+    const QList<QAbstractAxis*> axes = chart->axes();
+    for (QAbstractAxis* axis : axes) {
+        if (auto* date = qobject_cast<QDateTimeAxis*>(axis)) {
+            // A day either side, so that one session or one day's sessions still show.
+            const QDateTime first =
+                history.isEmpty() ? QDateTime::currentDateTime() : history.constFirst().at;
+            const QDateTime last = history.isEmpty() ? first : history.constLast().at;
+            date->setRange(first.addDays(-1), last.addDays(1));
+        } else if (auto* value = qobject_cast<QValueAxis*>(axis)) {
+            value->setRange(std::floor(low) - 1, std::ceil(high) + 1);
+        }
+    }
 }
 
 void LogbookWindow::refresh() {
@@ -297,12 +387,24 @@ void LogbookWindow::refresh() {
     applyFilter();
     runInto(tracks_, store_.database(), trackListQuery(),
             {QStringLiteral("トラック"), QStringLiteral("コース長(km)")});
+    const QString chosenTrack =
+        grdBests->currentIndex().isValid()
+            ? bests_->index(grdBests->currentIndex().row(), 0).data().toString()
+            : QString();
     runInto(bests_, store_.database(), personalBestQuery(),
             {QStringLiteral("トラック"), QStringLiteral("ベストラップ"), QStringLiteral("日付"),
              QStringLiteral("車両"), QStringLiteral("セッション数")});
     // Short lists, one row a track: measured whole.
     grdTracks->resizeColumnsToContents();
     grdBests->resizeColumnsToContents();
+    // The history shown is of the track chosen before, or of the first track.
+    int bestRow = 0;
+    for (int row = 0; row < bests_->rowCount(); ++row)
+        if (bests_->index(row, 0).data().toString() == chosenTrack)
+            bestRow = row;
+    if (bests_->rowCount() > 0)
+        grdBests->setCurrentIndex(grdBests->model()->index(bestRow, 0));
+    showBestHistory();
     loadTrackChoices();
     for (int row = 0; row < sessions_->rowCount(); ++row)
         if (sessions_->index(row, SessionId).data().toLongLong() == chosen)
@@ -345,11 +447,31 @@ void LogbookWindow::showSession() {
             {QStringLiteral("ラップ"), QStringLiteral("タイム"), QStringLiteral("セクタ1"),
              QStringLiteral("セクタ2"), QStringLiteral("セクタ3"), QStringLiteral("セクタ4"),
              QStringLiteral("最高速"), QStringLiteral("マーク"), QStringLiteral("備考")});
+    sessionCourseLength_.clear();
+    if (index.isValid()) {
+        QSqlQuery q(store_.database());
+        q.prepare(QStringLiteral("SELECT course_length FROM sessions WHERE id = ?"));
+        q.addBindValue(currentSession());
+        if (q.exec() && q.next())
+            sessionCourseLength_ = q.value(0).toString();
+    }
+    showCourseLength();
     if (!index.isValid())
         return;
     cmbTrack->setCurrentText(sessions_->index(index.row(), SessionTrack).data().toString());
     edtVehicle->setText(sessions_->index(index.row(), SessionVehicle).data().toString());
     memNotes->setPlainText(sessions_->index(index.row(), SessionNotes).data().toString());
+}
+
+void LogbookWindow::showCourseLength() {
+    QString length = sessionCourseLength_;
+    const QString track = cmbTrack->currentText().trimmed();
+    for (int row = 0; row < tracks_->rowCount(); ++row) {
+        const QString listed = tracks_->index(row, 1).data().toString();
+        if (tracks_->index(row, 0).data().toString() == track && !listed.isEmpty())
+            length = listed;
+    }
+    lblCourseLength->setText(length);
 }
 
 void LogbookWindow::saveSession() {
@@ -375,6 +497,47 @@ void LogbookWindow::exportSession() {
     QString reason;
     if (!replaceFileWith(path, sessionCsv(*laps), reason))
         prompts_.message(fileSaveFailedMessage(path, reason), windowTitle(), Prompts::Icon::Error);
+}
+
+// Every lap file of a folder in one go, a progress dialog while it runs; the files refused
+// are listed with their reasons once it is over.
+void LogbookWindow::importFolder() {
+    const QString folder = prompts_.folderName(QStringLiteral("取り込むフォルダ"), QString());
+    if (folder.isEmpty())
+        return;
+    const QStringList files = lapFilesIn(folder);
+    if (files.isEmpty()) {
+        prompts_.message(QStringLiteral("ラップファイルがありません。\r\n%1")
+                             .arg(QDir::toNativeSeparators(folder)),
+                         windowTitle(), Prompts::Icon::Warning);
+        return;
+    }
+    QProgressDialog progress(QStringLiteral("ラップファイルを取り込んでいます..."),
+                             QStringLiteral("中止"), 0, int(files.size()), this);
+    progress.setObjectName(QStringLiteral("dlgImportProgress"));
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    const LapFileImport done = importLapFiles(store_, files, [&progress](int at, int) {
+        progress.setValue(at); // a modal progress dialog lets its Cancel button be pressed here
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    refresh();
+    QStringList lines{QStringLiteral("%1 件のラップファイルを取り込みました。").arg(done.added)};
+    if (done.known > 0)
+        lines << QStringLiteral("%1 件は取り込み済みです。").arg(done.known);
+    if (done.cancelled)
+        lines << QStringLiteral("取り込みを中止しました。");
+    if (!done.refused.isEmpty()) {
+        lines << QString() << QStringLiteral("取り込めなかったファイル:");
+        for (const LapFileImport::Refusal& r : done.refused)
+            lines << QStringLiteral("%1: %2").arg(
+                QFileInfo(r.path).fileName(),
+                QString(r.reason).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    }
+    prompts_.message(lines.join(QStringLiteral("\r\n")), windowTitle(),
+                     done.refused.isEmpty() ? Prompts::Icon::Information : Prompts::Icon::Warning);
 }
 
 void LogbookWindow::loadTrackChoices() {

@@ -2,8 +2,8 @@
 // The logbook window: the sessions newest first with their track, vehicle, laps, best lap,
 // theoretical best and notes, narrowed by track, vehicle and date; a session's track, vehicle
 // and notes edited below the list; the track list with course lengths; every track's personal
-// best. It reads through Qt's SQL models on the store's connection and writes through the
-// store.
+// best with its history over the season. It reads through Qt's SQL models on the store's connection
+// and writes through the store.
 #include <QTimer>
 
 #include <QWidget>
@@ -13,7 +13,10 @@ class QComboBox;
 class QDateEdit;
 class QAction;
 class QCheckBox;
+class QChartView;
 class QLineEdit;
+class QLineSeries;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QSqlQueryModel;
@@ -45,19 +48,24 @@ public:
     QDateEdit* dteFrom = nullptr;
     QDateEdit* dteTo = nullptr;
     QTableView* grdSessions = nullptr;
-    QComboBox* cmbTrack = nullptr;
+    QComboBox* cmbTrack = nullptr; // offers the track list's names
+    QLabel* lblCourseLength = nullptr;
     QLineEdit* edtVehicle = nullptr;
     QPlainTextEdit* memNotes = nullptr;
     QPushButton* btnSaveSession = nullptr;
     QPushButton* btnExportCsv = nullptr;
-    QTableView* grdLaps = nullptr;        // the chosen session's laps; marks set by its actions
-    std::array<QAction*, 4> actLapMark{}; // by LapMark value
+    QPushButton* btnImportFolder = nullptr; // a folder of lap files, each a file session
+    QTableView* grdLaps = nullptr;          // the chosen session's laps; marks set by its actions
+    std::array<QAction*, 4> actLapMark{};   // by LapMark value
     QTableView* grdTracks = nullptr;
     QLineEdit* edtTrackName = nullptr;
     QLineEdit* edtTrackLength = nullptr;
     QPushButton* btnAddTrack = nullptr;
     QPushButton* btnRemoveTrack = nullptr;
     QTableView* grdBests = nullptr;
+    QChartView* chartBestHistory = nullptr; // the chosen track's bests by date
+    QLineSeries* seriesSessionBests = nullptr;
+    QLineSeries* seriesPersonalBest = nullptr;
     SessionCompareView* compareView = nullptr;
 
 private:
@@ -67,10 +75,13 @@ private:
     void markLap(int mark);
     void showComparison();
     QWidget* makeBestPage();
+    void showBestHistory();
     void applyFilter();
     void showSession();
     void saveSession();
+    void showCourseLength();
     void exportSession();
+    void importFolder();
     void loadTrackChoices();
 
     LogbookStore& store_;
@@ -79,6 +90,7 @@ private:
     QSqlQueryModel* laps_ = nullptr;
     QSqlQueryModel* tracks_ = nullptr;
     QSqlQueryModel* bests_ = nullptr;
+    QString sessionCourseLength_; // the chosen session's, as stored
     bool refreshing_ = false;
     QTimer refreshSoon_;
 };

@@ -36,6 +36,9 @@ public:
                          const QString& defaultSuffix) override {
         return shown_.saveFileName(caption, initialPath, filter, defaultSuffix);
     }
+    QString folderName(const QString& caption, const QString& initialPath) override {
+        return shown_.folderName(caption, initialPath);
+    }
     std::optional<quint32> chooseColor(quint32 initial) override {
         return shown_.chooseColor(initial);
     }

@@ -25,6 +25,8 @@ public:
                                  const QString& filter, const QString& defaultSuffix) = 0;
     virtual QString saveFileName(const QString& caption, const QString& initialPath,
                                  const QString& filter, const QString& defaultSuffix) = 0;
+    // Folder dialog: an existing folder, empty when the user cancelled.
+    virtual QString folderName(const QString& caption, const QString& initialPath) = 0;
     // Colour dialog; colours are 0x00BBGGRR values as the configuration file keeps them.
     virtual std::optional<quint32> chooseColor(quint32 initial) = 0;
     // Runs one of the program's own modal dialogs (port properties, chart properties,

@@ -1,6 +1,7 @@
 // Lap downloads end to end: the real main window, offscreen, reading the laps that
 // koda-sim holds, compared cell for cell with the simulator's own listing.
 #include "app/frmmain.h"
+#include "app/logbookhookup.h"
 #include "laps/lapdecoders.h"
 #include "laps/lapgridview.h"
 #include "support/mainformrig.h"
@@ -197,29 +198,61 @@ void TestLaps::fullDownloadScreenshots() {
     QVERIFY(f.close());
 }
 
+// The clear's question, and with the logbook one more before it while the timer's laps are
+// not kept yet. answers: Y yes, N no, C cancel, in the order asked.
 void TestLaps::clearAsksFirst_data() {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Yes") << true;
-    QTest::newRow("Cancel") << false;
+    QTest::addColumn<bool>("logbook");
+    QTest::addColumn<bool>("readFirst");
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<bool>("cleared");
+    QTest::newRow("Yes") << false << true << "Y" << true;
+    QTest::newRow("Cancel") << false << true << "C" << false;
+    QTest::newRow("logbook, laps kept: asked once") << true << true << "Y" << true;
+    QTest::newRow("logbook, laps not kept: No") << true << false << "N" << false;
+    QTest::newRow("logbook, laps not kept: Yes, Yes") << true << false << "YY" << true;
 }
 
 void TestLaps::clearAsksFirst() {
-    QFETCH(bool, yes);
+    QFETCH(bool, logbook);
+    QFETCH(bool, readFirst);
+    QFETCH(QString, answers);
+    QFETCH(bool, cleared);
     SimProcess sim({QStringLiteral("--laps"), QStringLiteral("5")});
     MainFormRig rig;
     QVERIFY(rig.start(sim, courseLengthIni));
-    QVERIFY(rig.readLaps());
-    QVERIFY(rig.form->lapTable.bestLapMark != 0);
-    rig.prompts.answers = {yes ? Prompts::Answer::Yes : Prompts::Answer::Cancel};
+    if (logbook) // owned by the window
+        new LogbookHookup(*rig.form, rig.prompts, rig.dir.filePath(QStringLiteral("lb.sqlite")));
+    if (readFirst) {
+        QVERIFY(rig.readLaps());
+        QVERIFY(rig.form->lapTable.bestLapMark != 0);
+    }
+    const QHash<QChar, Prompts::Answer> answer{{QLatin1Char('Y'), Prompts::Answer::Yes},
+                                               {QLatin1Char('N'), Prompts::Answer::No},
+                                               {QLatin1Char('C'), Prompts::Answer::Cancel}};
+    for (const QChar c : answers)
+        rig.prompts.answers << answer[c];
+    const qsizetype before = rig.prompts.shown.size();
     rig.form->spbClearClick();
-    const auto& question = rig.prompts.shown.last();
-    QCOMPARE(question.text,
-             QStringLiteral("RIN-KODA のデータをクリアします。\r\nよろしいですか？"));
-    QCOMPARE(question.buttons, Prompts::Buttons::YesCancel);
-    QCOMPARE(question.icon, Prompts::Icon::Warning);
-    if (!yes) {
+    const auto asked = rig.prompts.shown.mid(before);
+    QCOMPARE(asked.size(), answers.size());
+    const QString clearQuestion =
+        QStringLiteral("RIN-KODA のデータをクリアします。\r\nよろしいですか？");
+    if (logbook && !readFirst) {
+        QCOMPARE(asked.first().text,
+                 QStringLiteral("RIN-KODA のラップはまだログブックに記録されていません。\r\n"
+                                "クリアするとラップは失われます。よろしいですか？"));
+        QCOMPARE(asked.first().buttons, Prompts::Buttons::YesNo);
+        QCOMPARE(asked.first().icon, Prompts::Icon::Warning);
+    }
+    if (answers.back() != QLatin1Char('N')) {
+        const auto& question = asked.last();
+        QCOMPARE(question.text, clearQuestion);
+        QCOMPARE(question.buttons, Prompts::Buttons::YesCancel);
+        QCOMPARE(question.icon, Prompts::Icon::Warning);
+    }
+    if (!cleared) {
         QVERIFY(!rig.form->busyWindow);
-        QVERIFY(rig.form->lapTable.bestLapMark != 0); // the highlighting stays
+        QCOMPARE(rig.form->lapTable.bestLapMark != 0, readFirst); // the highlighting stays
         QVERIFY(
             !monitorLines(*rig.form, QStringLiteral("Tx:")).contains(QStringLiteral("Tx:@CLR")));
     } else {

@@ -20,7 +20,7 @@ public:
 
     QList<Shown> shown;    // every message, in order
     QList<Answer> answers; // answers to questions, consumed in order
-    QStringList fileNames; // answers to file dialogs, consumed in order ("" = cancel)
+    QStringList fileNames; // answers to file and folder dialogs, in order ("" = cancel)
     QList<std::optional<quint32>> colors; // answers to colour dialogs
     QStringList openedUrls;
     // Handlers for the program's dialogs, consumed in order: each may set the
@@ -41,7 +41,8 @@ public:
             return answers.takeFirst();
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
     }
-    QStringList fileDialogSuffixes; // the default extension of every file dialog, in order
+    // The default extension of every file dialog, in order; "<folder>" for a folder dialog.
+    QStringList fileDialogSuffixes;
     QString openFileName(const QString&, const QString&, const QString&,
                          const QString& defaultSuffix) override {
         fileDialogSuffixes.append(defaultSuffix);
@@ -50,6 +51,10 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&,
                          const QString& defaultSuffix) override {
         fileDialogSuffixes.append(defaultSuffix);
+        return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    }
+    QString folderName(const QString&, const QString&) override {
+        fileDialogSuffixes.append(QStringLiteral("<folder>"));
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
     std::optional<quint32> chooseColor(quint32) override {

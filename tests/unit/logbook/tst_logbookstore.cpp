@@ -1,5 +1,6 @@
 // The logbook store on temporary files: the schema and its migrations, what a read, live
 // laps, fuel readings and lap files leave in it, and the faulty files it must survive.
+#include "logbook/lapfileimport.h"
 #include "logbook/logbookschema.h"
 #include "logbook/logbookstore.h"
 #include "logbook/sessioncompare.h"
@@ -7,6 +8,9 @@
 #include "logbook/sessionlist.h"
 #include "support/filebytes.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -103,7 +107,9 @@ private slots:
     void liveLapsSplitAfterAQuietGap();
     void fuelReadingsJoinTheLiveSession();
     void lapFileIsRecognisedByItsContent();
+    void lapFolderIsImportedOnce();
     void markedLapsLeaveTheBest();
+    void listedTrackFillsTheCourseLength();
     void sessionCsvIsNumeric();
     void sessionsCompareLapByLap();
     void sessionListFilters_data();
@@ -281,6 +287,66 @@ void TestLogbookStore::lapFileIsRecognisedByItsContent() {
              QVariantList{QStringLiteral("/data/b.csv")});
 }
 
+// A folder of lap files of both versions, a copy, a file of another kind, a file without laps
+// and a file that is not a lap file by its name.
+void TestLogbookStore::lapFolderIsImportedOnce() {
+    const QString folder = dir_.filePath(QStringLiteral("import"));
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray v2(
+        "RIN KODA Terminal Version 2.0\r\nLaps,2\r\nFastest,Lap,2,Best\r\nx\r\n"
+        "001,\" 01'23\"\"45\",\" 00'41\"\"10\",\" 00'42\"\"35\",,,120,\" 64.71\",\"TS \"\r\n"
+        "002,\" 01'20\"\"00\",\" 00'40\"\"00\",\" 00'40\"\"00\",,,118,\" 67.50\",\"FL \"\r\n");
+    const QList<std::pair<const char*, QByteArray>> files{
+        {"a.csv", v2},
+        {"b.CSV", "RIN KODA Terminal Version 1.0\r\nLaps,2\r\nFastest,Lap,2\r\nx\r\n"
+                  "001,\" 01'23\"\"45\",pit\r\n002,\" 01'19\"\"50\",\r\n"},
+        {"c copy.csv", v2},
+        {"d.csv", "QK11(ID:0x1234) 2011/05/02 14:03:27 Logging Start\r\n"},
+        {"e.csv", "RIN KODA Terminal Version 2.0\r\nLaps,0\r\nFastest,Lap,0,Best\r\nx\r\n"},
+        {"notes.txt", v2},
+    };
+    for (const auto& [name, bytes] : files) {
+        QFile f(folder + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        // The file's last change dates its session: a lap file holds no date.
+        QVERIFY(f.open(QIODevice::ReadWrite) &&
+                f.setFileTime(QDateTime(QDate(2026, 4, 1), QTime(9, 30)),
+                              QFileDevice::FileModificationTime));
+    }
+    const QStringList paths = lapFilesIn(folder);
+    QCOMPARE(paths.size(), 5);
+
+    LogbookStore store(freshPath());
+    QList<std::pair<int, int>> steps;
+    LapFileImport done = importLapFiles(store, paths, [&](int at, int total) {
+        steps.append({at, total});
+        return true;
+    });
+    QCOMPARE(steps, (QList<std::pair<int, int>>{{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
+    QCOMPARE(done.added, 2);
+    QCOMPARE(done.known, 1);
+    QCOMPARE(done.cancelled, false);
+    QCOMPARE(done.refused.size(), 2);
+    QCOMPARE(QFileInfo(done.refused[0].path).fileName(), QStringLiteral("d.csv"));
+    QCOMPARE(done.refused[0].reason, QStringLiteral("ファイル形式が違います。"));
+    QCOMPARE(QFileInfo(done.refused[1].path).fileName(), QStringLiteral("e.csv"));
+    QCOMPARE(done.refused[1].reason, QStringLiteral("ラップタイムがありません。"));
+    QCOMPARE(row(store.database(),
+                 QStringLiteral("SELECT kind, substr(started, 1, 16), lap_count, best FROM "
+                                "sessions ORDER BY id")),
+             (QVariantList{QStringLiteral("file"), QStringLiteral("2026-04-01 09:30"), 2, 8000}));
+    QCOMPARE(row(store.database(), QStringLiteral("SELECT best FROM sessions WHERE id = 2")),
+             QVariantList{7950});
+
+    // Again, stopped after the first file: nothing new, nothing recorded twice.
+    done = importLapFiles(store, paths, [](int at, int) { return at < 1; });
+    QCOMPARE(done.cancelled, true);
+    QCOMPARE(done.known, 1);
+    QCOMPARE(done.added, 0);
+    QCOMPARE(count(store.database(), QStringLiteral("sessions")), 2);
+}
+
 void TestLogbookStore::markedLapsLeaveTheBest() {
     LogbookStore store(freshPath());
     const qint64 id = store.recordLapSet(SessionKind::Read, threeLaps());
@@ -301,6 +367,33 @@ void TestLogbookStore::markedLapsLeaveTheBest() {
     QVERIFY(store.updateSession(id, QStringLiteral("もてぎ"), QString(), QString()));
     QVERIFY(store.updateSession(live, QStringLiteral("もてぎ"), QString(), QString()));
     QCOMPARE(store.livePersonalBest(), std::optional<int>(8200));
+}
+
+void TestLogbookStore::listedTrackFillsTheCourseLength() {
+    LogbookStore store(freshPath());
+    const qint64 read = store.recordLapSet(SessionKind::Read, threeLaps()); // 3.7 km
+    const qint64 live = store.recordLiveLap({QDateTime(QDate(2026, 5, 4), QTime(9, 0)), 0x1234,
+                                             lapRow(1, QStringLiteral(" 01'19\"00"))});
+    const auto length = [&](qint64 id) {
+        return row(store.database(),
+                   QStringLiteral("SELECT course_length FROM sessions WHERE id = ?"), {id})
+            .value(0)
+            .toString();
+    };
+    // A track not in the list, or listed without a length, leaves the length as it was.
+    QVERIFY(store.updateSession(read, QStringLiteral("筑波"), QString(), QString()));
+    QVERIFY(store.setTrack(QStringLiteral("もてぎ"), QString()));
+    QVERIFY(store.updateSession(live, QStringLiteral("もてぎ"), QString(), QString()));
+    QCOMPARE(length(read), QStringLiteral("3.7"));
+    QCOMPARE(length(live), QString());
+    // Listing the track with a length fills the sessions there that had none...
+    QVERIFY(store.setTrack(QStringLiteral("もてぎ"), QStringLiteral(" 4.8 ")));
+    QCOMPARE(length(live), QStringLiteral("4.8"));
+    // ...and choosing a listed track sets the session's length to the track's.
+    QVERIFY(store.setTrack(QStringLiteral("筑波"), QStringLiteral("2.0")));
+    QCOMPARE(length(read), QStringLiteral("3.7"));
+    QVERIFY(store.updateSession(read, QStringLiteral("もてぎ"), QString(), QString()));
+    QCOMPARE(length(read), QStringLiteral("4.8"));
 }
 
 void TestLogbookStore::sessionCsvIsNumeric() {

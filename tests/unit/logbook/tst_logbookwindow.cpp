@@ -11,6 +11,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPlainTextEdit>
@@ -70,6 +72,7 @@ private slots:
     void comparisonShowsBothSessions();
     void exportWritesTheChosenFile_data();
     void exportWritesTheChosenFile();
+    void importTellsTheRefusedFiles();
 
 private:
     QTemporaryDir dir_;
@@ -161,24 +164,41 @@ void TestLogbookWindow::editsAreSavedAndGiveTheTrackBest() {
     QTableView* list = window_->grdSessions;
     list->setCurrentIndex(list->model()->index(0, SessionDate)); // the 筑波 session
     QCOMPARE(window_->edtVehicle->text(), QStringLiteral("CBR250RR"));
+    QCOMPARE(window_->lblCourseLength->text(), QStringLiteral("2.0")); // listed after the read
+    QCOMPARE(window_->cmbTrack->findText(QStringLiteral("ツインリンクもてぎ")), 0);
     window_->cmbTrack->setCurrentText(QStringLiteral("ツインリンクもてぎ"));
+    QCOMPARE(window_->lblCourseLength->text(), QStringLiteral("4.8"));
     window_->edtVehicle->setText(QStringLiteral("NSF250R"));
     window_->memNotes->setPlainText(QStringLiteral("曇り、路面温度 24℃"));
     window_->btnSaveSession->click();
     QCOMPARE(window_->currentSession(), 3);
     QSqlQuery q(store_->database());
-    QVERIFY(q.exec(QStringLiteral("SELECT track, vehicle, notes FROM sessions WHERE id = 3")));
+    QVERIFY(q.exec(
+        QStringLiteral("SELECT track, vehicle, notes, course_length FROM sessions WHERE id = 3")));
     QVERIFY(q.next());
-    QCOMPARE((QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()}),
+    QCOMPARE((QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                          q.value(3).toString()}),
              (QStringList{QStringLiteral("ツインリンクもてぎ"), QStringLiteral("NSF250R"),
-                          QStringLiteral("曇り、路面温度 24℃")}));
+                          QStringLiteral("曇り、路面温度 24℃"), QStringLiteral("4.8")}));
     // The track's best is now the 58"12 of the session moved to it.
     const QTableView* bests = window_->grdBests;
     QCOMPARE(bests->model()->rowCount(), 1);
     QCOMPARE(bests->model()->index(0, 0).data().toString(), QStringLiteral("ツインリンクもてぎ"));
     QCOMPARE(bests->model()->index(0, 1).data().toString(), QStringLiteral(" 00'58\"12"));
     QCOMPARE(bests->model()->index(0, 4).data().toInt(), 3);
+    // Its history: each session's best by date, the personal best stepping down at 05-05 and
+    // at 05-09.
+    const auto day = [](int d) {
+        return double(QDateTime(QDate(2026, 5, d), QTime(13, 30)).toMSecsSinceEpoch());
+    };
+    QCOMPARE(window_->seriesSessionBests->points(),
+             (QList<QPointF>{{day(3), 81.0}, {day(5), 79.95}, {day(9), 58.12}}));
+    QCOMPARE(
+        window_->seriesPersonalBest->points(),
+        (QList<QPointF>{
+            {day(3), 81.0}, {day(5), 81.0}, {day(5), 79.95}, {day(9), 79.95}, {day(9), 58.12}}));
     window_->tabs->setCurrentIndex(3);
+    QTest::qWait(20);
     QVERIFY(windowcheck::saveScreenshot(window_.get(), QStringLiteral("logbook-bests")));
 }
 
@@ -242,10 +262,39 @@ void TestLogbookWindow::exportWritesTheChosenFile() {
     QCOMPARE(prompts_.fileDialogSuffixes.last(), QStringLiteral("csv"));
     const QByteArray bytes = readAll(path);
     QCOMPARE(bytes.startsWith("\xEF\xBB\xBF日時,2026-05-09 13:30:00\r\n"), written);
-    QCOMPARE(bytes.contains("\r\n1,58.12,,,,,150,,1,\r\n"), written);
+    // The read had no course length; the track list's 2.0 km gives the average speed.
+    QCOMPARE(bytes.contains("\r\n1,58.12,,,,,150,123.9,1,\r\n"), written);
     QCOMPARE(prompts_.shown.size(), written ? 0 : 1);
     if (!written)
         QCOMPARE(prompts_.shown.first().icon, Prompts::Icon::Error);
+}
+
+void TestLogbookWindow::importTellsTheRefusedFiles() {
+    const QString folder = dir_.filePath(QStringLiteral("laps"));
+    QVERIFY(QDir().mkpath(folder));
+    const QList<std::pair<const char*, QByteArray>> files{
+        {"fuel.csv", "QK11(ID:0x1234) 2011/05/02 14:03:27 Logging Start\r\n"},
+        {"tsukuba.csv", "RIN KODA Terminal Version 1.0\r\nLaps,1\r\nFastest,Lap,1\r\nx\r\n"
+                        "001,\" 00'59\"\"01\",\r\n"},
+    };
+    for (const auto& [name, bytes] : files) {
+        QFile f(folder + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    prompts_.shown.clear();
+    prompts_.fileNames = QStringList{folder};
+    window_->btnImportFolder->click();
+    QCOMPARE(prompts_.fileDialogSuffixes.last(), QStringLiteral("<folder>"));
+    QCOMPARE(window_->grdSessions->model()->rowCount(), 4);
+    QCOMPARE(prompts_.texts(),
+             QStringList{QStringLiteral("1 件のラップファイルを取り込みました。\r\n"
+                                        "\r\n"
+                                        "取り込めなかったファイル:\r\n"
+                                        "fuel.csv: ファイル形式が違います。")});
+    QCOMPARE(prompts_.shown.first().icon, Prompts::Icon::Warning);
+    // Cancelled folder choice: nothing asked, nothing told.
+    window_->btnImportFolder->click();
+    QCOMPARE(prompts_.shown.size(), 1);
 }
 
 QTEST_MAIN(TestLogbookWindow)
