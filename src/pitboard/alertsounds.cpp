@@ -1,6 +1,7 @@
 #include "pitboard/alertsounds.h"
 
-#include <QtEndian>
+#include <QDataStream>
+#include <QIODevice>
 
 #include <cmath>
 #include <numbers>
@@ -26,22 +27,12 @@ std::vector<Tone> patternOf(Alert alert) {
     return {};
 }
 
-void appendLe32(QByteArray& out, quint32 value) {
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
-void appendLe16(QByteArray& out, quint16 value) {
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
 } // namespace
 
 QByteArray alertWav(Alert alert) {
     QByteArray samples;
+    QDataStream sampleOut(&samples, QIODevice::WriteOnly);
+    sampleOut.setByteOrder(QDataStream::LittleEndian);
     for (const Tone& tone : patternOf(alert)) {
         const int count = AlertSampleRate * tone.ms / 1000;
         const int fade = AlertSampleRate / 200; // 5 ms ramps: no clicks
@@ -52,21 +43,24 @@ QByteArray alertWav(Alert alert) {
                 value =
                     0.5 * ramp * std::sin(2 * std::numbers::pi * tone.hertz * i / AlertSampleRate);
             }
-            appendLe16(samples, quint16(qint16(std::lround(value * 32767))));
+            sampleOut << qint16(std::lround(value * 32767));
         }
     }
-    QByteArray wav("RIFF");
-    appendLe32(wav, quint32(36 + samples.size()));
-    wav += "WAVEfmt ";
-    appendLe32(wav, 16);                  // format chunk size
-    appendLe16(wav, 1);                   // PCM
-    appendLe16(wav, 1);                   // mono
-    appendLe32(wav, AlertSampleRate);     // samples a second
-    appendLe32(wav, AlertSampleRate * 2); // bytes a second
-    appendLe16(wav, 2);                   // bytes a frame
-    appendLe16(wav, 16);                  // bits a sample
-    wav += "data";
-    appendLe32(wav, quint32(samples.size()));
+    QByteArray wav;
+    QDataStream out(&wav, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + samples.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16)                  // format chunk size
+        << quint16(1)                   // PCM
+        << quint16(1)                   // mono
+        << quint32(AlertSampleRate)     // samples a second
+        << quint32(AlertSampleRate * 2) // bytes a second
+        << quint16(2)                   // bytes a frame
+        << quint16(16);                 // bits a sample
+    out.writeRawData("data", 4);
+    out << quint32(samples.size());
     return wav + samples;
 }
 
