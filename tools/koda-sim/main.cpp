@@ -2,6 +2,7 @@
 #include "simoptions.h"
 #include "simport.h"
 #include "simreplay.h"
+#include "simsignals.h"
 #include "simulator.h"
 
 #include <QCoreApplication>
@@ -76,19 +77,15 @@ int main(int argc, char* argv[]) {
         closePort(copy);
         return 1;
     }
+    if (!installTerminationSignals()) {
+        std::fprintf(stderr, "koda-sim: cannot watch for signals\n");
+        return 1;
+    }
     if (replay) {
-        if (!Replayer::installSignalHandlers()) {
-            std::fprintf(stderr, "koda-sim: cannot watch for signals\n");
-            return 1;
-        }
         Replayer replayer(options, *ends, *replay);
         std::printf("%s\n", qPrintable(ends->path));
         std::fflush(stdout);
         return app.exec();
-    }
-    if (!Simulator::installSignalHandlers()) {
-        std::fprintf(stderr, "koda-sim: cannot watch for signals\n");
-        return 1;
     }
     Simulator simulator(options, *ends, laps);
     std::printf("%s\n", qPrintable(ends->path));

@@ -1,6 +1,7 @@
 #include "simreplay.h"
 
 #include "simpacer.h"
+#include "simsignals.h"
 #include "simtransmitter.h"
 
 #include <QCoreApplication>
@@ -16,13 +17,6 @@
 namespace kodasim {
 
 namespace {
-
-int replaySignalPipe[2] = {-1, -1};
-
-void onReplaySignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(replaySignalPipe[1], &byte, 1);
-}
 
 QString hex(const QByteArray& bytes) {
     constexpr qsizetype kShown = 48;
@@ -95,19 +89,6 @@ ReplayScript::Step ReplayScript::programBytes(const QByteArray& bytes, qint64 no
     return step;
 }
 
-bool Replayer::installSignalHandlers() {
-    if (::pipe2(replaySignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return false;
-    struct sigaction sa {};
-    sa.sa_handler = onReplaySignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &sa, nullptr);
-    ::sigaction(SIGINT, &sa, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);
-    return true;
-}
-
 namespace {
 
 SimOptions replayPace(SimOptions options) {
@@ -130,8 +111,8 @@ Replayer::Replayer(const SimOptions& options, PortEnds ends, QList<CapturedBurst
       transmitter_(new Transmitter(ends.fd, replayPace(options), this)), link_(options.link) {
     portNotifier_ = new QSocketNotifier(ends_.fd, QSocketNotifier::Read, this);
     connect(portNotifier_, &QSocketNotifier::activated, this, &Replayer::onReadable);
-    if (replaySignalPipe[0] >= 0) {
-        signalNotifier_ = new QSocketNotifier(replaySignalPipe[0], QSocketNotifier::Read, this);
+    if (terminationSignalFd() >= 0) {
+        signalNotifier_ = new QSocketNotifier(terminationSignalFd(), QSocketNotifier::Read, this);
         connect(signalNotifier_, &QSocketNotifier::activated, this, &Replayer::onSignal);
     }
     clock_.start();
@@ -174,9 +155,7 @@ void Replayer::onReadable() {
 }
 
 void Replayer::onSignal() {
-    char drain[16];
-    while (::read(replaySignalPipe[0], drain, sizeof drain) > 0) {
-    }
+    drainTerminationSignals();
     QCoreApplication::exit(0);
 }
 

@@ -67,8 +67,6 @@ public:
              QObject* parent = nullptr);
     ~Replayer() override;
 
-    static bool installSignalHandlers();
-
 private:
     void apply(const ReplayScript::Step& step);
     void onReadable();

@@ -1,5 +1,7 @@
 #include "simulator.h"
 
+#include "simsignals.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -14,30 +16,10 @@ namespace kodasim {
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
-}
-
 // A reception ends after this long without a byte, at the program and here alike.
 constexpr qint64 kQuietMs = 200;
 
 } // namespace
-
-bool Simulator::installSignalHandlers() {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return false;
-    struct sigaction sa {};
-    sa.sa_handler = onTerminationSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &sa, nullptr);
-    ::sigaction(SIGINT, &sa, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);
-    return true;
-}
 
 Simulator::Simulator(const SimOptions& options, PortEnds ends, LapStore laps, QObject* parent)
     : QObject(parent), options_(options), ends_(ends), instrument_(options, std::move(laps)),
@@ -53,8 +35,8 @@ Simulator::Simulator(const SimOptions& options, PortEnds ends, LapStore laps, QO
     reopenTimer_.setSingleShot(true);
     connect(&reopenTimer_, &QTimer::timeout, this, [this] { portNotifier_->setEnabled(true); });
 
-    if (signalPipe[0] >= 0) {
-        signalNotifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    if (terminationSignalFd() >= 0) {
+        signalNotifier_ = new QSocketNotifier(terminationSignalFd(), QSocketNotifier::Read, this);
         connect(signalNotifier_, &QSocketNotifier::activated, this, &Simulator::onSignal);
     }
     // stdin stays blocking (it may be the user's terminal, shared with the shell); one
@@ -259,9 +241,7 @@ void Simulator::pushFuel() {
 }
 
 void Simulator::onSignal() {
-    char drain[16];
-    while (::read(signalPipe[0], drain, sizeof drain) > 0) {
-    }
+    drainTerminationSignals();
     log(QStringLiteral("terminated"));
     shutdown(0);
 }

@@ -23,9 +23,6 @@ public:
     Simulator(const SimOptions& options, PortEnds ends, LapStore laps, QObject* parent = nullptr);
     ~Simulator() override;
 
-    // Routes SIGTERM and SIGINT into the event loop; call once.
-    static bool installSignalHandlers();
-
 private:
     void onReadable();
     void onStdin();
