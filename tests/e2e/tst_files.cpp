@@ -54,8 +54,11 @@ void chooseRk12ByKeyboard(MainFormRig& rig, bool& modelSeen) {
         if (!QTest::qWaitForWindowExposed(&settings))
             return int(QDialog::Rejected);
         settings.activateWindow();
-        (void)QTest::qWaitForWindowActive(&settings); // the arrow keys act in the active window
+        // The arrow keys act in the active window, on the focused control: wait for both, as
+        // long as a loaded machine needs.
+        (void)QTest::qWaitForWindowActive(&settings, 60000);
         settings.cmbComCh->setFocus();
+        (void)QTest::qWaitFor([&settings] { return settings.cmbComCh->hasFocus(); }, 60000);
         const QRect inside = settings.rect();
         modelSeen = settings.GroupBox2->isVisible() && settings.rbtRK12->isVisible() &&
                     inside.contains(settings.GroupBox2->geometry());

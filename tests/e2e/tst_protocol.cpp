@@ -112,7 +112,9 @@ void TestProtocol::lateProbeReplyLinksItsOwnPort() {
 void TestProtocol::searchFailureNamesWhyPortsCannotBeUsed() {
     MainFormRig rig;
     rig.open({{3, QStringLiteral("/dev/null")}, {7, QStringLiteral("/nonexistent")}});
-    QVERIFY(rig.waitFor([&] { return !rig.form->portSearching; }));
+    // The search's box is shown once the idle pass that ended the search has returned.
+    QVERIFY(
+        rig.waitFor([&] { return !rig.form->portSearching && !rig.form->heldPrompts.hasHeld(); }));
     QCOMPARE(
         rig.prompts.texts(),
         QStringList{notFoundText +
