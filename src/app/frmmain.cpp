@@ -186,6 +186,12 @@ void TMainForm::connectHandlers() {
         setSaveEnabled(true);
     });
     connect(StringGrid1, &LapGridView::gridDoubleClicked, this, &TMainForm::StringGrid1DblClick);
+    StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(StringGrid1, &QWidget::customContextMenuRequested, this, &TMainForm::showLapMarkMenu);
+    connect(&eventFeed, &feed::EventFeed::shownMarksChanged, this, &TMainForm::refreshAnalysis);
+    eventFeed.openLaps = [this](const feed::LapSet& laps, const QString& caption) {
+        return openKeptLaps(laps, caption);
+    };
     connect(edtCourseLength, &QLineEdit::textChanged, this,
             [this](const QString& text) { courseHasPoint = courseTextHasPoint(text); });
     connect(tabAnalysis, &LapAnalysisView::cleanLimitChanged, this, &TMainForm::refreshAnalysis);

@@ -217,6 +217,11 @@ public:
     void mnuCsvLoadClick();
     void clearLapFileState();
     void applyLapList(const LapListResult& result);
+    // Laps kept elsewhere (a logbook session) shown as a loaded lap file is shown, the
+    // caption naming them; false when the user kept the unsaved laps shown.
+    bool openKeptLaps(const feed::LapSet& laps, const QString& caption);
+    // The grid's context menu: the marks of the lap under pos.
+    void showLapMarkMenu(const QPoint& pos);
     bool takeLapList(const QByteArray& reception);
     // The RK-12 read waits for a lap or sector list.
     bool waitingForLapList() const;
@@ -318,7 +323,7 @@ public:
     qint32 secondsSinceFuel = 0;
     std::unique_ptr<FuelLog> fuelLog; // the fuel log's lines, path and on/off state
     LapFuelTracker lapFuel;           // fuel readings paired with live laps: fuel per lap
-    QString lapFilePath;              // the lap file shown, empty for laps from the lap timer
+    QString lapFilePath; // the lap file (or kept session) shown, empty for laps from the lap timer
 
     // Request state of the device protocol.
     QString lastCommand;

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "logbook/logbookstore.h"
 #include "logbook/logbookwindow.h"
+#include "logbook/sessioncsv.h"
 
 #include <QDir>
 
@@ -50,10 +51,29 @@ void LogbookHookup::showWindow() {
                              QStringLiteral("ログブック"), Prompts::Icon::Warning);
         return;
     }
-    if (!window_)
+    if (!window_) {
         window_ = std::make_unique<logbook::LogbookWindow>(*store_, prompts_, &form_);
+        connect(window_.get(), &logbook::LogbookWindow::openInGrid, this,
+                &LogbookHookup::openInGrid);
+    }
     window_->refresh();
     window_->show();
     window_->raise();
     window_->activateWindow();
+}
+
+void LogbookHookup::openInGrid(qint64 session) {
+    const std::optional<logbook::SessionRecord> record =
+        store_->open() ? logbook::readSession(store_->database(), session) : std::nullopt;
+    if (!record)
+        return;
+    const feed::LapSet laps = logbook::lapSetOf(*record);
+    if (laps.laps.isEmpty()) {
+        prompts_.message(QStringLiteral("ラップタイムがありません。"), QStringLiteral("ログブック"),
+                         Prompts::Icon::Information);
+        return;
+    }
+    feed::EventFeed& feed = form_.eventFeed;
+    if (feed.openLaps && feed.openLaps(laps, logbook::sessionCaption(*record)))
+        store_->setShownSession(session);
 }

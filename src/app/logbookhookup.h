@@ -32,6 +32,8 @@ public:
     logbook::LogbookStore& store() { return *store_; }
     logbook::LogbookWindow* window() const { return window_.get(); }
     void showWindow();
+    // A session's laps into the main window's grid; its marks then follow the grid.
+    void openInGrid(qint64 session);
 
 private:
     TMainForm& form_;

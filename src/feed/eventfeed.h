@@ -9,10 +9,14 @@
 // Emitting costs nothing when nobody listens.
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class LapTable;
 
@@ -29,16 +33,16 @@ struct LapRow {
 // Laps read from the lap timer or a lap file: the rows that hold a lap time, the lap timer's
 // summary and whether every lap the timer holds came in.
 struct LapSet {
-    QDateTime at;                 // when the read ended or the file was loaded or saved
-    QString model;                // "RK-12" or "RK-13"
-    quint16 radioId = 0;          // the lap timer's radio ID (RK-13), 0 otherwise
-    QString courseLength;         // the course length entry's text (km)
-    int lapsHeld = 0;             // laps the lap timer said it holds (LInfo), 0 when unknown
-    bool complete = true;         // false: the read ended before every lap was in
-    QString endReason;            // why an incomplete read ended (the text shown to the user)
-    QString filePath;             // a lap file's path; empty for a read from the lap timer
-    QStringList summary;          // the summary row's cells
-    QList<LapRow> laps;           // laps in grid order
+    QDateTime at;         // when the read ended or the file was loaded or saved
+    QString model;        // "RK-12" or "RK-13"
+    quint16 radioId = 0;  // the lap timer's radio ID (RK-13), 0 otherwise
+    QString courseLength; // the course length entry's text (km)
+    int lapsHeld = 0;     // laps the lap timer said it holds (LInfo), 0 when unknown
+    bool complete = true; // false: the read ended before every lap was in
+    QString endReason;    // why an incomplete read ended (the text shown to the user)
+    QString filePath;     // a lap file's path; empty for a read from the lap timer
+    QStringList summary;  // the summary row's cells
+    QList<LapRow> laps;   // laps in grid order
 
     // The rows of a lap table that hold a lap time, and its summary row.
     static LapSet fromTable(const LapTable& table);
@@ -63,6 +67,18 @@ struct FuelReading {
 
 enum class Connection { Opened, Lost, Closed };
 
+// What a racer says of a lap that is not a flying lap. A marked lap is left out of every
+// best, the theoretical best, the consistency and the summary; the mark is kept by the
+// logbook, never in the lap file. The values are stored: never renumber them.
+enum class LapMark { None = 0, OutLap = 1, InLap = 2, Invalid = 3 };
+using LapMarks = QHash<int, LapMark>; // by lap number; unmarked laps are absent
+// The laps that carry a mark.
+QSet<int> markedLaps(const LapMarks& marks);
+// The marks' names by LapMark value, empty for None, as lists and exports show them.
+QStringList lapMarkNames();
+// The marks as menus offer them: "マークなし" for None.
+QString lapMarkMenuText(LapMark mark);
+
 // What the program did on the line beside the bytes: a request sent, a time-out, a resend,
 // a reception handed over. Free text in the program's terms; the capture keeps it.
 struct LineEvent {
@@ -77,6 +93,16 @@ class EventFeed : public QObject {
 public:
     using QObject::QObject;
 
+    // The marks of the laps the grid shows, as the listener that keeps marks last told.
+    const LapMarks& shownMarks() const { return shownMarks_; }
+    void setShownMarks(const LapMarks& marks);
+    // Someone keeps the marks chosen in the grid (the menu offers them only then).
+    bool marksKept() const;
+
+    // Set by the main window: shows laps in the grid as a loaded lap file is shown, the
+    // caption naming them; false when the user kept what the grid shows.
+    std::function<bool(const feed::LapSet& laps, const QString& caption)> openLaps;
+
 signals:
     void lapsRead(const feed::LapSet& laps);
     void liveLap(const feed::LiveLap& lap);
@@ -89,6 +115,14 @@ signals:
     void bytesSent(const QByteArray& bytes, const QDateTime& at);
     void bytesReceived(const QByteArray& bytes, const QDateTime& at);
     void lineEvent(const feed::LineEvent& event);
+    // The user marked a lap of the grid.
+    void lapMarkChosen(int lap, feed::LapMark mark);
+
+    // The shown marks changed (setShownMarks).
+    void shownMarksChanged();
+
+private:
+    LapMarks shownMarks_;
 };
 
 } // namespace feed

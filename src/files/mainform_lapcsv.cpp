@@ -4,6 +4,7 @@
 #include "files/lapfile.h"
 #include "files/laplistgatherer.h"
 
+#include <QHash>
 #include <QLabel>
 
 namespace {
@@ -59,6 +60,40 @@ void TMainForm::mnuCsvLoadClick() {
     setWindowTitle(mainWindowCaption());
     prompts.message(parse.message.isEmpty() ? lapFileFormatMessage : parse.message,
                     lapFileMessageCaption, Prompts::Icon::Warning);
+}
+
+bool TMainForm::openKeptLaps(const feed::LapSet& laps, const QString& caption) {
+    if (!confirmDiscardEdits())
+        return false;
+    // The laps go the way of a loaded file: written as a lap file's text and read back by the
+    // lap-file parser, so the grid, its marks, labels and chart are exactly a loaded file's.
+    QHash<int, const feed::LapRow*> rows;
+    for (const feed::LapRow& lap : laps.laps)
+        rows.insert(LapTable::rowOfLap(lap.lap), &lap);
+    const LapCellReader cells = [this, &laps, &rows](int col, int row) -> QString {
+        if (row == LapTable::SummaryRow)
+            return laps.summary.value(col);
+        if (!LapTable::isLapRow(row))
+            return lapTable.cell(col, row); // the headings
+        const feed::LapRow* lap = rows.value(row);
+        return lap ? lap->cells.value(col) : QString();
+    };
+    const std::optional<QByteArray> text = lapFileBytes(QString::number(laps.lapsHeld), cells);
+    const LapListParse parse =
+        parseLapFile(LapListForm::File, text ? QByteArrayView(*text) : QByteArrayView());
+    if (!parse.accepted()) {
+        prompts.message(parse.message.isEmpty() ? lapFileFormatMessage : parse.message,
+                        lapFileMessageCaption, Prompts::Icon::Warning);
+        return false;
+    }
+    lapTable.sectorIndex = 0;
+    lapFuel.clear();
+    lapFilePath = caption; // what the session summary names as the laps' source
+    clearLapFileState();
+    setWindowTitle(mainWindowCaption(caption));
+    applyLapList(*parse.result);
+    setSaveEnabled(true);
+    return true;
 }
 
 // The state a load starts from, and the state a rejected file or list leaves.

@@ -10,7 +10,8 @@
 #include <QPainter>
 
 SessionReport TMainForm::currentSessionReport(const QDateTime& created) const {
-    const LapAnalysis analysis = analyseLaps(lapTable, tabAnalysis->cleanLimitPercent());
+    const LapAnalysis analysis = analyseLaps(lapTable, tabAnalysis->cleanLimitPercent(),
+                                             feed::markedLaps(eventFeed.shownMarks()));
     SessionReport report;
     report.created = created;
     report.source = !lapFilePath.isEmpty() ? lapFilePath

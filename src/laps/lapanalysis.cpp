@@ -55,7 +55,7 @@ LapConsistency consistencyOf(const QList<LapCells>& laps, int best, double limit
 
 } // namespace
 
-LapAnalysis analyseLaps(const LapTable& table, double cleanLimitPercent) {
+LapAnalysis analyseLaps(const LapTable& table, double cleanLimitPercent, const QSet<int>& leftOut) {
     LapAnalysis a;
     a.cleanLimitPercent = cleanLimitPercent;
 
@@ -67,6 +67,10 @@ LapAnalysis analyseLaps(const LapTable& table, double cleanLimitPercent) {
     for (int lap = 1; lap <= LapTable::MaxLaps; ++lap) {
         const int row = LapTable::rowOfLap(lap);
         LapCells l{lap, hundredthsOf(table.cell(LapTable::ColTime, row)), {}};
+        if (leftOut.contains(lap)) {
+            a.leftOutLaps += l.time ? 1 : 0;
+            continue;
+        }
         bool any = l.time.has_value();
         for (int s = 0; s < LapTable::MaxSectors; ++s) {
             l.sectors[s] = hundredthsOf(table.cell(LapTable::sectorColumn(s), row));

@@ -11,6 +11,7 @@
 #include "laps/laptable.h"
 
 #include <QList>
+#include <QSet>
 
 #include <array>
 #include <optional>
@@ -45,7 +46,8 @@ struct LapDeltaRow {
 };
 
 struct LapAnalysis {
-    int timedLaps = 0; // laps with a readable lap time
+    int timedLaps = 0;   // laps with a readable lap time
+    int leftOutLaps = 0; // laps with a readable lap time left out (marked by the racer)
     std::optional<LapTime> best;
     // The fastest time of each sector column that holds a time, with the lap it came from;
     // ties go to the lower lap.
@@ -63,7 +65,9 @@ struct LapAnalysis {
 };
 
 // Analyses laps 1..300 of the grid; a lap is clean within cleanLimitPercent of the best lap.
-LapAnalysis analyseLaps(const LapTable& table, double cleanLimitPercent = DefaultCleanLimitPercent);
+// The laps in leftOut (out-laps, in-laps, invalid laps) count in no figure and no row.
+LapAnalysis analyseLaps(const LapTable& table, double cleanLimitPercent = DefaultCleanLimitPercent,
+                        const QSet<int>& leftOut = {});
 
 // Fuel per lap from the QK-11 readings received while live laps arrive. Each new live lap is
 // paired with the newest reading, when one has come in since the previous lap; the fuel used

@@ -35,6 +35,8 @@ QString formatLapNumber(int lap) {
 QList<AnalysisFigure> analysisFigures(const LapAnalysis& a, const std::optional<FuelPerLap>& fuel) {
     QList<AnalysisFigure> f;
     f << AnalysisFigure{QStringLiteral("計測ラップ数"), QString::number(a.timedLaps)};
+    if (a.leftOutLaps > 0)
+        f << AnalysisFigure{QStringLiteral("除外したラップ"), QString::number(a.leftOutLaps)};
     if (a.best)
         f << AnalysisFigure{QStringLiteral("ベストラップ"), lapAndTime(*a.best)};
     if (a.theoreticalHundredths)

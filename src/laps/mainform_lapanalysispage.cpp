@@ -5,6 +5,7 @@
 void TMainForm::refreshAnalysis() {
     if (!tabAnalysis)
         return;
-    tabAnalysis->showAnalysis(analyseLaps(lapTable, tabAnalysis->cleanLimitPercent()),
+    tabAnalysis->showAnalysis(analyseLaps(lapTable, tabAnalysis->cleanLimitPercent(),
+                                          feed::markedLaps(eventFeed.shownMarks())),
                               lapFuel.estimate());
 }

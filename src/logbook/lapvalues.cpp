@@ -1,6 +1,8 @@
 #include "logbook/lapvalues.h"
 
+#include "laps/lapanalysistext.h"
 #include "laps/lapchartdata.h"
+#include "laps/lapdecoders.h"
 
 #include <QCryptographicHash>
 
@@ -33,6 +35,26 @@ LapValues lapValuesOf(const feed::LapRow& row) {
     lap.topSpeed = parseTopSpeedCell(cell(LapTable::ColTopSpeed));
     lap.remark = cell(LapTable::ColRemarks).trimmed();
     return lap;
+}
+
+feed::LapRow lapRowOf(const LapValues& lap, double courseKm) {
+    const auto time = [](const std::optional<int>& hundredths) {
+        return hundredths && *hundredths <= 0xFFFF ? formatLapTime(quint16(*hundredths))
+                                                   : QString();
+    };
+    feed::LapRow row;
+    row.lap = lap.lap;
+    row.cells.resize(LapTable::ColumnCount);
+    row.cells[LapTable::ColLap] = formatLapNumber(lap.lap);
+    row.cells[LapTable::ColTime] = time(lap.time);
+    for (int i = 0; i < LapTable::MaxSectors; ++i)
+        row.cells[LapTable::sectorColumn(i)] = time(lap.sectors[size_t(i)]);
+    if (lap.topSpeed)
+        row.cells[LapTable::ColTopSpeed] = QString::asprintf("%03d", *lap.topSpeed);
+    if (lap.time && *lap.time <= 0xFFFF)
+        row.cells[LapTable::ColAverage] = formatAverageSpeed(courseKm, quint16(*lap.time));
+    row.cells[LapTable::ColRemarks] = lap.remark;
+    return row;
 }
 
 QString contentHash(const feed::LapSet& laps) {

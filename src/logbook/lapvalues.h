@@ -12,7 +12,7 @@
 
 namespace logbook {
 
-enum class LapMark { None = 0, OutLap = 1, InLap = 2, Invalid = 3 };
+using LapMark = feed::LapMark;
 
 struct LapValues {
     int lap = 0;
@@ -23,6 +23,9 @@ struct LapValues {
 };
 
 LapValues lapValuesOf(const feed::LapRow& row);
+// The grid's cell texts of a lap kept as values, as the lap timer's frames fill them; the
+// average speed over courseKm (none when 0).
+feed::LapRow lapRowOf(const LapValues& lap, double courseKm);
 
 // A fingerprint of the laps and summary a lap set holds, whatever file or path they came
 // from: the same laps loaded twice give the same text.

@@ -213,21 +213,59 @@ bool LogbookStore::write(const std::function<bool(QSqlQuery&)>& work) {
     return false;
 }
 
-void LogbookStore::listenTo(const feed::EventFeed& feed) {
-    connect(&feed, &feed::EventFeed::lapsRead, this,
-            [this](const feed::LapSet& laps) { recordLapSet(SessionKind::Read, laps); });
-    connect(&feed, &feed::EventFeed::lapFileLoaded, this,
-            [this](const feed::LapSet& laps) { recordLapSet(SessionKind::File, laps); });
+void LogbookStore::listenTo(feed::EventFeed& feed) {
+    feed_ = &feed;
+    // What the grid shows follows the reads, the files loaded and the live laps.
+    const auto shown = [this](qint64 session) {
+        if (session >= 0)
+            setShownSession(session);
+    };
+    connect(&feed, &feed::EventFeed::lapsRead, this, [this, shown](const feed::LapSet& laps) {
+        shown(recordLapSet(SessionKind::Read, laps));
+    });
+    connect(&feed, &feed::EventFeed::lapFileLoaded, this, [this, shown](const feed::LapSet& laps) {
+        shown(recordLapSet(SessionKind::File, laps));
+    });
     connect(&feed, &feed::EventFeed::lapFileSaved, this,
             [this](const feed::LapSet& laps) { recordLapSet(SessionKind::File, laps); });
-    connect(&feed, &feed::EventFeed::liveLap, this, &LogbookStore::recordLiveLap);
+    connect(&feed, &feed::EventFeed::liveLap, this,
+            [this, shown](const feed::LiveLap& lap) { shown(recordLiveLap(lap)); });
     connect(&feed, &feed::EventFeed::fuelReading, this, &LogbookStore::recordFuelReading);
+    connect(&feed, &feed::EventFeed::lapMarkChosen, this, [this](int lap, feed::LapMark mark) {
+        if (shownSession_ >= 0)
+            setLapMark(shownSession_, lap, mark);
+    });
     // A port closed by the user ends the run of live laps; a lost link does not, since the
     // device usually comes back within the same session.
     connect(&feed, &feed::EventFeed::connectionChanged, this, [this](feed::Connection state) {
         if (state == feed::Connection::Closed)
             endLiveSession();
     });
+}
+
+void LogbookStore::setShownSession(qint64 session) {
+    if (session == shownSession_)
+        return;
+    shownSession_ = session;
+    tellShownMarks();
+}
+
+void LogbookStore::tellShownMarks() {
+    if (feed_)
+        feed_->setShownMarks(lapMarks(shownSession_));
+}
+
+feed::LapMarks LogbookStore::lapMarks(qint64 session) {
+    feed::LapMarks marks;
+    if (session < 0 || state_ != State::Open)
+        return marks;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("SELECT lap, mark FROM laps WHERE session_id = ? AND mark <> 0"));
+    q.addBindValue(session);
+    if (q.exec())
+        while (q.next())
+            marks.insert(q.value(0).toInt(), feed::LapMark(std::clamp(q.value(1).toInt(), 0, 3)));
+    return marks;
 }
 
 qint64 LogbookStore::newSession(QSqlQuery& q, SessionKind kind, const QDateTime& at) {
@@ -465,8 +503,11 @@ bool LogbookStore::setLapMark(qint64 session, int lap, LapMark mark) {
         q.addBindValue(lap);
         return q.exec() && refreshSummary(q, session);
     });
-    if (ok)
+    if (ok) {
+        if (session == shownSession_)
+            tellShownMarks();
         emit changed(session);
+    }
     return ok;
 }
 

@@ -15,6 +15,7 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -56,8 +57,15 @@ public:
     // The connection, for the logbook window's models (valid while the store is open).
     QSqlDatabase database() const;
 
-    // Connects the feed's events to the recording functions below.
-    void listenTo(const feed::EventFeed& feed);
+    // Connects the feed's events to the recording functions below, and follows the session
+    // the grid shows: a lap mark chosen in the grid goes to that session, and the feed is told
+    // that session's marks whenever it or its marks change.
+    void listenTo(feed::EventFeed& feed);
+    // The session the grid shows (the last read, lap file, live lap or session opened), -1
+    // when none is known.
+    qint64 shownSession() const { return shownSession_; }
+    void setShownSession(qint64 session);
+    feed::LapMarks lapMarks(qint64 session);
 
     // Each returns the session the event went into, or -1 when it was not recorded.
     qint64 recordLapSet(SessionKind kind, const feed::LapSet& laps);
@@ -98,6 +106,7 @@ private:
                     const QDateTime& at);
     bool refreshSummary(QSqlQuery& q, qint64 session);
     qint64 liveSessionFor(QSqlQuery& q, const QDateTime& at, int lap);
+    void tellShownMarks();
 
     QString path_;
     QString connection_;
@@ -107,6 +116,8 @@ private:
     qint64 liveSession_ = -1;
     QDateTime lastLiveAt_;
     int lastLiveLap_ = 0;
+    QPointer<feed::EventFeed> feed_;
+    qint64 shownSession_ = -1;
 };
 
 } // namespace logbook

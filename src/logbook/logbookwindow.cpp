@@ -191,12 +191,23 @@ QWidget* LogbookWindow::makeSessionPage() {
     btnExportCsv->setObjectName(QStringLiteral("btnExportCsv"));
     btnExportCsv->setEnabled(false);
     connect(btnExportCsv, &QPushButton::clicked, this, &LogbookWindow::exportSession);
+    btnOpenInGrid = new QPushButton(QStringLiteral("グリッドに表示"), page);
+    btnOpenInGrid->setObjectName(QStringLiteral("btnOpenInGrid"));
+    btnOpenInGrid->setEnabled(false);
+    connect(btnOpenInGrid, &QPushButton::clicked, this,
+            [this] { emit openInGrid(currentSession()); });
+    // A double-click on a session opens it as a double-click opens a file.
+    connect(grdSessions, &QAbstractItemView::doubleClicked, this, [this] {
+        if (currentSession() >= 0)
+            emit openInGrid(currentSession());
+    });
     btnImportFolder = new QPushButton(QStringLiteral("フォルダから取り込み..."), page);
     btnImportFolder->setObjectName(QStringLiteral("btnImportFolder"));
     connect(btnImportFolder, &QPushButton::clicked, this, &LogbookWindow::importFolder);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnSaveSession);
     buttons->addWidget(btnExportCsv);
+    buttons->addWidget(btnOpenInGrid);
     buttons->addStretch();
     buttons->addWidget(btnImportFolder);
     // The course length the session will have: a listed track's, else the session's own.
@@ -225,10 +236,8 @@ QWidget* LogbookWindow::makeLapPage() {
     static_cast<QIdentityProxyModel*>(grdLaps->model())->setSourceModel(laps_);
     // A lap marked out-lap, in-lap or invalid leaves the session's best and theoretical best.
     grdLaps->setContextMenuPolicy(Qt::ActionsContextMenu);
-    const QStringList names = lapMarkNames();
     for (int mark = 0; mark < int(actLapMark.size()); ++mark) {
-        QAction* action =
-            new QAction(mark == 0 ? QStringLiteral("マークなし") : names[mark], grdLaps);
+        QAction* action = new QAction(feed::lapMarkMenuText(LapMark(mark)), grdLaps);
         action->setObjectName(QStringLiteral("actLapMark%1").arg(mark));
         connect(action, &QAction::triggered, this, [this, mark] { markLap(mark); });
         grdLaps->addAction(action);
@@ -443,6 +452,7 @@ void LogbookWindow::showSession() {
     const QModelIndex index = grdSessions->currentIndex();
     btnSaveSession->setEnabled(index.isValid());
     btnExportCsv->setEnabled(index.isValid());
+    btnOpenInGrid->setEnabled(index.isValid());
     runInto(laps_, store_.database(), lapListQuery(currentSession()),
             {QStringLiteral("ラップ"), QStringLiteral("タイム"), QStringLiteral("セクタ1"),
              QStringLiteral("セクタ2"), QStringLiteral("セクタ3"), QStringLiteral("セクタ4"),

@@ -54,6 +54,7 @@ public:
     QPlainTextEdit* memNotes = nullptr;
     QPushButton* btnSaveSession = nullptr;
     QPushButton* btnExportCsv = nullptr;
+    QPushButton* btnOpenInGrid = nullptr;   // the chosen session into the main window's grid
     QPushButton* btnImportFolder = nullptr; // a folder of lap files, each a file session
     QTableView* grdLaps = nullptr;          // the chosen session's laps; marks set by its actions
     std::array<QAction*, 4> actLapMark{};   // by LapMark value
@@ -67,6 +68,10 @@ public:
     QLineSeries* seriesSessionBests = nullptr;
     QLineSeries* seriesPersonalBest = nullptr;
     SessionCompareView* compareView = nullptr;
+
+signals:
+    // The user asked to see a session's laps in the main window's grid.
+    void openInGrid(qint64 session);
 
 private:
     QWidget* makeSessionPage();

@@ -1,5 +1,6 @@
 #include "logbook/sessioncsv.h"
 
+#include "laps/lapdecoders.h"
 #include "logbook/sessionlist.h"
 
 #include <QSqlQuery>
@@ -32,8 +33,8 @@ QString seconds(const std::optional<int>& hundredths) {
 
 std::optional<SessionRecord> readSession(const QSqlDatabase& db, qint64 session) {
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT started, model, track, vehicle, notes, course_length "
-                             "FROM sessions WHERE id = ?"));
+    q.prepare(QStringLiteral("SELECT started, model, track, vehicle, notes, course_length, "
+                             "summary FROM sessions WHERE id = ?"));
     q.addBindValue(session);
     if (!q.exec() || !q.next())
         return std::nullopt;
@@ -43,6 +44,7 @@ std::optional<SessionRecord> readSession(const QSqlDatabase& db, qint64 session)
                       q.value(3).toString(),
                       q.value(4).toString(),
                       q.value(5).toString(),
+                      q.value(6).toString(),
                       {},
                       {}};
     q.prepare(QStringLiteral("SELECT lap, time, s1, s2, s3, s4, top_speed, remark, mark "
@@ -74,6 +76,8 @@ QByteArray sessionCsv(const SessionRecord& session) {
         QStringLiteral("車両,") + field(session.vehicle),
         QStringLiteral("メモ,") + field(session.notes),
         QStringLiteral("コース長(km),") + field(session.courseLength),
+        QStringLiteral("除外したラップ,") +
+            QString::number(session.marks.size() - session.marks.count(LapMark::None)),
         QString(),
         QStringLiteral("ラップ,タイム(秒),セクタ1(秒),セクタ2(秒),セクタ3(秒),セクタ4(秒),"
                        "最高速(km/h),平均速度(km/h),有効,区分"),
@@ -89,11 +93,33 @@ QByteArray sessionCsv(const SessionRecord& session) {
                       ? QString::number(km * 360000.0 / *lap.time, 'f', 1)
                       : QString());
         cells << (mark == LapMark::None ? QStringLiteral("1") : QStringLiteral("0"));
-        cells << lapMarkNames().value(int(mark));
+        cells << feed::lapMarkNames().value(int(mark));
         lines << cells.join(QLatin1Char(','));
     }
     return QByteArrayLiteral("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() +
            QByteArrayLiteral("\r\n");
+}
+
+feed::LapSet lapSetOf(const SessionRecord& session) {
+    feed::LapSet set;
+    set.at = QDateTime::fromString(session.started, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    set.model = session.model;
+    set.courseLength = session.courseLength;
+    set.summary = session.summary.split(QLatin1Char('\t'));
+    const double km = courseLengthFromText(session.courseLength);
+    for (const LapValues& lap : session.laps)
+        if (lap.time)
+            set.laps << lapRowOf(lap, km);
+    set.lapsHeld = set.laps.isEmpty() ? 0 : set.laps.last().lap;
+    return set;
+}
+
+QString sessionCaption(const SessionRecord& session) {
+    const QDateTime at =
+        QDateTime::fromString(session.started, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    return QStringLiteral("ログブック %1 %2")
+        .arg(at.toString(QStringLiteral("yyyy/MM/dd HH:mm")), session.track)
+        .trimmed();
 }
 
 } // namespace logbook

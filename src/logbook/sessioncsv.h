@@ -21,6 +21,7 @@ struct SessionRecord {
     QString vehicle;
     QString notes;
     QString courseLength; // km, as the course length entry takes it
+    QString summary;      // the grid's summary row, its cells joined by tabs
     QList<LapValues> laps;
     QList<LapMark> marks; // one a lap
 };
@@ -29,5 +30,11 @@ struct SessionRecord {
 std::optional<SessionRecord> readSession(const QSqlDatabase& db, qint64 session);
 
 QByteArray sessionCsv(const SessionRecord& session);
+
+// The session's laps as the grid shows a lap file: the cell texts made again from the values
+// kept, the summary row as it was recorded.
+feed::LapSet lapSetOf(const SessionRecord& session);
+// Names the session in the main window's caption: "ログブック 2026/12/10 15:02 <track>".
+QString sessionCaption(const SessionRecord& session);
 
 } // namespace logbook

@@ -1,5 +1,6 @@
 #include "logbook/sessionlist.h"
 
+#include "feed/eventfeed.h"
 #include "laps/lapanalysistext.h"
 
 #include <QStringList>
@@ -44,13 +45,8 @@ BoundQuery sessionListQuery(const SessionFilter& filter) {
     return query;
 }
 
-QStringList lapMarkNames() {
-    return {QString(), QStringLiteral("アウトラップ"), QStringLiteral("インラップ"),
-            QStringLiteral("無効")};
-}
-
 BoundQuery lapListQuery(qint64 session) {
-    const QStringList names = lapMarkNames();
+    const QStringList names = feed::lapMarkNames();
     return {QStringLiteral("SELECT lap, time, s1, s2, s3, s4, top_speed, "
                            "CASE mark WHEN 1 THEN '%1' WHEN 2 THEN '%2' WHEN 3 THEN '%3' "
                            "ELSE '' END, remark FROM laps WHERE session_id = ? ORDER BY lap")

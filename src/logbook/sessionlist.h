@@ -38,9 +38,6 @@ BoundQuery sessionListQuery(const SessionFilter& filter);
 // The laps of a session in lap order: lap, time, sectors 1-4 (hundredths), top speed, the
 // mark's name, remark.
 BoundQuery lapListQuery(qint64 session);
-// The names of the lap marks, by LapMark value.
-QStringList lapMarkNames();
-
 // Track name and course length, by name.
 BoundQuery trackListQuery();
 // Per track: the best unmarked lap of all its sessions, the date and vehicle of that session

@@ -4,6 +4,7 @@
 #include "app/logbookhookup.h"
 #include "files/sessionreport.h"
 #include "laps/lapanalysisview.h"
+#include "laps/lapgridview.h"
 #include "logbook/logbookstore.h"
 #include "logbook/logbookwindow.h"
 #include "pitboard/pitboardwindow.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -61,6 +63,7 @@ private slots:
     void pageAgreesWithTheLapTimer();
     void liveLapsWithFuelGiveFuelPerLap();
     void sessionIsKeptInTheLogbook();
+    void markedLapsLeaveTheAnalysis();
     void pitBoardFollowsTheLiveLaps();
     void summaryPdf_data();
     void summaryPdf();
@@ -217,6 +220,57 @@ void TestAnalysis::sessionIsKeptInTheLogbook() {
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toInt(), 3);
     QCOMPARE(q.value(1).toInt(), 6); // 0.3 km a reading, in tenths of a km
+}
+
+// On a field link (replies late, lost or split), a read is kept as far as it came; a lap marked
+// from the grid's menu leaves the analysis, and the session opened again from the logbook
+// shows the same laps with its mark still out.
+void TestAnalysis::markedLapsLeaveTheAnalysis() {
+    SimProcess sim(sessionOptions + QStringList{QStringLiteral("--field")});
+    MainFormRig rig;
+    QVERIFY(rig.start(sim, courseLengthIni));
+    auto* hookup = new LogbookHookup(*rig.form, rig.prompts,
+                                     rig.dir.filePath(QStringLiteral("logbook.sqlite")));
+    TMainForm& f = *rig.form;
+    // As a racer does when a read brings nothing: read again.
+    for (int attempt = 0; attempt < 3 && f.lapTable.cell(LapTable::ColTime, 2).isEmpty(); ++attempt)
+        QVERIFY(rig.readLaps());
+    const feed::LapSet shown = feed::LapSet::fromTable(f.lapTable);
+    QVERIFY(!shown.laps.isEmpty());
+    logbook::LogbookStore& store = hookup->store();
+    const qint64 read = store.shownSession();
+    QSqlQuery q(store.database());
+    QVERIFY(
+        q.exec(QStringLiteral("SELECT lap_count, complete FROM sessions WHERE id = %1").arg(read)));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), shown.laps.size());
+    QCOMPARE(q.value(1).toBool(), shown.laps.size() == 45);
+
+    // The first lap, marked out-lap from its row's menu.
+    const int row = LapTable::rowOfLap(shown.laps.first().lap);
+    f.showLapMarkMenu(
+        f.StringGrid1->visualRect(f.StringGrid1->model()->index(row, LapTable::ColTime)).center());
+    auto* menu = f.StringGrid1->findChild<QMenu*>(QStringLiteral("mnuLapMark"));
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().value(0)->isChecked(), true); // マークなし
+    menu->actions().value(1)->trigger();                   // アウトラップ
+    menu->close();
+    QCOMPARE(figure(f, QStringLiteral("除外したラップ")), QStringLiteral("1"));
+    QCOMPARE(figure(f, QStringLiteral("計測ラップ数")), QString::number(shown.laps.size() - 1));
+    const QString bestWithout = figure(f, QStringLiteral("ベストラップ"));
+
+    // Opened again from the logbook: the same cells, the caption naming the session.
+    QVERIFY(rig.readLaps()); // something else in the grid first
+    hookup->openInGrid(read);
+    QVERIFY(f.windowTitle().startsWith(QStringLiteral("KODA Monitor - ログブック ")));
+    const feed::LapSet reopened = feed::LapSet::fromTable(f.lapTable);
+    QCOMPARE(reopened.laps.size(), shown.laps.size());
+    for (int i = 0; i < shown.laps.size(); ++i)
+        QCOMPARE(reopened.laps[i].cells.mid(0, LapTable::ColRemarks),
+                 shown.laps[i].cells.mid(0, LapTable::ColRemarks));
+    QCOMPARE(figure(f, QStringLiteral("除外したラップ")), QStringLiteral("1"));
+    QCOMPARE(figure(f, QStringLiteral("ベストラップ")), bestWithout);
+    QVERIFY(f.close());
 }
 
 // The pit board beside the main window: each live lap on the board as the grid shows it, in

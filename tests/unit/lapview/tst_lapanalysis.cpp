@@ -79,6 +79,17 @@ void TestLapAnalysis::sessionFigures() {
     QVERIFY(a.meanTopSpeed);
     QCOMPARE(*a.meanTopSpeed, 150.6); // (150 + 155 + 148 + 160 + 140) / 5; lap 6 reads "abc"
     QCOMPARE(a.rows.size(), 6);       // lap 6 still has sector times
+
+    // Laps the racer marked (the best lap 2, the unreadable lap 6) count nowhere: lap 4's
+    // sectors make the theoretical best, and the figures say one timed lap was left out.
+    const LapAnalysis m = analyseLaps(table, DefaultCleanLimitPercent, {2, 6});
+    QCOMPARE(m.timedLaps, 4);
+    QCOMPARE(m.leftOutLaps, 1);
+    QCOMPARE(m.best, (LapTime{4, 8300}));
+    QCOMPARE(m.theoreticalHundredths, Opt(2990 + 2540 + 2770));
+    QCOMPARE(m.rows.size(), 4);
+    QVERIFY(analysisFigures(m, std::nullopt)
+                .contains(AnalysisFigure{QStringLiteral("除外したラップ"), QStringLiteral("1")}));
 }
 
 void TestLapAnalysis::lapDeltas_data() {

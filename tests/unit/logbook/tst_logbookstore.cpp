@@ -109,6 +109,7 @@ private slots:
     void lapFileIsRecognisedByItsContent();
     void lapFolderIsImportedOnce();
     void markedLapsLeaveTheBest();
+    void gridMarksFollowTheShownSession();
     void listedTrackFillsTheCourseLength();
     void sessionCsvIsNumeric();
     void sessionsCompareLapByLap();
@@ -369,6 +370,40 @@ void TestLogbookStore::markedLapsLeaveTheBest() {
     QCOMPARE(store.livePersonalBest(), std::optional<int>(8200));
 }
 
+void TestLogbookStore::gridMarksFollowTheShownSession() {
+    LogbookStore store(freshPath());
+    feed::EventFeed feed;
+    store.listenTo(feed);
+    QVERIFY(feed.marksKept());
+    emit feed.lapsRead(threeLaps());
+    const qint64 read = store.shownSession();
+    QVERIFY(read > 0);
+    emit feed.lapMarkChosen(2, LapMark::Invalid);
+    QCOMPARE(feed.shownMarks(), (feed::LapMarks{{2, LapMark::Invalid}}));
+
+    // Opened again into the grid, the session's laps read as the lap timer's frames wrote them.
+    const std::optional<SessionRecord> record = readSession(store.database(), read);
+    QVERIFY(record);
+    const feed::LapSet laps = lapSetOf(*record);
+    QCOMPARE(laps.summary, threeLaps().summary);
+    QCOMPARE(laps.lapsHeld, 3);
+    QCOMPARE(laps.laps.value(0).cells,
+             (QStringList{QStringLiteral("001"), QStringLiteral(" 01'23\"45"),
+                          QStringLiteral(" 00'41\"00"), QStringLiteral(" 00'42\"45"), QString(),
+                          QString(), QStringLiteral("123"), QStringLiteral("159.62"), QString()}));
+    QCOMPARE(sessionCaption(*record), QStringLiteral("ログブック 2026/05/03 10:15"));
+
+    // A live lap moves the grid to the live session, which has no marks; the file of the read,
+    // loaded later, is the read's session again with its mark.
+    emit feed.liveLap({QDateTime(QDate(2026, 5, 4), QTime(9, 0)), 0x1234,
+                       lapRow(1, QStringLiteral(" 01'19\"00"))});
+    QVERIFY(store.shownSession() != read);
+    QCOMPARE(feed.shownMarks(), feed::LapMarks());
+    emit feed.lapFileLoaded(threeLaps());
+    QCOMPARE(store.shownSession(), read);
+    QCOMPARE(feed.shownMarks(), (feed::LapMarks{{2, LapMark::Invalid}}));
+}
+
 void TestLogbookStore::listedTrackFillsTheCourseLength() {
     LogbookStore store(freshPath());
     const qint64 read = store.recordLapSet(SessionKind::Read, threeLaps()); // 3.7 km
@@ -412,6 +447,7 @@ void TestLogbookStore::sessionCsvIsNumeric() {
                         "車両,NSF250R\r\n"
                         "メモ,\"晴れ, ドライ \"\"新品\"\"\"\r\n"
                         "コース長(km),3.7\r\n"
+                        "除外したラップ,1\r\n"
                         "\r\n"
                         "ラップ,タイム(秒),セクタ1(秒),セクタ2(秒),セクタ3(秒),セクタ4(秒),"
                         "最高速(km/h),平均速度(km/h),有効,区分\r\n"
