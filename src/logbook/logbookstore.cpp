@@ -1,6 +1,7 @@
 #include "logbook/logbookstore.h"
 
 #include "logbook/logbookschema.h"
+#include "logbook/walcheckpointer.h"
 
 #include <QDir>
 #include <QFile>
@@ -132,6 +133,7 @@ bool LogbookStore::openFile() {
                 if (code == QLatin1String("11") || code == QLatin1String("26"))
                     outcome = Outcome::Damaged;
             } else if (q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
+                       q.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0")) &&
                        q.exec(QStringLiteral("PRAGMA synchronous=NORMAL")) &&
                        q.exec(QStringLiteral("PRAGMA foreign_keys=ON"))) {
                 const MigrationResult migrated = migrate(db, migrations());
@@ -145,8 +147,10 @@ bool LogbookStore::openFile() {
             error = db.lastError().text();
         }
     }
-    if (outcome == Outcome::Ready)
+    if (outcome == Outcome::Ready) {
+        checkpointer_ = std::make_unique<WalCheckpointer>(path_);
         return true;
+    }
     closeFile();
     if (outcome == Outcome::Damaged && setAside())
         return openFile();
@@ -156,6 +160,7 @@ bool LogbookStore::openFile() {
 }
 
 void LogbookStore::closeFile() {
+    checkpointer_.reset();
     if (!QSqlDatabase::contains(connection_))
         return;
     {
@@ -201,6 +206,7 @@ bool LogbookStore::write(const std::function<bool(QSqlQuery&)>& work) {
             QSqlQuery q(db);
             if (work(q) && db.commit()) {
                 writeFaultTold_ = false;
+                checkpointer_->request();
                 return true;
             }
             error = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();

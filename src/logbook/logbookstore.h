@@ -20,11 +20,14 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QSqlQuery;
 
 namespace logbook {
+
+class WalCheckpointer;
 
 enum class SessionKind { Read, Live, File };
 
@@ -117,6 +120,7 @@ private:
     QDateTime lastLiveAt_;
     int lastLiveLap_ = 0;
     QPointer<feed::EventFeed> feed_;
+    std::unique_ptr<WalCheckpointer> checkpointer_; // while the file is open
     qint64 shownSession_ = -1;
 };
 
