@@ -141,6 +141,7 @@ void TestReplay::capturesReplayToWhatWasShown() {
 
     SimProcess sim({QStringLiteral("--replay"), capture});
     MainFormRig rig;
+    rig.withCapture = true;
     QVERIFY(rig.start(sim));
     if (model == QLatin1String("RK-12"))
         chooseRk12(rig);
@@ -157,7 +158,7 @@ void TestReplay::capturesReplayToWhatWasShown() {
     QVERIFY2(!output.contains("departure"), output.constData());
 
     // The detailed view holds the session: both directions, the frames decoded.
-    capture::TrafficView& view = *rig.form->trafficView;
+    capture::TrafficView& view = rig.capture->view();
     QStringList rows;
     for (const capture::TrafficEntry& entry : view.shown())
         rows << capture::TrafficLog::columns(entry).join(u'\t');
@@ -181,8 +182,9 @@ void TestReplay::captureIsSavedAndOpenedInTheView() {
     const QString source = qEnvironmentVariable("KODA_SOURCE_DIR") +
                            QStringLiteral("/tests/captures/rk13-read-live-fuel.pcapng");
     MainFormRig rig;
+    rig.withCapture = true;
     rig.open({});
-    capture::TrafficView& view = *rig.form->trafficView;
+    capture::TrafficView& view = rig.capture->view();
 
     view.btnSaveCapture->click(); // nothing recorded yet
     QCOMPARE(rig.prompts.texts().last(), QStringLiteral("保存するキャプチャがありません。"));
