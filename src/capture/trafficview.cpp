@@ -16,6 +16,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <utility>
+
 namespace capture {
 
 namespace {
@@ -96,6 +99,9 @@ TrafficView::TrafficView(Prompts& prompts, QWidget* parent)
     connect(btnCopy, &QPushButton::clicked, this, &TrafficView::copyClick);
     connect(btnSaveCapture, &QPushButton::clicked, this, &TrafficView::saveCaptureClick);
     connect(btnOpenCapture, &QPushButton::clicked, this, &TrafficView::openCaptureClick);
+    showTimer_.setSingleShot(true);
+    showTimer_.setInterval(ShowIntervalMs);
+    connect(&showTimer_, &QTimer::timeout, this, &TrafficView::showPending);
     showCount();
 }
 
@@ -113,9 +119,34 @@ void TrafficView::add(const Record& record) {
     const TrafficEntry& entry = log_.add(record);
     if (chkPause->isChecked())
         return; // recorded; shown when the pause ends
-    shown_.append(entry);
-    appendRow(entry);
-    trimRows();
+    pending_.append(entry);
+    if (!showTimer_.isActive())
+        showTimer_.start();
+}
+
+void TrafficView::showPending() {
+    showTimer_.stop();
+    if (pending_.isEmpty())
+        return;
+    // The rows are the newest entries of the log, which drops its oldest ones: what it
+    // dropped meanwhile never becomes a row, and the top rows go in one removal.
+    const qsizetype kept = log_.entries().size();
+    if (pending_.size() > kept)
+        pending_.remove(0, pending_.size() - kept);
+    const qsizetype drop = std::max<qsizetype>(shown_.size() + pending_.size() - kept, 0);
+    tblTraffic->setUpdatesEnabled(false);
+    if (drop > 0) {
+        shown_.remove(0, drop);
+        tblTraffic->model()->removeRows(0, int(drop));
+    }
+    for (const TrafficEntry& entry : std::as_const(pending_)) {
+        shown_.append(entry);
+        appendRow(entry);
+    }
+    pending_.clear();
+    if (!tblTraffic->selectionModel()->hasSelection())
+        tblTraffic->scrollToBottom();
+    tblTraffic->setUpdatesEnabled(true);
     showCount();
 }
 
@@ -139,16 +170,6 @@ void TrafficView::appendRow(const TrafficEntry& entry) {
                 QString(texts.value(col)).replace(QStringLiteral(" | "), QStringLiteral("\n")));
         tblTraffic->setItem(row, col, item);
     }
-    if (!tblTraffic->selectionModel()->hasSelection())
-        tblTraffic->scrollToBottom();
-}
-
-void TrafficView::trimRows() {
-    // The rows follow the log, which drops its oldest entries.
-    while (shown_.size() > log_.entries().size()) {
-        shown_.removeFirst();
-        tblTraffic->removeRow(0);
-    }
 }
 
 void TrafficView::rebuild() {
@@ -157,14 +178,22 @@ void TrafficView::rebuild() {
 }
 
 void TrafficView::showEntries(const QList<TrafficEntry>& entries) {
+    showTimer_.stop();
+    pending_.clear();
+    tblTraffic->setUpdatesEnabled(false);
     tblTraffic->setRowCount(0);
     shown_ = entries;
     for (const TrafficEntry& entry : shown_)
         appendRow(entry);
+    if (!tblTraffic->selectionModel()->hasSelection())
+        tblTraffic->scrollToBottom();
+    tblTraffic->setUpdatesEnabled(true);
 }
 
 void TrafficView::pauseToggled(bool paused) {
-    if (!paused)
+    if (paused)
+        showPending(); // what came before the pause is shown
+    else
         rebuild();
     showCount();
 }

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 
 #include <memory>
@@ -118,6 +119,7 @@ private slots:
     void capturesReplayToWhatWasShown_data();
     void capturesReplayToWhatWasShown();
     void captureIsSavedAndOpenedInTheView();
+    void viewShowsAFloodInBatches();
     void recordCaptures();
 };
 
@@ -210,6 +212,35 @@ void TestReplay::captureIsSavedAndOpenedInTheView() {
     QVERIFY(
         rig.prompts.texts().last().startsWith(QStringLiteral("キャプチャファイルを読めません（")));
     QCOMPARE(view.shown().size(), read.records.size()); // the rows shown stay
+}
+
+// Receptions become rows together at the show timer, not one repaint each; what the log
+// dropped meanwhile never becomes a row, and the rows stay the log's newest entries.
+void TestReplay::viewShowsAFloodInBatches() {
+    ScriptedPrompts prompts;
+    feed::EventFeed feed;
+    capture::TrafficView view(prompts);
+    view.listen(feed);
+    const QDateTime at = QDateTime::currentDateTime();
+    const auto receive = [&](int count, int from) {
+        for (int i = from; i < from + count; ++i)
+            emit feed.bytesReceived(QByteArray::number(i), at.addMSecs(i));
+    };
+    const int capacity = capture::TrafficLog::DefaultCapacity;
+    receive(10, 0);
+    QCOMPARE(view.tblTraffic->rowCount(), 0);
+    view.showPending(); // the show timer's handler
+    QCOMPARE(view.tblTraffic->rowCount(), 10);
+    receive(capacity + 500, 10); // more than the log keeps, before the next showing
+    view.showPending();
+    receive(7, capacity + 510);
+    view.showPending();
+    QCOMPARE(view.tblTraffic->rowCount(), capacity);
+    QCOMPARE(view.shown().size(), capacity);
+    QCOMPARE(view.shown().first().record.bytes, QByteArray::number(517));
+    QCOMPARE(view.shown().last().record.bytes, QByteArray::number(capacity + 516));
+    QCOMPARE(view.tblTraffic->item(capacity - 1, 3)->text(),
+             QString::fromLatin1(QByteArray::number(capacity + 516).toHex(' ').toUpper()));
 }
 
 void TestReplay::recordCaptures() {
