@@ -12,7 +12,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -36,6 +38,48 @@ QColor rowColour(Direction direction) {
     }
     return QColor(0xf2, 0xf2, 0xf2);
 }
+
+// Paints a cell as one line: its background (or the selection), its text in its font and
+// colour, cut with an ellipsis at the cell's edge. The style's own item painting lays each
+// whole text out several times a paint, which under a flood made a repaint of the rows cost
+// more than the time between receptions; here only as much text as the cell can show is laid
+// out, once for its width and once to draw it.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        const QVariant background = index.data(Qt::BackgroundRole);
+        if (selected)
+            painter->fillRect(option.rect, option.palette.highlight());
+        else if (background.canConvert<QBrush>())
+            painter->fillRect(option.rect, background.value<QBrush>());
+        const QVariant font = index.data(Qt::FontRole);
+        const QFont cellFont = font.canConvert<QFont>() ? font.value<QFont>() : option.font;
+        const QVariant foreground = index.data(Qt::ForegroundRole);
+        QColor pen = option.palette.color(QPalette::Text);
+        if (selected)
+            pen = option.palette.color(QPalette::HighlightedText);
+        else if (foreground.canConvert<QBrush>())
+            pen = foreground.value<QBrush>().color();
+        const QRect text = option.rect.adjusted(TextMargin, 0, -TextMargin, 0);
+        // No character of these fonts is narrower than two pixels.
+        const QFontMetrics metrics(cellFont);
+        const QString shown =
+            metrics.elidedText(index.data(Qt::DisplayRole).toString().left(text.width() / 2 + 1),
+                               Qt::ElideRight, text.width());
+        painter->save();
+        painter->setFont(cellFont);
+        painter->setPen(pen);
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+        painter->restore();
+    }
+
+private:
+    static constexpr int TextMargin = 3;
+};
 
 } // namespace
 
@@ -85,6 +129,7 @@ TrafficView::TrafficView(Prompts& prompts, QWidget* parent)
     tblTraffic->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblTraffic->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblTraffic->setWordWrap(false);
+    tblTraffic->setItemDelegate(new RowDelegate(tblTraffic));
     tblTraffic->verticalHeader()->setVisible(false);
     tblTraffic->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     tblTraffic->horizontalHeader()->setStretchLastSection(true);
