@@ -4,8 +4,9 @@
 //
 //   bench_flood KODA_SIM SECONDS [capture]
 //
-// With "capture" the program's capture recorder writes the flood to a temporary folder
-// (files of 5 MB, the newest four kept) and the folder's size is printed at the end.
+// With "capture" the program's capture beside the window (the recorder and the detailed
+// view, not shown) takes the flood; the recorder writes to a temporary folder (files of 5 MB,
+// the newest four kept) and the folder's size is printed at the end.
 #include "app/frmmain.h"
 #include "capture/capturerecorder.h"
 #include "serial/rscommthread.h"
@@ -17,7 +18,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -46,12 +46,8 @@ int main(int argc, char** argv) {
     if (!sim.isValid())
         return 1;
     MainFormRig rig;
+    rig.withCapture = argc > 3 && QByteArrayView(argv[3]) == "capture";
     rig.open({{1, sim.path()}});
-    QTemporaryDir captureFolder;
-    std::unique_ptr<capture::CaptureRecorder> recorder;
-    if (argc > 3 && QByteArrayView(argv[3]) == "capture")
-        recorder =
-            std::make_unique<capture::CaptureRecorder>(rig.form->eventFeed, captureFolder.path());
     rig.waitFor([&] { return !rig.form->portSearching; });
     TMainForm& form = *rig.form;
     const ScriptedPrompts& prompts = rig.prompts;
@@ -89,9 +85,9 @@ int main(int argc, char** argv) {
                 seconds, double(atFirstMark) / 1024.0, firstMark / 1000,
                 double(residentKb()) / 1024.0, stall, receptions,
                 int(form.memTxRxMonitor->toPlainText().size()), int(form.portOpen));
-    if (recorder) {
+    if (rig.capture) {
         qint64 bytes = 0;
-        const QStringList files = recorder->files().files();
+        const QStringList files = rig.capture->recorder().files().files();
         for (const QString& file : files)
             bytes += QFileInfo(file).size();
         std::printf("capture: %lld files, %.1f MB\n", qint64(files.size()),

@@ -36,4 +36,5 @@ run bench/bench_lapfile huge
 run bench/bench_requests "$sim" 1 5 1000
 run bench/bench_logbook
 run bench/bench_pitboard "$sim" 300 300
+run bench/bench_trafficview 30
 run bench/bench_flood "$sim" "$flood_seconds"

@@ -55,9 +55,6 @@ struct LapListResult;
 struct SessionReport;
 class QDateTime;
 class QPainter;
-namespace capture {
-class TrafficView;
-} // namespace capture
 class QRectF;
 
 class TMainForm : public QMainWindow {
@@ -302,6 +299,9 @@ public:
     // Asked before the clear's own question; false: the user chose not to clear. Set by an
     // addition that knows more of the laps than the window (the logbook); unset, no question.
     std::function<bool()> clearMayGoOn;
+    // Asked at the mail hand-off for a file to attach beside the monitor's text (the newest
+    // capture of the line); set by the capture beside the window. Unset or empty: none.
+    std::function<QString()> mailAttachment;
     LapListGatherer lapListGatherer; // the RK-12 lap list being received
     // Why the list received for the request just sent was rejected; reported instead of
     // the no-contact message when the last resend brings no readable list either.
@@ -417,8 +417,7 @@ public:
     QPushButton* spbMonitorClear = nullptr;
     QPushButton* spbCommandTx = nullptr;
     QPushButton* btnSendMail = nullptr;
-    QPushButton* btnTrafficView = nullptr;       // opens trafficView
-    capture::TrafficView* trafficView = nullptr; // the line in detail, a window of its own
+    QPushButton* btnTrafficView = nullptr; // opens the detailed traffic view (CaptureHookup)
 
     // Bottom panel
     QWidget* pnlMonitor = nullptr;

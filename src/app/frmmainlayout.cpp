@@ -1,7 +1,6 @@
 // Creation of the main window's controls: pages, chart panel, bottom panel, menu and
 // status bar, with the captions, hints and initial states the program shows.
 #include "app/frmmain.h"
-#include "capture/trafficview.h"
 #include "laps/lapanalysisview.h"
 #include "laps/lapchartview.h"
 #include "laps/lapgridview.h"
@@ -490,10 +489,6 @@ QWidget* TMainForm::createDevelopPage() {
                             QStringLiteral("送受信の詳細を別のウィンドウに表示します。"));
     btnTrafficView->setObjectName(QStringLiteral("btnTrafficView"));
     lower->addWidget(btnTrafficView);
-    // It records from the start, shown or not.
-    trafficView = new capture::TrafficView(prompts, this);
-    trafficView->listen(eventFeed);
-    connect(btnTrafficView, &QPushButton::clicked, trafficView, &capture::TrafficView::showWindow);
     lower->addStretch(1);
     layout->addLayout(lower);
     return page;

@@ -1,5 +1,6 @@
 // KODA Monitor: a communication monitor for the RIN-KODA lap timers and the Q-KODA
 // fuel meter on a serial port.
+#include "app/capturehookup.h"
 #include "app/config/configuration.h"
 #include "app/frmmain.h"
 #include "app/kodaapplication.h"
@@ -7,8 +8,6 @@
 #include "app/qttranslations.h"
 #include "app/shutdownsignals.h"
 #include "app/widgetprompts.h"
-#include "capture/capturerecorder.h"
-#include "capture/trafficview.h"
 #include "logbook/logbookstore.h"
 #include "pitboard/pitboardwindow.h"
 
@@ -27,12 +26,9 @@ int main(int argc, char** argv) {
     WidgetPrompts prompts;
     TMainForm form(prompts, {configurationPath(QCoreApplication::applicationFilePath()), true});
     prompts.setParent(&form);
-    // Every byte on the line and what the program made of it, kept on disk for a field report.
-    capture::CaptureRecorder recorder(form.eventFeed, capture::defaultCaptureFolder());
-    form.trafficView->setCaptureFiles([&recorder] {
-        recorder.flushTimer();
-        return recorder.files().files();
-    });
+    // Every byte on the line and what the program made of it, kept on disk for a field report
+    // and shown in the detailed traffic view.
+    new CaptureHookup(form, prompts, CaptureHookup::defaultFolders());
     auto* logbookHookup = new LogbookHookup(form, prompts, logbook::LogbookStore::defaultPath());
     ShutdownSignals shutdown;
     QObject::connect(&shutdown, &ShutdownSignals::shutdownRequested, &form,

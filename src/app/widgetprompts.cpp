@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QSpacerItem>
+#include <QStandardPaths>
 #include <QTreeView>
 
 QWidget* WidgetPrompts::dialogParent() const {
@@ -160,4 +161,18 @@ void WidgetPrompts::openUrl(const QString& address, std::function<void()> failed
         if (!ok && failed)
             failed();
     });
+}
+
+bool WidgetPrompts::openMailWithAttachment(const QString& address, const QString& file,
+                                           std::function<void()> failed) {
+    // xdg-email hands the attachment to Thunderbird, Evolution, KMail and the like, and
+    // drops it for a mail program that takes none.
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+    if (program.isEmpty())
+        return false;
+    openWithHandler(program, mailAttachmentArguments(address, file), [failed](bool ok) {
+        if (!ok && failed)
+            failed();
+    });
+    return true;
 }

@@ -27,6 +27,9 @@ public:
     std::optional<quint32> chooseColor(quint32 initial) override;
     int runDialog(QDialog& dialog) override;
     void openUrl(const QString& address, std::function<void()> failed) override;
+    // Through xdg-email, when it is installed.
+    bool openMailWithAttachment(const QString& address, const QString& file,
+                                std::function<void()> failed) override;
 
     // The dialogs as the calls above show them, not yet shown: tests look at them
     // without running them modally.

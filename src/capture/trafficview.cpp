@@ -12,9 +12,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace capture {
 
@@ -33,6 +38,48 @@ QColor rowColour(Direction direction) {
     }
     return QColor(0xf2, 0xf2, 0xf2);
 }
+
+// Paints a cell as one line: its background (or the selection), its text in its font and
+// colour, cut with an ellipsis at the cell's edge. The style's own item painting lays each
+// whole text out several times a paint, which under a flood made a repaint of the rows cost
+// more than the time between receptions; here only as much text as the cell can show is laid
+// out, once for its width and once to draw it.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        const QVariant background = index.data(Qt::BackgroundRole);
+        if (selected)
+            painter->fillRect(option.rect, option.palette.highlight());
+        else if (background.canConvert<QBrush>())
+            painter->fillRect(option.rect, background.value<QBrush>());
+        const QVariant font = index.data(Qt::FontRole);
+        const QFont cellFont = font.canConvert<QFont>() ? font.value<QFont>() : option.font;
+        const QVariant foreground = index.data(Qt::ForegroundRole);
+        QColor pen = option.palette.color(QPalette::Text);
+        if (selected)
+            pen = option.palette.color(QPalette::HighlightedText);
+        else if (foreground.canConvert<QBrush>())
+            pen = foreground.value<QBrush>().color();
+        const QRect text = option.rect.adjusted(TextMargin, 0, -TextMargin, 0);
+        // No character of these fonts is narrower than two pixels.
+        const QFontMetrics metrics(cellFont);
+        const QString shown =
+            metrics.elidedText(index.data(Qt::DisplayRole).toString().left(text.width() / 2 + 1),
+                               Qt::ElideRight, text.width());
+        painter->save();
+        painter->setFont(cellFont);
+        painter->setPen(pen);
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+        painter->restore();
+    }
+
+private:
+    static constexpr int TextMargin = 3;
+};
 
 } // namespace
 
@@ -82,6 +129,7 @@ TrafficView::TrafficView(Prompts& prompts, QWidget* parent)
     tblTraffic->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblTraffic->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblTraffic->setWordWrap(false);
+    tblTraffic->setItemDelegate(new RowDelegate(tblTraffic));
     tblTraffic->verticalHeader()->setVisible(false);
     tblTraffic->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     tblTraffic->horizontalHeader()->setStretchLastSection(true);
@@ -96,6 +144,9 @@ TrafficView::TrafficView(Prompts& prompts, QWidget* parent)
     connect(btnCopy, &QPushButton::clicked, this, &TrafficView::copyClick);
     connect(btnSaveCapture, &QPushButton::clicked, this, &TrafficView::saveCaptureClick);
     connect(btnOpenCapture, &QPushButton::clicked, this, &TrafficView::openCaptureClick);
+    showTimer_.setSingleShot(true);
+    showTimer_.setInterval(ShowIntervalMs);
+    connect(&showTimer_, &QTimer::timeout, this, &TrafficView::showPending);
     showCount();
 }
 
@@ -113,9 +164,34 @@ void TrafficView::add(const Record& record) {
     const TrafficEntry& entry = log_.add(record);
     if (chkPause->isChecked())
         return; // recorded; shown when the pause ends
-    shown_.append(entry);
-    appendRow(entry);
-    trimRows();
+    pending_.append(entry);
+    if (!showTimer_.isActive())
+        showTimer_.start();
+}
+
+void TrafficView::showPending() {
+    showTimer_.stop();
+    if (pending_.isEmpty())
+        return;
+    // The rows are the newest entries of the log, which drops its oldest ones: what it
+    // dropped meanwhile never becomes a row, and the top rows go in one removal.
+    const qsizetype kept = log_.entries().size();
+    if (pending_.size() > kept)
+        pending_.remove(0, pending_.size() - kept);
+    const qsizetype drop = std::max<qsizetype>(shown_.size() + pending_.size() - kept, 0);
+    tblTraffic->setUpdatesEnabled(false);
+    if (drop > 0) {
+        shown_.remove(0, drop);
+        tblTraffic->model()->removeRows(0, int(drop));
+    }
+    for (const TrafficEntry& entry : std::as_const(pending_)) {
+        shown_.append(entry);
+        appendRow(entry);
+    }
+    pending_.clear();
+    if (!tblTraffic->selectionModel()->hasSelection())
+        tblTraffic->scrollToBottom();
+    tblTraffic->setUpdatesEnabled(true);
     showCount();
 }
 
@@ -139,16 +215,6 @@ void TrafficView::appendRow(const TrafficEntry& entry) {
                 QString(texts.value(col)).replace(QStringLiteral(" | "), QStringLiteral("\n")));
         tblTraffic->setItem(row, col, item);
     }
-    if (!tblTraffic->selectionModel()->hasSelection())
-        tblTraffic->scrollToBottom();
-}
-
-void TrafficView::trimRows() {
-    // The rows follow the log, which drops its oldest entries.
-    while (shown_.size() > log_.entries().size()) {
-        shown_.removeFirst();
-        tblTraffic->removeRow(0);
-    }
 }
 
 void TrafficView::rebuild() {
@@ -157,14 +223,22 @@ void TrafficView::rebuild() {
 }
 
 void TrafficView::showEntries(const QList<TrafficEntry>& entries) {
+    showTimer_.stop();
+    pending_.clear();
+    tblTraffic->setUpdatesEnabled(false);
     tblTraffic->setRowCount(0);
     shown_ = entries;
     for (const TrafficEntry& entry : shown_)
         appendRow(entry);
+    if (!tblTraffic->selectionModel()->hasSelection())
+        tblTraffic->scrollToBottom();
+    tblTraffic->setUpdatesEnabled(true);
 }
 
 void TrafficView::pauseToggled(bool paused) {
-    if (!paused)
+    if (paused)
+        showPending(); // what came before the pause is shown
+    else
         rebuild();
     showCount();
 }

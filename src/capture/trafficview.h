@@ -6,6 +6,7 @@
 // recording goes on; search and copy work on the rows shown.
 #include "capture/trafficlog.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -29,6 +30,10 @@ class TrafficView : public QWidget {
 public:
     explicit TrafficView(Prompts& prompts, QWidget* parent = nullptr);
 
+    // New entries become rows at most this often: a flood then costs one repaint of the
+    // table per interval instead of one per reception.
+    static constexpr int ShowIntervalMs = 100;
+
     // Records what the feed tells from now on.
     void listen(feed::EventFeed& feed);
     void add(const Record& record);
@@ -49,6 +54,9 @@ public:
     QLabel* lblCount = nullptr;
     QTableWidget* tblTraffic = nullptr;
 
+    // The show timer's handler: the entries recorded since become rows.
+    void showPending();
+
     void pauseToggled(bool paused);
     void searchClick();
     void copyClick();
@@ -58,7 +66,6 @@ public:
 
 private:
     void appendRow(const TrafficEntry& entry);
-    void trimRows();
     void rebuild();
     void showEntries(const QList<TrafficEntry>& entries);
     void showCount();
@@ -66,7 +73,9 @@ private:
     Prompts& prompts_;
     std::function<QStringList()> captureFiles_;
     TrafficLog log_;
-    QList<TrafficEntry> shown_; // the rows, in order
+    QList<TrafficEntry> shown_;   // the rows, in order
+    QList<TrafficEntry> pending_; // recorded, not yet rows
+    QTimer showTimer_;
 };
 
 } // namespace capture

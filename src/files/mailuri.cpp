@@ -1,5 +1,7 @@
 #include "files/mailuri.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -33,4 +35,11 @@ QByteArray mailUri(const QString& monitorText, const QString& recipient, qsizety
         uri += hex[b & 0x0F];
     }
     return uri;
+}
+
+qsizetype attachmentRoom(const QString& filePath) {
+    // The hand-off names the file by its path with the links resolved.
+    const QString canonical = QFileInfo(filePath).canonicalFilePath();
+    const QByteArray path = QFile::encodeName(canonical.isEmpty() ? filePath : canonical);
+    return qsizetype(sizeof("&attach=") - 1) + 3 * path.size();
 }

@@ -17,3 +17,8 @@ constexpr qsizetype maxMailUriBytes = 128 * 1024 - 1;
 // a mail program that cannot be started receives nothing at all.
 QByteArray mailUri(const QString& monitorText, const QString& recipient = supportMailbox,
                    qsizetype maxBytes = maxMailUriBytes);
+
+// What handing the address over with a file to attach adds to it: "&attach=" and the file's
+// path with every byte percent-encoded at worst. The address given to such a hand-off is
+// that much shorter, so that the mail program still gets it as one argument.
+qsizetype attachmentRoom(const QString& filePath);

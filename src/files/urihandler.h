@@ -1,6 +1,7 @@
 #pragma once
 // Handing an address (mailto:, http:) to the program that opens it for the desktop.
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -12,3 +13,10 @@
 // program it opens outlives this one.
 void openWithHandler(const QString& program, const QString& address,
                      std::function<void(bool ok)> finished);
+// The same with the program's arguments given one by one, each passed byte for byte.
+void openWithHandler(const QString& program, const QStringList& arguments,
+                     std::function<void(bool ok)> finished);
+
+// xdg-email's arguments for a mail address with a file to attach: the address goes last,
+// exactly as given.
+QStringList mailAttachmentArguments(const QString& address, const QString& file);

@@ -46,6 +46,10 @@ public:
     void openUrl(const QString& address, std::function<void()> failed) override {
         shown_.openUrl(address, std::move(failed));
     }
+    bool openMailWithAttachment(const QString& address, const QString& file,
+                                std::function<void()> failed) override {
+        return shown_.openMailWithAttachment(address, file, std::move(failed));
+    }
 
 private:
     struct Held {

@@ -36,4 +36,9 @@ public:
     // failed, when set, runs later in the user-interface thread if no handler could be
     // started or the handler reported an error.
     virtual void openUrl(const QString& address, std::function<void()> failed) = 0;
+    // Hands a mail address (unchanged) and a file to attach to a program that passes both to
+    // the user's mail program. False when the system has no such program: nothing was
+    // started, and the caller opens the address without the file. failed as for openUrl.
+    virtual bool openMailWithAttachment(const QString& address, const QString& file,
+                                        std::function<void()> failed) = 0;
 };

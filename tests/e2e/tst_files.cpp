@@ -1,7 +1,9 @@
 // Files and hand-offs end to end: lap files saved and loaded by the real main window,
 // the RK-12's lap lists, the fuel log fed by koda-sim, and the mail hand-off.
 #include "app/frmmain.h"
+#include "capture/capturefile.h"
 #include "files/fuellog.h"
+#include "files/mailuri.h"
 #include "support/filebytes.h"
 #include "support/mainformrig.h"
 #include "support/simprocess.h"
@@ -13,6 +15,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -655,19 +658,31 @@ void TestFiles::mailHandOffCarriesTheMonitor_data() {
     QTest::addColumn<int>("lines");
     QTest::addColumn<int>("repeats"); // of 送信失敗 in each line
     QTest::addColumn<bool>("handlerFails");
-    QTest::newRow("one line") << 1 << 1 << false;
-    QTest::newRow("no mail program") << 1 << 1 << true;
+    QTest::addColumn<bool>("capture");  // the capture beside the window records the line
+    QTest::addColumn<bool>("attaches"); // a program hands attachments to the mail program
+    QTest::newRow("one line") << 1 << 1 << false << false << false;
+    QTest::newRow("no mail program") << 1 << 1 << true << false << false;
     // Double-byte text near the monitor's limit is more than one program argument
     // takes: the mail carries the newest whole lines that fit.
-    QTest::newRow("long Japanese lines") << 3 << 3000 << false;
+    QTest::newRow("long Japanese lines") << 3 << 3000 << false << false << false;
+    QTest::newRow("capture attached") << 1 << 1 << false << true << true;
+    // The file is saved all the same, and the user is told where.
+    QTest::newRow("capture for the user to attach") << 1 << 1 << false << true << false;
+    // Two whole lines would fill the address to a few bytes short of its limit: with the
+    // attachment's path beside it, the newest one goes.
+    QTest::newRow("full address, capture attached") << 3 << 2729 << false << true << true;
 }
 
 void TestFiles::mailHandOffCarriesTheMonitor() {
     QFETCH(int, lines);
     QFETCH(int, repeats);
     QFETCH(bool, handlerFails);
+    QFETCH(bool, capture);
+    QFETCH(bool, attaches);
     SimProcess sim({QStringLiteral("--rk13")});
     MainFormRig rig;
+    rig.withCapture = capture;
+    rig.prompts.mailTakesAttachments = attaches;
     QVERIFY(rig.start(sim));
     rig.form->spbMonitorClearClick();
     for (int i = 0; i < lines; ++i)
@@ -677,17 +692,50 @@ void TestFiles::mailHandOffCarriesTheMonitor() {
     rig.form->btnSendMailClick();
     QCOMPARE(rig.prompts.openedUrls.size(), 1);
     const QByteArray uri = rig.prompts.openedUrls.first().toLatin1();
+    if (lines == 1)
+        QCOMPARE(uri, QByteArray("mailto:support@rin-koda.example?subject=RIN-KODA3 Log"
+                                 "&body=%91%97%90%4D%8E%B8%94%73%0D%0A"));
     QVERIFY2(uri.startsWith("mailto:support@rin-koda.example?subject=RIN-KODA3 Log&body=%91%97"),
              uri.left(120).constData());
     QVERIFY2(uri.endsWith("%91%97%90%4D%8E%B8%94%73%0D%0A"), uri.right(60).constData());
     QVERIFY(uri.size() < 128 * 1024);
+
+    QCOMPARE(rig.prompts.attachedFiles.size(), attaches ? 1 : 0);
+    QStringList messages = rig.prompts.texts();
+    QString attachment;
+    if (attaches) {
+        attachment = rig.prompts.attachedFiles.first();
+        QVERIFY(uri.size() + attachmentRoom(attachment) <= 128 * 1024 - 1);
+    } else if (capture) {
+        const QString told = QStringLiteral("通信のキャプチャを次のファイルに保存しました。"
+                                            "メールに添付してください。\r\n");
+        QVERIFY2(!messages.isEmpty() && messages.first().startsWith(told),
+                 qPrintable(messages.join(u'|')));
+        QCOMPARE(rig.prompts.shown.first().icon, Prompts::Icon::Information);
+        attachment = messages.takeFirst().mid(told.size());
+    }
+    if (capture) {
+        // The newest capture, in a file of its own: the port search's traffic in both
+        // directions, the port opened before it.
+        QVERIFY2(QFileInfo(attachment).fileName().startsWith(QStringLiteral("KODA_Capture_")),
+                 qPrintable(attachment));
+        QVERIFY(attachment.endsWith(QStringLiteral(".pcapng")));
+        const capture::ReadResult read = capture::readCaptureFile(attachment);
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QVERIFY(!read.records.isEmpty());
+        QCOMPARE(read.records.first().kind, QStringLiteral("open"));
+        QVERIFY(std::any_of(read.records.begin(), read.records.end(),
+                            [](const auto& r) { return r.direction == capture::Direction::Sent; }));
+        QVERIFY(std::any_of(read.records.begin(), read.records.end(), [](const auto& r) {
+            return r.direction == capture::Direction::Received;
+        }));
+    }
     if (handlerFails) {
-        QCOMPARE(rig.prompts.texts(),
-                 QStringList{QStringLiteral("メールソフトを起動できませんでした。")});
+        QCOMPARE(messages, QStringList{QStringLiteral("メールソフトを起動できませんでした。")});
         QCOMPARE(rig.prompts.shown[0].icon, Prompts::Icon::Warning);
         QCOMPARE(rig.prompts.shown[0].caption, QStringLiteral("KODA Monitor"));
     } else {
-        QVERIFY(rig.prompts.shown.isEmpty());
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join(u'|')));
     }
     QVERIFY(rig.form->close());
 }

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 
 #include <memory>
@@ -118,6 +119,7 @@ private slots:
     void capturesReplayToWhatWasShown_data();
     void capturesReplayToWhatWasShown();
     void captureIsSavedAndOpenedInTheView();
+    void viewShowsAFloodInBatches();
     void recordCaptures();
 };
 
@@ -141,6 +143,7 @@ void TestReplay::capturesReplayToWhatWasShown() {
 
     SimProcess sim({QStringLiteral("--replay"), capture});
     MainFormRig rig;
+    rig.withCapture = true;
     QVERIFY(rig.start(sim));
     if (model == QLatin1String("RK-12"))
         chooseRk12(rig);
@@ -157,7 +160,7 @@ void TestReplay::capturesReplayToWhatWasShown() {
     QVERIFY2(!output.contains("departure"), output.constData());
 
     // The detailed view holds the session: both directions, the frames decoded.
-    capture::TrafficView& view = *rig.form->trafficView;
+    capture::TrafficView& view = rig.capture->view();
     QStringList rows;
     for (const capture::TrafficEntry& entry : view.shown())
         rows << capture::TrafficLog::columns(entry).join(u'\t');
@@ -181,8 +184,9 @@ void TestReplay::captureIsSavedAndOpenedInTheView() {
     const QString source = qEnvironmentVariable("KODA_SOURCE_DIR") +
                            QStringLiteral("/tests/captures/rk13-read-live-fuel.pcapng");
     MainFormRig rig;
+    rig.withCapture = true;
     rig.open({});
-    capture::TrafficView& view = *rig.form->trafficView;
+    capture::TrafficView& view = rig.capture->view();
 
     view.btnSaveCapture->click(); // nothing recorded yet
     QCOMPARE(rig.prompts.texts().last(), QStringLiteral("保存するキャプチャがありません。"));
@@ -208,6 +212,35 @@ void TestReplay::captureIsSavedAndOpenedInTheView() {
     QVERIFY(
         rig.prompts.texts().last().startsWith(QStringLiteral("キャプチャファイルを読めません（")));
     QCOMPARE(view.shown().size(), read.records.size()); // the rows shown stay
+}
+
+// Receptions become rows together at the show timer, not one repaint each; what the log
+// dropped meanwhile never becomes a row, and the rows stay the log's newest entries.
+void TestReplay::viewShowsAFloodInBatches() {
+    ScriptedPrompts prompts;
+    feed::EventFeed feed;
+    capture::TrafficView view(prompts);
+    view.listen(feed);
+    const QDateTime at = QDateTime::currentDateTime();
+    const auto receive = [&](int count, int from) {
+        for (int i = from; i < from + count; ++i)
+            emit feed.bytesReceived(QByteArray::number(i), at.addMSecs(i));
+    };
+    const int capacity = capture::TrafficLog::DefaultCapacity;
+    receive(10, 0);
+    QCOMPARE(view.tblTraffic->rowCount(), 0);
+    view.showPending(); // the show timer's handler
+    QCOMPARE(view.tblTraffic->rowCount(), 10);
+    receive(capacity + 500, 10); // more than the log keeps, before the next showing
+    view.showPending();
+    receive(7, capacity + 510);
+    view.showPending();
+    QCOMPARE(view.tblTraffic->rowCount(), capacity);
+    QCOMPARE(view.shown().size(), capacity);
+    QCOMPARE(view.shown().first().record.bytes, QByteArray::number(517));
+    QCOMPARE(view.shown().last().record.bytes, QByteArray::number(capacity + 516));
+    QCOMPARE(view.tblTraffic->item(capacity - 1, 3)->text(),
+             QString::fromLatin1(QByteArray::number(capacity + 516).toHex(' ').toUpper()));
 }
 
 void TestReplay::recordCaptures() {

@@ -2,6 +2,7 @@
 // The real main window for end-to-end tests: a temporary configuration with the radio
 // IDs of koda-sim's defaults and the test's "Ports" entries, scripted prompts, and waits
 // that keep the event loop running.
+#include "app/capturehookup.h"
 #include "app/frmmain.h"
 #include "support/filebytes.h"
 #include "support/scriptedprompts.h"
@@ -60,6 +61,10 @@ struct MainFormRig {
     ScriptedPrompts prompts;
     Prompts* shownBy = nullptr; // other prompts than the scripted ones, when set
     std::unique_ptr<TMainForm> form;
+    // Set before open(): the capture beside the window, as the program has it, recording into
+    // the rig's folder (captures/, and mail/ for the mail hand-off). Closed with the window.
+    bool withCapture = false;
+    CaptureHookup* capture = nullptr;
 
     // Starts the window; the start-up port search runs at once.
     void open(const QList<QPair<int, QString>>& ports, const QString& extra = {}) {
@@ -71,6 +76,10 @@ struct MainFormRig {
         writeAll(path, QStringEncoder("windows-31j").encode(ini));
         form = std::make_unique<TMainForm>(shownBy ? *shownBy : prompts,
                                            TMainForm::Options{path, false});
+        if (withCapture)
+            capture = new CaptureHookup(
+                *form, shownBy ? *shownBy : prompts,
+                {dir.filePath(QStringLiteral("captures")), dir.filePath(QStringLiteral("mail"))});
         form->show();
     }
     // One port, COM1: true once the search has linked to it.

@@ -73,6 +73,17 @@ public:
             failed();
     }
 
+    bool mailTakesAttachments = false; // a program that hands attachments over is installed
+    QStringList attachedFiles;         // every file handed over with an address, in order
+    bool openMailWithAttachment(const QString& address, const QString& file,
+                                std::function<void()> failed) override {
+        if (!mailTakesAttachments)
+            return false;
+        attachedFiles.append(file);
+        openUrl(address, std::move(failed));
+        return true;
+    }
+
     QStringList texts() const {
         QStringList out;
         for (const auto& s : shown)

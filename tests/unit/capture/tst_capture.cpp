@@ -1,11 +1,15 @@
-// The capture file (blocks as bytes, a round trip, the rotation bound, malformed input
-// refused) and the description of line bytes.
+// The capture file (blocks as bytes, a round trip, the rotation bound, the mail's copy,
+// malformed input refused) and the description of line bytes.
 #include "capture/capturefile.h"
 #include "capture/capturefiles.h"
 #include "capture/framedescription.h"
+#include "capture/mailcapture.h"
 #include "capture/trafficlog.h"
+#include "support/filebytes.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,6 +43,8 @@ private slots:
     void blocksAreWrittenAsPinned();
     void recordsReadBackAsWritten();
     void rotationKeepsTheNewestFiles();
+    void mailCaptureHoldsTheNewestRecords_data();
+    void mailCaptureHoldsTheNewestRecords();
     void malformedInputIsRefused_data();
     void malformedInputIsRefused();
     void bytesAreDescribed_data();
@@ -108,6 +114,67 @@ void TestCapture::rotationKeepsTheNewestFiles() {
     // The newest records, without a gap, up to the last one written.
     QVERIFY(kept.size() > 20);
     QCOMPARE(kept, all.mid(all.size() - kept.size()));
+}
+
+void TestCapture::mailCaptureHoldsTheNewestRecords_data() {
+    QTest::addColumn<int>("files");     // capture files of five records each
+    QTest::addColumn<int>("cutNewest"); // bytes cut off the newest file's end
+    QTest::addColumn<qint64>("bound");  // bytes of records at most
+    QTest::addColumn<int>("kept");      // records in the mail's file, the newest
+    // Every record here is a block of 56 bytes (20 line bytes).
+    QTest::newRow("all fit") << 2 << 0 << qint64(1000) << 10;
+    QTest::newRow("the newest within the bound, across files") << 3 << 0 << qint64(7 * 56) << 7;
+    QTest::newRow("not even one record fits") << 2 << 0 << qint64(55) << 0;
+    QTest::newRow("nothing recorded") << 0 << 0 << qint64(1000) << 0;
+    // A file the program could not finish: its last block is cut; the records before it stay.
+    QTest::newRow("newest file cut short") << 2 << 10 << qint64(1000) << 9;
+}
+
+void TestCapture::mailCaptureHoldsTheNewestRecords() {
+    QFETCH(int, files);
+    QFETCH(int, cutNewest);
+    QFETCH(qint64, bound);
+    QFETCH(int, kept);
+    QTemporaryDir dir;
+    QList<Record> all;
+    QStringList paths;
+    for (int f = 0; f < files; ++f) {
+        QByteArray bytes = fileHeader();
+        for (int i = 0; i < 5; ++i) {
+            all << received(1'700'000'000'000'000 + all.size() * 1000, QByteArray(20, char(f)));
+            bytes += packetBlock(all.last());
+        }
+        if (f == files - 1)
+            bytes.chop(cutNewest);
+        paths << dir.filePath(QStringLiteral("koda-%1.pcapng").arg(f));
+        QVERIFY(writeAll(paths.last(), bytes));
+    }
+    // Mail captures of earlier hand-offs, and a file of another name.
+    const QString mail = dir.filePath(QStringLiteral("mail"));
+    QVERIFY(QDir().mkpath(mail));
+    const QStringList earlier{QStringLiteral("KODA_Capture_20261209-080000.pcapng"),
+                              QStringLiteral("KODA_Capture_20261210-090000.pcapng")};
+    for (const QString& name : earlier + QStringList{QStringLiteral("notes.txt")})
+        QVERIFY(writeAll(QDir(mail).filePath(name), "x"));
+
+    const QDateTime at(QDate(2026, 12, 10), QTime(15, 30, 5));
+    const MailCapture made = writeMailCapture(paths, mail, at, {bound, 2});
+    QVERIFY(made.error.isEmpty());
+    if (kept == 0) {
+        QVERIFY(made.path.isEmpty());
+        QCOMPARE(QDir(mail).entryList(QDir::Files).size(), 3); // nothing removed
+        return;
+    }
+    QCOMPARE(made.path, QDir(mail).filePath(QStringLiteral("KODA_Capture_20261210-153005.pcapng")));
+    const ReadResult read = readCaptureFile(made.path);
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    const QList<Record> recorded = all.first(all.size() - (cutNewest ? 1 : 0));
+    QCOMPARE(read.records, recorded.last(kept));
+    QCOMPARE(QFile(made.path).size(), 48 + kept * 56);
+    // The newest two mail captures stay; other files are not the hand-off's to remove.
+    QCOMPARE(
+        QDir(mail).entryList(QDir::Files, QDir::Name),
+        (QStringList{earlier[1], QFileInfo(made.path).fileName(), QStringLiteral("notes.txt")}));
 }
 
 void TestCapture::malformedInputIsRefused_data() {

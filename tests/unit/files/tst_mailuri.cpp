@@ -95,23 +95,28 @@ void TestMailUri::handlerGetsTheAddressExactly_data() {
     QTest::addColumn<QString>("script"); // the handler; "" = no such program
     QTest::addColumn<int>("addressBytes");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("handler ends well") << "exit 0" << 100 << true;
-    QTest::newRow("handler reports an error") << "exit 4" << 100 << false;
-    QTest::newRow("no handler") << "" << 100 << false;
+    QTest::addColumn<QString>("attachment"); // a file handed over beside the address
+    QTest::newRow("handler ends well") << "exit 0" << 100 << true << QString();
+    QTest::newRow("handler reports an error") << "exit 4" << 100 << false << QString();
+    QTest::newRow("no handler") << "" << 100 << false << QString();
     // Beyond one program argument the handler cannot even be started.
-    QTest::newRow("address too long") << "exit 0" << 128 * 1024 << false;
+    QTest::newRow("address too long") << "exit 0" << 128 * 1024 << false << QString();
+    // xdg-email's way: the option and the file first, the address last and unchanged.
+    QTest::newRow("with an attachment")
+        << "exit 0" << 100 << true << QStringLiteral("/tmp/KODA_Capture_20261210-153005.pcapng");
 }
 
 void TestMailUri::handlerGetsTheAddressExactly() {
     QFETCH(QString, script);
     QFETCH(int, addressBytes);
     QFETCH(bool, ok);
+    QFETCH(QString, attachment);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString handler = dir.filePath(QStringLiteral("handler"));
     const QString received = dir.filePath(QStringLiteral("received"));
     if (!script.isEmpty()) {
-        QVERIFY(writeAll(handler, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n%2\n")
+        QVERIFY(writeAll(handler, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n%2\n")
                                       .arg(received, script)
                                       .toUtf8()));
         QVERIFY(QFile::setPermissions(handler, QFile::ReadOwner | QFile::ExeOwner));
@@ -121,16 +126,23 @@ void TestMailUri::handlerGetsTheAddressExactly() {
     address += QByteArray(addressBytes - address.size(), 'x');
     QEventLoop loop;
     std::optional<bool> result;
-    openWithHandler(handler, QString::fromLatin1(address), [&](bool started) {
+    const auto finished = [&](bool started) {
         result = started;
         loop.quit();
-    });
+    };
+    if (attachment.isEmpty())
+        openWithHandler(handler, QString::fromLatin1(address), finished);
+    else
+        openWithHandler(handler, mailAttachmentArguments(QString::fromLatin1(address), attachment),
+                        finished);
     if (!result)
         loop.exec();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(*result, ok);
     if (!script.isEmpty() && ok)
-        QCOMPARE(readAll(received), address);
+        QCOMPARE(readAll(received),
+                 (attachment.isEmpty() ? QByteArray() : "--attach\n" + attachment.toUtf8() + '\n') +
+                     address + '\n');
 }
 
 QTEST_GUILESS_MAIN(TestMailUri)
