@@ -24,7 +24,7 @@ CaptureHookup::CaptureHookup(TMainForm& form, Prompts& prompts, const Folders& f
     });
     connect(form.btnTrafficView, &QPushButton::clicked, view_, &capture::TrafficView::showWindow);
     // Guarded: a hookup removed before the window attaches nothing more.
-    form.mailAttachment = [self = QPointer<CaptureHookup>(this)] {
+    form.eventFeed.mailAttachment = [self = QPointer<CaptureHookup>(this)] {
         return self ? self->mailAttachment() : QString();
     };
 }

@@ -296,12 +296,6 @@ public:
     // What happens here, for the additions that listen (logbook, pit board, capture): the
     // operations emit into it; nothing of the window is read through it.
     feed::EventFeed eventFeed;
-    // Asked before the clear's own question; false: the user chose not to clear. Set by an
-    // addition that knows more of the laps than the window (the logbook); unset, no question.
-    std::function<bool()> clearMayGoOn;
-    // Asked at the mail hand-off for a file to attach beside the monitor's text (the newest
-    // capture of the line); set by the capture beside the window. Unset or empty: none.
-    std::function<QString()> mailAttachment;
     LapListGatherer lapListGatherer; // the RK-12 lap list being received
     // Why the list received for the request just sent was rejected; reported instead of
     // the no-contact message when the last resend brings no readable list either.

@@ -22,7 +22,7 @@ LogbookHookup::LogbookHookup(TMainForm& form, Prompts& prompts, const QString& p
     connect(form.mnuLogbook, &QAction::triggered, this, &LogbookHookup::showWindow);
     // Clearing the timer before its laps were read (and kept) in this run loses them for good.
     // Guarded: a hookup removed before the window asks nothing more.
-    form.clearMayGoOn = [self = QPointer<LogbookHookup>(this)] {
+    form.eventFeed.clearMayGoOn = [self = QPointer<LogbookHookup>(this)] {
         if (!self || self->store_->wholeReadKept())
             return true;
         return self->prompts_.message(unreadClearQuestion, self->form_.currentCaption(),

@@ -103,6 +103,14 @@ public:
     // caption naming them; false when the user kept what the grid shows.
     std::function<bool(const feed::LapSet& laps, const QString& caption)> openLaps;
 
+    // Asked by the main window, set by an addition that knows more than the window.
+    // Before the clear command's own question; false: the user chose not to clear (the
+    // logbook asks while the timer's laps are kept nowhere). Unset: no question.
+    std::function<bool()> clearMayGoOn;
+    // At the mail hand-off, a file to attach beside the monitor's text (the newest capture of
+    // the line). Unset or empty: none.
+    std::function<QString()> mailAttachment;
+
 signals:
     void lapsRead(const feed::LapSet& laps);
     void liveLap(const feed::LiveLap& lap);

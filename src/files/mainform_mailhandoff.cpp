@@ -18,7 +18,7 @@ void TMainForm::btnSendMailClick() {
             form->prompts.message(QStringLiteral("メールソフトを起動できませんでした。"),
                                   form->currentCaption(), Prompts::Icon::Warning);
     };
-    const QString attachment = mailAttachment ? mailAttachment() : QString();
+    const QString attachment = eventFeed.mailAttachment ? eventFeed.mailAttachment() : QString();
     if (attachment.isEmpty()) {
         prompts.openUrl(QString::fromLatin1(mailUri(body)), failed);
         return;

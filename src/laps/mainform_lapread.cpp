@@ -150,7 +150,7 @@ void TMainForm::advanceLapRead() {
 void TMainForm::spbClearClick() {
     if (!checkRadioId())
         return;
-    if (clearMayGoOn && !clearMayGoOn())
+    if (eventFeed.clearMayGoOn && !eventFeed.clearMayGoOn())
         return;
     const auto answer =
         prompts.message(QStringLiteral("RIN-KODA のデータをクリアします。\r\nよろしいですか？"),
