@@ -13,14 +13,28 @@ CaptureFiles::~CaptureFiles() {
     close();
 }
 
-QStringList CaptureFiles::files() const {
-    // The names hold the UTC time of their first record, so the name order is their age.
-    const QStringList names = QDir(folder_).entryList(
-        {QLatin1String(FilePrefix) + u'*' + QLatin1String(FileSuffix)}, QDir::Files, QDir::Name);
+QStringList captureFilesIn(const QString& folder, const QString& prefix) {
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(
+        {prefix + u'*' + QLatin1String(CaptureFiles::FileSuffix)}, QDir::Files, QDir::Name);
     QStringList paths;
     for (const QString& name : names)
-        paths << QDir(folder_).filePath(name);
+        paths << dir.filePath(name);
     return paths;
+}
+
+void removeOldestCaptures(const QString& folder, const QString& prefix, int keep,
+                          const QString& except) {
+    QStringList all = captureFilesIn(folder, prefix);
+    while (all.size() > keep) {
+        const QString oldest = all.takeFirst();
+        if (oldest != except)
+            QFile::remove(oldest);
+    }
+}
+
+QStringList CaptureFiles::files() const {
+    return captureFilesIn(folder_, QLatin1String(FilePrefix));
 }
 
 bool CaptureFiles::begin(qint64 timeUs) {
@@ -57,12 +71,7 @@ bool CaptureFiles::begin(qint64 timeUs) {
 }
 
 void CaptureFiles::prune() {
-    QStringList all = files();
-    while (all.size() > limits_.keepFiles) {
-        const QString oldest = all.takeFirst();
-        if (oldest != file_.fileName())
-            QFile::remove(oldest);
-    }
+    removeOldestCaptures(folder_, QLatin1String(FilePrefix), limits_.keepFiles, file_.fileName());
 }
 
 bool CaptureFiles::write(const Record& record) {

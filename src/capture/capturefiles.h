@@ -53,6 +53,13 @@ private:
     QString error_;
 };
 
+// The capture files of folder whose names begin with prefix, oldest first: the names hold the
+// time of their first record, so the name order is their age.
+QStringList captureFilesIn(const QString& folder, const QString& prefix);
+// Removes the oldest of those files beyond the newest keep, never the file except.
+void removeOldestCaptures(const QString& folder, const QString& prefix, int keep,
+                          const QString& except = {});
+
 // Writes the given capture files, in order, as one capture file at target (sections joined
 // end to end make one valid pcapng file). False with error set when a file cannot be read
 // or the target cannot be written; the target is then left as it was.

@@ -31,16 +31,6 @@ QList<QByteArray> newestBlocks(const QStringList& files, qint64 bytes) {
     return blocks;
 }
 
-// Removes the oldest mail captures of folder beyond keep; the names hold their time.
-void prune(const QString& folder, int keep) {
-    const QDir dir(folder);
-    QStringList names = dir.entryList(
-        {QLatin1String(MailCapturePrefix) + u'*' + QLatin1String(CaptureFiles::FileSuffix)},
-        QDir::Files, QDir::Name);
-    while (names.size() > keep)
-        QFile::remove(dir.filePath(names.takeFirst()));
-}
-
 } // namespace
 
 MailCapture writeMailCapture(const QStringList& files, const QString& folder, const QDateTime& at,
@@ -61,7 +51,7 @@ MailCapture writeMailCapture(const QStringList& files, const QString& folder, co
         out.write(*block); // a failed write is reported by commit()
     if (!out.commit())
         return {{}, out.errorString()};
-    prune(folder, std::max(limits.keepFiles, 1));
+    removeOldestCaptures(folder, QLatin1String(MailCapturePrefix), std::max(limits.keepFiles, 1));
     return {path, {}};
 }
 

@@ -1,5 +1,7 @@
 #include "logbook/besthistory.h"
 
+#include "logbook/lapvalues.h"
+
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -18,9 +20,7 @@ QList<BestHistoryPoint> readBestHistory(const QSqlDatabase& db, const QString& t
         return points;
     while (q.next()) {
         BestHistoryPoint p;
-        // The stored form, "yyyy-MM-dd HH:mm:ss.zzz", sorts as it reads.
-        p.at =
-            QDateTime::fromString(q.value(0).toString(), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        p.at = QDateTime::fromString(q.value(0).toString(), storedTimeFormat);
         p.best = q.value(1).toInt();
         p.personal = points.isEmpty() ? p.best : std::min(points.constLast().personal, p.best);
         points << p;

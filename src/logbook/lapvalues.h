@@ -22,6 +22,9 @@ struct LapValues {
     QString remark;
 };
 
+// How the logbook stores a time: local "yyyy-MM-dd HH:mm:ss.zzz", which sorts as it reads.
+inline const QString storedTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+
 LapValues lapValuesOf(const feed::LapRow& row);
 // The grid's cell texts of a lap kept as values, as the lap timer's frames fill them; the
 // average speed over courseKm (none when 0).

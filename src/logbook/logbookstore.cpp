@@ -15,10 +15,8 @@ namespace logbook {
 
 namespace {
 
-const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
-
 QString timeText(const QDateTime& at) {
-    return (at.isValid() ? at : QDateTime::currentDateTime()).toString(timeFormat);
+    return (at.isValid() ? at : QDateTime::currentDateTime()).toString(storedTimeFormat);
 }
 
 QString kindText(SessionKind kind) {

@@ -102,7 +102,7 @@ QByteArray sessionCsv(const SessionRecord& session) {
 
 feed::LapSet lapSetOf(const SessionRecord& session) {
     feed::LapSet set;
-    set.at = QDateTime::fromString(session.started, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    set.at = QDateTime::fromString(session.started, storedTimeFormat);
     set.model = session.model;
     set.courseLength = session.courseLength;
     set.summary = session.summary.split(QLatin1Char('\t'));
@@ -115,8 +115,7 @@ feed::LapSet lapSetOf(const SessionRecord& session) {
 }
 
 QString sessionCaption(const SessionRecord& session) {
-    const QDateTime at =
-        QDateTime::fromString(session.started, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    const QDateTime at = QDateTime::fromString(session.started, storedTimeFormat);
     return QStringLiteral("ログブック %1 %2")
         .arg(at.toString(QStringLiteral("yyyy/MM/dd HH:mm")), session.track)
         .trimmed();
